@@ -10,7 +10,7 @@
 namespace tessaly {
 
 class ByteView {
-public:
+  public:
     constexpr ByteView() = default;
     constexpr ByteView(const std::uint8_t* data, std::size_t size)
         : data_(data), size_(data ? size : 0) {}
@@ -35,21 +35,23 @@ public:
     }
     // Copies count bytes from at into out; bytes outside the buffer read as 0.
     void Copy(std::size_t at, std::uint8_t* out, std::size_t count) const {
-        for (std::size_t i = 0; i < count; ++i) out[i] = U8(at + i);
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = U8(at + i);
     }
 
-private:
+  private:
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };
 
 class ByteWriter {
-public:
+  public:
     ByteWriter(std::uint8_t* data, std::size_t size) : data_(data), size_(data ? size : 0) {}
 
     std::size_t size() const { return size_; }
     void U8(std::size_t at, std::uint8_t v) {
-        if (at < size_) data_[at] = v;
+        if (at < size_)
+            data_[at] = v;
     }
     void Be16(std::size_t at, std::uint16_t v) {
         U8(at, static_cast<std::uint8_t>(v >> 8));
@@ -60,21 +62,24 @@ public:
         Be16(at + 2, static_cast<std::uint16_t>(v));
     }
     void Le32(std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) U8(at + i, static_cast<std::uint8_t>(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            U8(at + i, static_cast<std::uint8_t>(v >> (8 * i)));
     }
     void Fill(std::size_t at, const void* src, std::size_t count) {
         const auto* s = static_cast<const std::uint8_t*>(src);
-        for (std::size_t i = 0; i < count; ++i) U8(at + i, s[i]);
+        for (std::size_t i = 0; i < count; ++i)
+            U8(at + i, s[i]);
     }
 
-private:
+  private:
     std::uint8_t* data_;
     std::size_t size_;
 };
 
 // Copies a fixed-width field of count characters and terminates it; out holds count + 1.
 inline void CopyFixedText(ByteView from, std::size_t at, char* out, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<char>(from.U8(at + i));
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = static_cast<char>(from.U8(at + i));
     out[count] = '\0';
 }
 

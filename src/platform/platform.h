@@ -51,7 +51,7 @@ inline constexpr std::uint32_t kErrorInvalidFunction = 1;
 inline constexpr std::uint32_t kErrorIoDevice = 1117;
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Version.

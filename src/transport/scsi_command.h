@@ -48,8 +48,10 @@ inline constexpr std::uint8_t kScsiStatusCheckCondition = 0x02;
 
 // Below 20h six bytes, up to 5Fh ten bytes, everything above (80h-9Fh included) twelve.
 constexpr std::uint8_t CdbLength(std::uint8_t operationCode) {
-    if (operationCode < 0x20) return 6;
-    if (operationCode < 0x60) return 10;
+    if (operationCode < 0x20)
+        return 6;
+    if (operationCode < 0x60)
+        return 10;
     return 12;
 }
 

@@ -1,0 +1,97 @@
+// The ASPI manager backend: binding the library, executing one command through
+// an SRB_ExecSCSICmd, and the host adapter inquiry.
+#include <atomic>
+#include <cstring>
+
+#include "transport/scsi_command.h"
+#include "transport/scsi_transport.h"
+
+namespace tessaly {
+
+using namespace platform;
+
+bool ScsiTransport::LoadAspiManager() {
+    aspiLibrary_ = platform_.LoadLibraryA(aspiPath_);
+    if (aspiLibrary_ == 0)
+        return false;
+    getSupportInfo_ = reinterpret_cast<aspi::GetASPI32SupportInfoProc>(
+        platform_.GetProcAddress(aspiLibrary_, aspi::kSupportInfoName));
+    sendCommand_ = reinterpret_cast<aspi::SendASPI32CommandProc>(
+        platform_.GetProcAddress(aspiLibrary_, aspi::kSendCommandName));
+    if (getSupportInfo_ == nullptr || sendCommand_ == nullptr) {
+        platform_.FreeLibrary(aspiLibrary_);
+        aspiLibrary_ = 0;
+        getSupportInfo_ = nullptr;
+        sendCommand_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+std::int32_t ScsiTransport::ExecuteAspi(std::uint8_t adapter, std::uint8_t target,
+                                        const std::uint8_t* cdb, std::uint8_t* buffer,
+                                        std::uint32_t length) {
+    // Without a bound manager there is nobody to take the request.
+    if (sendCommand_ == nullptr)
+        return aspi::SS_INVALID_HA;
+
+    Handle event = platform_.CreateEventA(true, false);
+    if (event != 0)
+        platform_.ResetEvent(event);
+
+    aspi::SRB_ExecSCSICmd srb;
+    std::memset(&srb, 0, sizeof srb);
+    const std::uint8_t cdbLength = CdbLength(cdb[0]);
+    srb.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
+    srb.SRB_Status = aspi::SS_ERR;
+    srb.SRB_HaId = adapter;
+    if (event != 0) {
+        srb.SRB_Flags = static_cast<std::uint8_t>(
+            (IsDataOut(cdb[0]) ? aspi::SRB_DIR_OUT : aspi::SRB_DIR_IN) | aspi::SRB_EVENT_NOTIFY);
+        srb.SRB_PostProc = reinterpret_cast<void*>(event);
+    }
+    srb.SRB_Target = target;
+    srb.SRB_Lun = 0;
+    srb.SRB_BufLen = length;
+    srb.SRB_BufPointer = buffer;
+    srb.SRB_SenseLen = aspi::kSenseLength;
+    srb.SRB_CDBLen = cdbLength;
+    std::memcpy(srb.CDBByte, cdb, cdbLength);
+
+    // The manager may complete the request on another thread; its status byte is
+    // the only field read while it is in flight.
+    std::atomic_ref<std::uint8_t> status(srb.SRB_Status);
+    if (event != 0) {
+        if (sendCommand_(&srb) == aspi::SS_PENDING)
+            platform_.WaitForSingleObject(event, kInfinite);
+        platform_.CloseHandle(event);
+    } else {
+        sendCommand_(&srb);
+        while (status.load() == aspi::SS_PENDING) {
+        }
+    }
+
+    const std::uint8_t result = status.load();
+    if (result != aspi::SS_COMP)
+        StoreSense(adapter, target, srb.SenseArea);
+    return result;
+}
+
+std::int32_t ScsiTransport::AspiAdapterInquiry(std::uint8_t adapter, AdapterInfo& info) {
+    if (sendCommand_ == nullptr)
+        return aspi::SS_INVALID_HA;
+    aspi::SRB_HAInquiry srb;
+    std::memset(&srb, 0, sizeof srb);
+    srb.SRB_Cmd = aspi::SC_HA_INQUIRY;
+    srb.SRB_HaId = adapter;
+    const std::int32_t status = static_cast<std::int32_t>(sendCommand_(&srb));
+    std::memcpy(info.managerId, srb.HA_ManagerId, 16);
+    info.managerId[16] = '\0';
+    std::memcpy(info.identifier, srb.HA_Identifier, 16);
+    info.identifier[16] = '\0';
+    std::memcpy(info.unique, srb.HA_Unique, 16);
+    info.scsiId = srb.HA_SCSI_ID;
+    return status;
+}
+
+}  // namespace tessaly

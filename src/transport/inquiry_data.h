@@ -1,0 +1,26 @@
+// The standard INQUIRY answer: the identity fields the program reads.
+#pragma once
+
+#include <cstdint>
+
+#include "common/bytes.h"
+
+namespace tessaly {
+
+inline constexpr std::uint32_t kInquiryAllocationLength = 56;  // 38h
+
+struct InquiryIdentity {
+    std::uint8_t peripheral = 0;  // qualifier and device type, used whole
+    char vendor[9] = {};
+    char product[17] = {};
+    char revision[5] = {};
+};
+
+// Byte 0 peripheral, 8-15 vendor, 16-31 product, 32-35 revision, copied at full
+// width with trailing blanks. Bytes beyond the answer read as NUL.
+InquiryIdentity ParseInquiryData(ByteView answer);
+
+// The INQUIRY CDB the program sends: 12 00 00 00 38 00.
+void BuildInquiryCdb(std::uint8_t (&cdb)[6]);
+
+}  // namespace tessaly

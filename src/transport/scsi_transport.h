@@ -1,0 +1,134 @@
+// ScsiTransport: the one path from the program to its drives. It picks the ASPI
+// manager or the operating system's SCSI pass-through at start-up, keeps the
+// per-address facts (sense of the last failed command, drive letter, handle slot,
+// attachment flags) and executes single commands addressed by adapter and target.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "transport/aspi_srb.h"
+
+namespace tessaly {
+
+enum class TransportMode { Aspi, PassThrough };
+
+// How a host adapter attaches its drives.
+enum InterfaceKind : int {
+    kInterfaceUnclassified = 1,
+    kInterfaceScsi = 2,
+    kInterfaceAtapi = 3,
+    kInterface1394 = 8,
+};
+
+inline constexpr int kMaxAdapters = 26;  // port and drive handles, adapter kinds
+inline constexpr int kTargetsPerAdapter = 16;
+inline constexpr int kSenseTableAdapters = 8;    // 128-entry tables: sense, USB, IEEE 1394
+inline constexpr int kLetterTableAdapters = 16;  // 256-entry tables: drive letter, handle slot
+inline constexpr std::size_t kStoredSenseLength = 14;
+
+using SenseBytes = std::array<std::uint8_t, kStoredSenseLength>;
+
+struct AdapterInfo {
+    char managerId[17] = {};
+    char identifier[17] = {};
+    std::uint8_t unique[16] = {};
+    std::uint8_t scsiId = 0;
+};
+
+class ScsiTransport {
+  public:
+    explicit ScsiTransport(platform::Platform& platform);
+    ~ScsiTransport();
+    ScsiTransport(const ScsiTransport&) = delete;
+    ScsiTransport& operator=(const ScsiTransport&) = delete;
+
+    // Chooses the backend and counts host adapters; the low byte of the result is the count.
+    std::int32_t Initialize();
+    // Frees the manager and closes every handle still open; safe to call again.
+    std::int32_t Shutdown();
+
+    // Sends one CDB (6, 10 or 12 bytes by its operation code). 1 is success; any other
+    // value is a failure whose reason the address's sense bytes give.
+    std::int32_t ExecuteCommand(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* cdb,
+                                std::uint8_t* buffer, std::uint32_t length);
+
+    // The 14 sense bytes of the last failed command at the address (zeros outside the table).
+    SenseBytes GetLastSense(std::uint8_t adapter, std::uint8_t target) const;
+
+    const char* GetAspiPath() const { return aspiPath_; }
+    bool IsAspiBypassed() const { return aspiBypassed_; }
+    int GetAdapterKind(std::uint8_t adapter) const;
+    std::int32_t GetAdapterInfo(std::uint8_t adapter, AdapterInfo& info);
+
+    TransportMode Mode() const { return mode_; }
+    std::uint32_t SupportInfo() const { return supportInfo_; }
+    bool IsNt() const { return isNt_; }
+
+    // Per-address tables, for discovery and for callers that need the raw entries.
+    std::int32_t DriveLetterEntry(std::uint8_t adapter, std::uint8_t target) const;
+    std::int32_t HandleSlotEntry(std::uint8_t adapter, std::uint8_t target) const;
+    std::int32_t HandleSlotCount() const { return handleSlotCount_; }
+    platform::Handle PortHandle(int port) const;
+
+  private:
+    // Index into the 128-entry tables, or -1 when the address lies outside them.
+    static int SenseIndex(std::uint8_t adapter, std::uint8_t target);
+    // Index into the 256-entry tables, or -1 when the address lies outside them.
+    static int LetterIndex(std::uint8_t adapter, std::uint8_t target);
+    void StoreSense(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* sense);
+
+    // ASPI manager binding.
+    bool LoadAspiManager();
+    std::int32_t ExecuteAspi(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* cdb,
+                             std::uint8_t* buffer, std::uint32_t length);
+    std::int32_t AspiAdapterInquiry(std::uint8_t adapter, AdapterInfo& info);
+
+    // Pass-through.
+    std::uint32_t DeviceAccessForVersion() const;
+    std::int32_t StartPassThrough();
+    void ScanDriveLetters();
+    int ScanPorts();
+    bool QueryPortInquiryData(int port, std::uint8_t* buffer, std::uint32_t size);
+    std::int32_t ExecutePassThrough(std::uint8_t adapter, std::uint8_t target,
+                                    const std::uint8_t* cdb, std::uint8_t* buffer,
+                                    std::uint32_t length);
+    std::int32_t PassThroughAdapterInfo(std::uint8_t adapter, AdapterInfo& info);
+
+    // Discovery steps that start-up runs (filled by the discovery and registry code).
+    bool DiscoverExternalDevices(int portCount);
+    void ScanWin9xDevices();
+    int DetectInterfaceKind(std::uint8_t adapter);
+    void PortDriverName(int port, char* buffer, std::size_t size);
+
+    platform::Platform& platform_;
+
+    TransportMode mode_ = TransportMode::Aspi;
+    bool isNt_ = false;
+    std::uint32_t majorVersion_ = 0;
+    bool aspiBypassed_ = false;
+    std::uint32_t deviceAccess_ = platform::kGenericRead;
+    const char* aspiPath_ = aspi::kManagerFileName;
+
+    platform::Module aspiLibrary_ = 0;
+    aspi::GetASPI32SupportInfoProc getSupportInfo_ = nullptr;
+    aspi::SendASPI32CommandProc sendCommand_ = nullptr;
+    std::uint32_t supportInfo_ = 0;
+
+    std::array<platform::Handle, kMaxAdapters> portHandles_{};
+    std::array<platform::Handle, kMaxAdapters> driveHandles_{};
+    std::int32_t handleSlotCount_ = 0;
+    std::array<std::int32_t, kLetterTableAdapters * kTargetsPerAdapter> driveLetter_{};
+    std::array<std::int32_t, kLetterTableAdapters * kTargetsPerAdapter> handleSlot_{};
+    std::array<std::array<std::uint8_t, 16>, kSenseTableAdapters * kTargetsPerAdapter> lastSense_{};
+    std::array<std::uint8_t, kSenseTableAdapters * kTargetsPerAdapter> usbAttached_{};
+    std::array<std::uint8_t, kSenseTableAdapters * kTargetsPerAdapter> ieee1394Attached_{};
+    std::array<std::uint8_t, kMaxAdapters> usbSlot_{};
+    std::array<std::uint8_t, kMaxAdapters> ieee1394Slot_{};
+    std::array<int, kMaxAdapters> adapterKind_{};
+    bool anyUsb_ = false;
+    bool hasExternalDevices_ = false;
+};
+
+}  // namespace tessaly
