@@ -1,0 +1,113 @@
+// A Platform that forwards every call to another one and records what the program
+// asked for: the request blocks it built, the names it opened, the waits it made.
+// Tests use it to look at requests the way a driver or the manager would see them.
+#pragma once
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "transport/aspi_srb.h"
+#include "transport/scsi_passthrough.h"
+
+namespace tessaly::testing {
+
+class RecordingPlatform : public platform::Platform {
+public:
+    explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) { current_ = this; }
+    ~RecordingPlatform() override {
+        if (current_ == this) current_ = nullptr;
+    }
+
+    // What was seen.
+    std::vector<aspi::SRB_ExecSCSICmd> execSrbs;  // as sent, before the manager saw them
+    std::vector<nt::PassThroughRequest> passThroughRequests;
+    std::vector<std::uint32_t> passThroughSizes;  // input size of each request
+    std::vector<std::string> openedNames;
+    std::vector<std::uint32_t> openAccess;
+    std::vector<std::string> driveTypeQueries;
+    std::vector<std::string> loadedLibraries;
+    int waits = 0;
+    int freeLibraryCalls = 0;
+
+    // What to break.
+    std::set<std::string> failOpen;  // CreateFileA of these names fails
+
+    bool GetVersionExA(platform::OsVersionInfo& info) override {
+        return inner_.GetVersionExA(info);
+    }
+    std::uint32_t GetDriveTypeA(const char* rootPath) override {
+        driveTypeQueries.emplace_back(rootPath);
+        return inner_.GetDriveTypeA(rootPath);
+    }
+    platform::Handle CreateFileA(const char* fileName, std::uint32_t access, std::uint32_t share,
+                                 std::uint32_t disposition) override {
+        openedNames.emplace_back(fileName);
+        openAccess.push_back(access);
+        if (failOpen.count(fileName) != 0) return platform::kInvalidHandleValue;
+        return inner_.CreateFileA(fileName, access, share, disposition);
+    }
+    bool DeviceIoControl(platform::Handle device, std::uint32_t code, void* in,
+                         std::uint32_t inSize, void* out, std::uint32_t outSize,
+                         std::uint32_t* returned) override {
+        if (code == nt::IOCTL_SCSI_PASS_THROUGH_DIRECT && in != nullptr &&
+            inSize >= sizeof(nt::PassThroughRequest)) {
+            nt::PassThroughRequest copy;
+            std::memcpy(&copy, in, sizeof copy);
+            passThroughRequests.push_back(copy);
+            passThroughSizes.push_back(inSize);
+        }
+        return inner_.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
+    }
+    bool CloseHandle(platform::Handle object) override { return inner_.CloseHandle(object); }
+    std::uint32_t GetLastError() override { return inner_.GetLastError(); }
+    platform::Module LoadLibraryA(const char* fileName) override {
+        loadedLibraries.emplace_back(fileName);
+        return inner_.LoadLibraryA(fileName);
+    }
+    platform::AnyProc GetProcAddress(platform::Module module, const char* name) override {
+        platform::AnyProc proc = inner_.GetProcAddress(module, name);
+        if (proc != nullptr && std::strcmp(name, aspi::kSendCommandName) == 0) {
+            innerSend_ = reinterpret_cast<aspi::SendASPI32CommandProc>(proc);
+            return reinterpret_cast<platform::AnyProc>(&RecordingSend);
+        }
+        return proc;
+    }
+    bool FreeLibrary(platform::Module module) override {
+        ++freeLibraryCalls;
+        return inner_.FreeLibrary(module);
+    }
+    platform::Handle CreateEventA(bool manualReset, bool initialState) override {
+        return inner_.CreateEventA(manualReset, initialState);
+    }
+    bool ResetEvent(platform::Handle event) override { return inner_.ResetEvent(event); }
+    std::uint32_t WaitForSingleObject(platform::Handle object, std::uint32_t ms) override {
+        ++waits;
+        return inner_.WaitForSingleObject(object, ms);
+    }
+
+    int CountOpened(const std::string& name) const {
+        int n = 0;
+        for (const auto& opened : openedNames) n += opened == name ? 1 : 0;
+        return n;
+    }
+
+private:
+    static std::uint32_t RecordingSend(void* srb) {
+        RecordingPlatform* self = current_;
+        if (static_cast<aspi::SRB_Header*>(srb)->SRB_Cmd == aspi::SC_EXEC_SCSI_CMD) {
+            aspi::SRB_ExecSCSICmd copy;
+            std::memcpy(&copy, srb, sizeof copy);
+            self->execSrbs.push_back(copy);
+        }
+        return self->innerSend_(srb);
+    }
+
+    platform::Platform& inner_;
+    aspi::SendASPI32CommandProc innerSend_ = nullptr;
+    static inline RecordingPlatform* current_ = nullptr;
+};
+
+}  // namespace tessaly::testing
