@@ -1,2 +1,57 @@
 #!/bin/sh
-exit 0
+# Runs tessaly-sim the way a user of the runner would: every bundled scenario must
+# give a JSON document and exit 0; bad input must give exactly one error line on
+# standard error that names the problem, and exit 2, never a crash.
+set -u
+sim="$1"
+root="$2"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+for scenario in "$root"/scenarios/*.json; do
+    if ! "$sim" "$scenario" >"$tmp/out.json" 2>"$tmp/err"; then
+        fail "$scenario: exit status $?: $(cat "$tmp/err")"
+        continue
+    fi
+    grep -q '"startup"' "$tmp/out.json" || fail "$scenario: no startup result"
+done
+
+# expect_error NAME FILE-CONTENT EXPECTED-TEXT [EVENT]
+expect_error() {
+    name="$1"
+    printf '%s' "$2" >"$tmp/$name.json"
+    shift 3 || true
+    "$sim" "$tmp/$name.json" "$@" >"$tmp/out" 2>"$tmp/err"
+    status=$?
+    [ "$status" -eq 2 ] || fail "$name: exit status $status, want 2"
+    [ "$(wc -l <"$tmp/err")" -eq 1 ] || fail "$name: want one error line, got: $(cat "$tmp/err")"
+    [ -s "$tmp/out" ] && fail "$name: wrote to standard output"
+    return 0
+}
+
+expect_error bad_json '{"os": {"platform": 2,' ''
+grep -q "bad_json.json" "$tmp/err" || fail "bad_json: error does not name the file"
+expect_error no_os '{"aspi": {}}' ''
+grep -q "os" "$tmp/err" || fail "no_os: error does not name the missing part"
+expect_error unknown_model '{"os": {"platform": 2, "major": 5}, "adapters": [{"bus": "atapi", "devices": [{"target": 0, "drive": {"model": "CD-R   VW9999"}}]}]}' ''
+grep -q "VW9999" "$tmp/err" || fail "unknown_model: error does not name the model"
+expect_error bad_hex '{"os": {"platform": 2, "major": 5}, "adapters": [{"bus": "atapi", "devices": [{"target": 0, "drive": {"answers": {"12": "0g"}}}]}]}' ''
+grep -q "hex" "$tmp/err" || fail "bad_hex: error does not say hex"
+expect_error unknown_event '{"os": {"platform": 2, "major": 5}}' '' bogus
+grep -q "bogus" "$tmp/err" || fail "unknown_event: error does not name the event"
+
+"$sim" "$tmp/missing.json" >/dev/null 2>"$tmp/err"
+[ $? -eq 2 ] || fail "missing file: want exit 2"
+grep -q "missing.json" "$tmp/err" || fail "missing file: error does not name the file"
+
+"$sim" >/dev/null 2>&1
+[ $? -eq 2 ] || fail "no argument: want exit 2"
+
+[ "$failures" -eq 0 ] && echo "all runner checks passed"
+exit "$failures"
