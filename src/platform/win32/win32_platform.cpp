@@ -1,0 +1,89 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace tessaly::platform {
+
+static_assert(sizeof(Handle) == sizeof(HANDLE));
+
+namespace {
+HANDLE ToHandle(Handle h) {
+    return reinterpret_cast<HANDLE>(h);
+}
+Handle FromHandle(HANDLE h) {
+    return reinterpret_cast<Handle>(h);
+}
+}  // namespace
+
+bool Win32Platform::GetVersionExA(OsVersionInfo& info) {
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!::GetVersionExA(&version))
+        return false;
+    info.majorVersion = version.dwMajorVersion;
+    info.minorVersion = version.dwMinorVersion;
+    info.buildNumber = version.dwBuildNumber;
+    info.platformId = version.dwPlatformId;
+    static_assert(sizeof info.csdVersion == sizeof version.szCSDVersion);
+    std::memcpy(info.csdVersion, version.szCSDVersion, sizeof info.csdVersion);
+    info.csdVersion[sizeof info.csdVersion - 1] = '\0';
+    return true;
+}
+
+std::uint32_t Win32Platform::GetDriveTypeA(const char* rootPath) {
+    return ::GetDriveTypeA(rootPath);
+}
+
+Handle Win32Platform::CreateFileA(const char* fileName, std::uint32_t desiredAccess,
+                                  std::uint32_t shareMode, std::uint32_t creationDisposition) {
+    return FromHandle(::CreateFileA(fileName, desiredAccess, shareMode, nullptr,
+                                    creationDisposition, 0, nullptr));
+}
+
+bool Win32Platform::DeviceIoControl(Handle device, std::uint32_t controlCode, void* inBuffer,
+                                    std::uint32_t inSize, void* outBuffer, std::uint32_t outSize,
+                                    std::uint32_t* bytesReturned) {
+    DWORD returned = 0;
+    const BOOL ok = ::DeviceIoControl(ToHandle(device), controlCode, inBuffer, inSize, outBuffer,
+                                      outSize, &returned, nullptr);
+    if (bytesReturned != nullptr)
+        *bytesReturned = returned;
+    return ok != FALSE;
+}
+
+bool Win32Platform::CloseHandle(Handle object) {
+    return ::CloseHandle(ToHandle(object)) != FALSE;
+}
+
+std::uint32_t Win32Platform::GetLastError() {
+    return ::GetLastError();
+}
+
+Module Win32Platform::LoadLibraryA(const char* fileName) {
+    return reinterpret_cast<Module>(::LoadLibraryA(fileName));
+}
+
+AnyProc Win32Platform::GetProcAddress(Module module, const char* procName) {
+    return reinterpret_cast<AnyProc>(::GetProcAddress(reinterpret_cast<HMODULE>(module), procName));
+}
+
+bool Win32Platform::FreeLibrary(Module module) {
+    return ::FreeLibrary(reinterpret_cast<HMODULE>(module)) != FALSE;
+}
+
+Handle Win32Platform::CreateEventA(bool manualReset, bool initialState) {
+    return FromHandle(::CreateEventA(nullptr, manualReset, initialState, nullptr));
+}
+
+bool Win32Platform::ResetEvent(Handle event) {
+    return ::ResetEvent(ToHandle(event)) != FALSE;
+}
+
+std::uint32_t Win32Platform::WaitForSingleObject(Handle object, std::uint32_t milliseconds) {
+    return ::WaitForSingleObject(ToHandle(object), milliseconds);
+}
+
+}  // namespace tessaly::platform

@@ -1,0 +1,27 @@
+// The Platform of the real program: every call forwards to the Win32 API.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace tessaly::platform {
+
+class Win32Platform final : public Platform {
+  public:
+    bool GetVersionExA(OsVersionInfo& info) override;
+    std::uint32_t GetDriveTypeA(const char* rootPath) override;
+    Handle CreateFileA(const char* fileName, std::uint32_t desiredAccess, std::uint32_t shareMode,
+                       std::uint32_t creationDisposition) override;
+    bool DeviceIoControl(Handle device, std::uint32_t controlCode, void* inBuffer,
+                         std::uint32_t inSize, void* outBuffer, std::uint32_t outSize,
+                         std::uint32_t* bytesReturned) override;
+    bool CloseHandle(Handle object) override;
+    std::uint32_t GetLastError() override;
+    Module LoadLibraryA(const char* fileName) override;
+    AnyProc GetProcAddress(Module module, const char* procName) override;
+    bool FreeLibrary(Module module) override;
+    Handle CreateEventA(bool manualReset, bool initialState) override;
+    bool ResetEvent(Handle event) override;
+    std::uint32_t WaitForSingleObject(Handle object, std::uint32_t milliseconds) override;
+};
+
+}  // namespace tessaly::platform
