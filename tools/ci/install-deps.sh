@@ -1,0 +1,69 @@
+#!/bin/sh
+# Install the packages the Tessaly builds need on Debian 12. Idempotent: when everything
+# is present it only runs one dpkg-query and returns.
+#
+#   tools/ci/install-deps.sh            everything (native, cross + Wine, fuzz, bench)
+#   tools/ci/install-deps.sh --native   only what the native program build needs
+#
+# Needs root (or sudo) only when something is missing.
+set -eu
+
+NATIVE="g++ cmake ninja-build nlohmann-json3-dev googletest"
+FULL="$NATIVE clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-i686
+      wine wine32:i386 xvfb xauth fonts-wine fonts-liberation2 imagemagick ghostscript
+      xdotool"
+# Wine is installed without its recommends (GL, GStreamer, SDL, ...); these small X client
+# libraries from that list are kept so that windows render as on a full install.
+WINE_X_LIBS="libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
+             libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386"
+
+case "${1:-}" in
+  --native) PACKAGES=$NATIVE; NEED_I386=0 ;;
+  "")       PACKAGES="$FULL $WINE_X_LIBS"; NEED_I386=1 ;;
+  *) echo "usage: $0 [--native]" >&2; exit 2 ;;
+esac
+
+missing() {
+  # dpkg-query prints one status line per known package; unknown ones go to stderr.
+  for p in $PACKAGES; do
+    s=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$s" = installed ] || printf '%s ' "$p"
+  done
+}
+
+MISSING=$(missing)
+if [ $NEED_I386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  ADD_I386=1
+else
+  ADD_I386=0
+fi
+if [ -z "$MISSING" ] && [ $ADD_I386 = 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=
+if [ "$(id -u)" != 0 ]; then
+  command -v sudo >/dev/null 2>&1 || { echo "install-deps: need root for: $MISSING" >&2; exit 1; }
+  SUDO=sudo
+fi
+
+echo "install-deps: installing: $MISSING"
+export DEBIAN_FRONTEND=noninteractive
+if [ $ADD_I386 = 1 ]; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -q
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -q --no-install-recommends $MISSING
+
+STILL=$(missing)
+if [ -n "$STILL" ]; then
+  echo "install-deps: still missing after install: $STILL" >&2
+  exit 1
+fi
+if [ $NEED_I386 = 1 ]; then
+  # The 32-bit loader must start (wine-8 prints its version without a prefix).
+  wine --version >/dev/null || { echo "install-deps: wine does not start" >&2; exit 1; }
+fi
+echo "install-deps: done"
