@@ -1,0 +1,227 @@
+#include "vpc/emulated_drive.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "transport/scsi_command.h"
+#include "vpc/injection_key.h"
+
+namespace tessaly::vpc {
+namespace {
+
+constexpr std::string_view kMakerVendor = "VARNOTH ";
+constexpr std::string_view kOtherVendor = "OTHERCO ";
+constexpr std::string_view kOtherProduct = "CD-ROM DRIVE";
+constexpr std::string_view kDefaultRevision = "1.00";
+constexpr std::uint8_t kDefaultPeripheral = 0x05;  // CD/DVD device, connected
+
+// The allocation length of the commands that carry one; others are limited by the
+// data buffer alone.
+std::optional<std::uint32_t> AllocationLength(ByteView cdb) {
+    switch (cdb.U8(0)) {
+        case opcode::kRequestSense:
+        case opcode::kInquiry:
+        case opcode::kModeSense6:
+            return cdb.U8(4);
+        case 0x23:  // READ FORMAT CAPACITIES
+        case 0x42:  // READ SUB-CHANNEL
+        case opcode::kReadTocPmaAtip:
+        case 0x46:  // GET CONFIGURATION
+        case 0x4A:  // GET EVENT STATUS NOTIFICATION
+        case 0x4D:  // LOG SENSE
+        case opcode::kReadDiscInformation:
+        case 0x52:  // READ TRACK INFORMATION
+        case opcode::kModeSense10:
+        case 0x5C:  // READ BUFFER CAPACITY
+            return cdb.Be16(7);
+        case 0xA4:  // REPORT KEY
+        case 0xAD:  // READ DVD STRUCTURE
+            return cdb.Be16(8);
+        default:
+            return std::nullopt;
+    }
+}
+
+// Copies text into out, padded with blanks (or cut) to width.
+void PutPadded(std::uint8_t* out, std::string_view text, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i) {
+        out[i] = static_cast<std::uint8_t>(i < text.size() ? text[i] : ' ');
+    }
+}
+
+}  // namespace
+
+EmulatedDrive::EmulatedDrive(DriveSpec spec)
+    : spec_(std::move(spec)), sense_(MakeSenseBlock(sense::kNoSense)), tray_(spec_.tray) {
+    if (spec_.disc && tray_ == TrayState::kClosed)
+        becomingReadyLeft_ = spec_.disc->readyAfter;
+}
+
+const std::array<EmulatedDrive::Handler, 256>& EmulatedDrive::HandlerTable() {
+    static const std::array<Handler, 256> table = [] {
+        std::array<Handler, 256> t;
+        t.fill(&EmulatedDrive::Unsupported);
+        t[opcode::kTestUnitReady] = &EmulatedDrive::TestUnitReady;
+        t[opcode::kRequestSense] = &EmulatedDrive::RequestSense;
+        t[opcode::kInquiry] = &EmulatedDrive::Inquiry;
+        return t;
+    }();
+    return table;
+}
+
+CommandResult EmulatedDrive::Execute(const std::uint8_t* cdb, std::size_t cdbLength,
+                                     std::uint8_t* data, std::uint32_t dataLength) {
+    const ByteView command(cdb, cdbLength);
+    if (data == nullptr)
+        dataLength = 0;
+    std::lock_guard lock(mutex_);
+    Reply reply;
+    if (command.size() == 0) {
+        reply.failure = sense::kInvalidOpcode;
+        return Finish(reply, command, data, dataLength);
+    }
+    const std::string key = InjectionKeyOf(cdb, cdbLength);
+    const std::string opKey = InjectionKey(command.U8(0));
+    for (const std::string* k : {&key, &opKey}) {
+        if (const auto it = spec_.fail.find(*k); it != spec_.fail.end()) {
+            reply.failure = it->second;
+            return Finish(reply, command, data, dataLength);
+        }
+    }
+    for (const std::string* k : {&key, &opKey}) {
+        if (const auto it = spec_.answers.find(*k); it != spec_.answers.end()) {
+            reply.answer = it->second;
+            return Finish(reply, command, data, dataLength);
+        }
+    }
+    reply = (this->*HandlerTable()[command.U8(0)])(command);
+    return Finish(reply, command, data, dataLength);
+}
+
+CommandResult EmulatedDrive::Finish(const Reply& reply, ByteView cdb, std::uint8_t* data,
+                                    std::uint32_t dataLength) {
+    if (reply.failure) {
+        sense_ = MakeSenseBlock(*reply.failure);
+        return CommandResult{kScsiStatusCheckCondition, 0};
+    }
+    std::size_t length = std::min<std::size_t>(reply.answer.size(), dataLength);
+    if (const auto allocation = AllocationLength(cdb)) {
+        length = std::min<std::size_t>(length, *allocation);
+    }
+    std::copy_n(reply.answer.begin(), length, data);
+    if (cdb.U8(0) != opcode::kRequestSense)
+        sense_ = MakeSenseBlock(sense::kNoSense);
+    return CommandResult{kScsiStatusGood, static_cast<std::uint32_t>(length)};
+}
+
+SenseBlock EmulatedDrive::Sense() const {
+    std::lock_guard lock(mutex_);
+    return sense_;
+}
+
+SenseBlock EmulatedDrive::TakeSense() {
+    std::lock_guard lock(mutex_);
+    const SenseBlock taken = sense_;
+    sense_ = MakeSenseBlock(sense::kNoSense);
+    return taken;
+}
+
+bool EmulatedDrive::TrayOpen() const {
+    std::lock_guard lock(mutex_);
+    return tray_ == TrayState::kOpen;
+}
+
+bool EmulatedDrive::SetTray(std::string_view state) {
+    std::lock_guard lock(mutex_);
+    if (state == "open") {
+        tray_ = TrayState::kOpen;
+        becomingReadyLeft_ = 0;
+    } else if (state == "closed") {
+        if (tray_ == TrayState::kOpen && spec_.disc)
+            becomingReadyLeft_ = spec_.disc->readyAfter;
+        tray_ = TrayState::kClosed;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::uint32_t EmulatedDrive::BecomingReadyLeft() const {
+    std::lock_guard lock(mutex_);
+    return becomingReadyLeft_;
+}
+
+std::array<std::uint8_t, kStandardInquiryLength> EmulatedDrive::IdentifyData() const {
+    std::array<std::uint8_t, kStandardInquiryLength> out{};
+    if (const auto it = spec_.answers.find(InjectionKey(opcode::kInquiry));
+        it != spec_.answers.end()) {
+        std::copy_n(it->second.begin(), std::min(it->second.size(), out.size()), out.begin());
+        return out;
+    }
+    const auto full = StandardInquiry();
+    std::copy_n(full.begin(), out.size(), out.begin());
+    return out;
+}
+
+// Standard INQUIRY data:
+//   [0]     peripheral qualifier and device type
+//   [1]     80h removable medium
+//   [2]     version 2
+//   [3]     response data format 2
+//   [4]     additional length 31 (36 bytes in all)
+//   [8-15]  vendor identification, [16-31] product identification, [32-35] revision
+//   [36-95] zero
+std::array<std::uint8_t, kInquiryAnswerLength> EmulatedDrive::StandardInquiry() const {
+    std::array<std::uint8_t, kInquiryAnswerLength> out{};
+    const bool maker = spec_.model.has_value();
+    out[0] = spec_.peripheral.value_or(kDefaultPeripheral);
+    out[1] = 0x80;
+    out[2] = 0x02;
+    out[3] = 0x02;
+    out[4] = kStandardInquiryLength - 5;
+    PutPadded(&out[8], spec_.vendor.value_or(std::string(maker ? kMakerVendor : kOtherVendor)), 8);
+    PutPadded(&out[16], spec_.product.value_or(maker ? *spec_.model : std::string(kOtherProduct)),
+              16);
+    PutPadded(&out[32], spec_.revision.value_or(std::string(kDefaultRevision)), 4);
+    return out;
+}
+
+EmulatedDrive::Reply EmulatedDrive::Inquiry(ByteView cdb) {
+    Reply reply;
+    // No vital product data pages, no command support data.
+    if ((cdb.U8(1) & 0x03) != 0 || cdb.U8(2) != 0) {
+        reply.failure = sense::kInvalidFieldInCdb;
+        return reply;
+    }
+    const auto data = StandardInquiry();
+    reply.answer.assign(data.begin(), data.end());
+    return reply;
+}
+
+EmulatedDrive::Reply EmulatedDrive::TestUnitReady(ByteView) {
+    Reply reply;
+    if (tray_ == TrayState::kOpen) {
+        reply.failure = sense::kNoMediumTrayOpen;
+    } else if (!spec_.disc) {
+        reply.failure = sense::kNoMediumTrayClosed;
+    } else if (becomingReadyLeft_ > 0) {
+        --becomingReadyLeft_;
+        reply.failure = sense::kBecomingReady;
+    }
+    return reply;
+}
+
+EmulatedDrive::Reply EmulatedDrive::RequestSense(ByteView) {
+    Reply reply;
+    reply.answer.assign(sense_.begin(), sense_.end());
+    sense_ = MakeSenseBlock(sense::kNoSense);
+    return reply;
+}
+
+EmulatedDrive::Reply EmulatedDrive::Unsupported(ByteView) {
+    Reply reply;
+    reply.failure = sense::kInvalidOpcode;
+    return reply;
+}
+
+}  // namespace tessaly::vpc

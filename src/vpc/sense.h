@@ -1,0 +1,45 @@
+// Sense data of the emulated drives: a key/ASC/ASCQ value with named constants
+// and the 18-byte fixed-format block a drive hands out for it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace tessaly::vpc {
+
+struct SenseCode {
+    std::uint8_t key = 0;
+    std::uint8_t asc = 0;
+    std::uint8_t ascq = 0;
+
+    friend bool operator==(const SenseCode&, const SenseCode&) = default;
+};
+
+namespace sense {
+inline constexpr SenseCode kNoSense{0x0, 0x00, 0x00};
+inline constexpr SenseCode kBecomingReady{0x2, 0x04, 0x01};
+inline constexpr SenseCode kNoMediumTrayClosed{0x2, 0x3A, 0x01};
+inline constexpr SenseCode kNoMediumTrayOpen{0x2, 0x3A, 0x02};
+inline constexpr SenseCode kInvalidOpcode{0x5, 0x20, 0x00};
+inline constexpr SenseCode kInvalidFieldInCdb{0x5, 0x24, 0x00};
+}  // namespace sense
+
+inline constexpr std::size_t kFixedSenseLength = 18;
+using SenseBlock = std::array<std::uint8_t, kFixedSenseLength>;
+
+// Fixed format, current error:
+//   [0]  70h response code
+//   [2]  sense key (low nibble)
+//   [7]  additional sense length (10: bytes 8..17 follow)
+//   [12] additional sense code, [13] its qualifier
+constexpr SenseBlock MakeSenseBlock(SenseCode code) {
+    SenseBlock block{};
+    block[0] = 0x70;
+    block[2] = static_cast<std::uint8_t>(code.key & 0x0F);
+    block[7] = 10;
+    block[12] = code.asc;
+    block[13] = code.ascq;
+    return block;
+}
+
+}  // namespace tessaly::vpc

@@ -1,0 +1,174 @@
+// DeviceIoControl of the virtual PC: the SCSI address of a drive letter, a port's
+// inquiry data and adapter descriptor, and SCSI pass-through to the drive behind a
+// letter. Requests are checked as Windows checks them before anything runs.
+#include <algorithm>
+#include <cstring>
+
+#include "common/bytes.h"
+#include "transport/scsi_command.h"
+#include "transport/scsi_passthrough.h"
+#include "vpc/port_data.h"
+#include "vpc/virtual_pc.h"
+
+namespace tessaly::vpc {
+namespace {
+
+constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::size_t kScsiAddressSize = 8;
+constexpr std::size_t kDescriptorHeaderSize = 8;  // STORAGE_DESCRIPTOR_HEADER: Version, Size
+
+}  // namespace
+
+bool VirtualPc::DeviceIoControl(platform::Handle device, std::uint32_t controlCode, void* inBuffer,
+                                std::uint32_t inSize, void* outBuffer, std::uint32_t outSize,
+                                std::uint32_t* bytesReturned) {
+    // Without an OVERLAPPED block Windows writes the count unconditionally.
+    if (bytesReturned == nullptr)
+        return Fail(platform::kErrorInvalidParameter);
+    *bytesReturned = 0;
+    try {
+        const auto object = FindObject(device);
+        if (!object)
+            return Fail(platform::kErrorInvalidHandle);
+        if (object->kind == ObjectKind::kEvent)
+            return Fail(platform::kErrorInvalidFunction);
+        switch (controlCode) {
+            case nt::IOCTL_SCSI_GET_ADDRESS:
+                return GetScsiAddress(*object, outBuffer, outSize, *bytesReturned);
+            case nt::IOCTL_SCSI_GET_INQUIRY_DATA:
+                return GetInquiryData(*object, outBuffer, outSize, *bytesReturned);
+            case nt::IOCTL_SCSI_PASS_THROUGH_DIRECT:
+                return PassThroughDirect(*object, inBuffer, inSize, outBuffer, outSize,
+                                         *bytesReturned);
+            case nt::IOCTL_STORAGE_QUERY_PROPERTY:
+                return QueryProperty(*object, inBuffer, inSize, outBuffer, outSize, *bytesReturned);
+            default:
+                return Fail(platform::kErrorInvalidFunction);
+        }
+    } catch (...) {
+        *bytesReturned = 0;
+        return Fail(kErrorNotEnoughMemory);
+    }
+}
+
+// SCSI_ADDRESS: Length 8, PortNumber, PathId, TargetId, Lun. Only a drive letter of
+// a device on an adapter has one.
+bool VirtualPc::GetScsiAddress(const Object& object, void* out, std::uint32_t outSize,
+                               std::uint32_t& returned) {
+    if (object.kind != ObjectKind::kVolume || !object.volume->address) {
+        return Fail(platform::kErrorInvalidFunction);
+    }
+    if (outSize < kScsiAddressSize)
+        return Fail(platform::kErrorInsufficientBuffer);
+    if (out == nullptr)
+        return Fail(platform::kErrorInvalidParameter);
+    const ScsiAddress& address = *object.volume->address;
+    ByteWriter writer(static_cast<std::uint8_t*>(out), kScsiAddressSize);
+    writer.Le32(0, kScsiAddressSize);
+    writer.U8(4, address.port);
+    writer.U8(5, address.path);
+    writer.U8(6, address.target);
+    writer.U8(7, 0);
+    returned = kScsiAddressSize;
+    return true;
+}
+
+bool VirtualPc::GetInquiryData(const Object& object, void* out, std::uint32_t outSize,
+                               std::uint32_t& returned) {
+    if (object.kind != ObjectKind::kPort)
+        return Fail(platform::kErrorInvalidFunction);
+    std::vector<PortDevice> devices;
+    for (const AttachedDrive& attached : attached_) {
+        if (attached.adapter == object.port) {
+            devices.push_back(
+                PortDevice{attached.bus, attached.target, attached.drive->IdentifyData()});
+        }
+    }
+    const std::vector<std::uint8_t> data =
+        BuildPortInquiryData(scenario_.adapters[object.port].scsiId, std::move(devices));
+    if (outSize < data.size())
+        return Fail(platform::kErrorInsufficientBuffer);
+    if (out == nullptr)
+        return Fail(platform::kErrorInvalidParameter);
+    std::memcpy(out, data.data(), data.size());
+    returned = static_cast<std::uint32_t>(data.size());
+    return true;
+}
+
+// The request block is a SCSI_PASS_THROUGH_DIRECT, optionally followed by room for
+// sense data at SenseInfoOffset; it is both input and output. On return ScsiStatus,
+// DataTransferLength (bytes moved) and SenseInfoLength (sense bytes written) are set.
+bool VirtualPc::PassThroughDirect(const Object& object, void* in, std::uint32_t inSize, void* out,
+                                  std::uint32_t outSize, std::uint32_t& returned) {
+    using nt::SCSI_PASS_THROUGH_DIRECT;
+    constexpr std::size_t kRequestSize = sizeof(SCSI_PASS_THROUGH_DIRECT);
+    if (object.kind != ObjectKind::kVolume || object.volume->drive == nullptr) {
+        return Fail(platform::kErrorInvalidFunction);
+    }
+    if (in == nullptr || out == nullptr || inSize < kRequestSize || outSize < kRequestSize) {
+        return Fail(platform::kErrorInvalidParameter);
+    }
+    SCSI_PASS_THROUGH_DIRECT request;
+    std::memcpy(&request, in, kRequestSize);
+    const bool senseFits =
+        request.SenseInfoLength == 0 ||
+        std::uint64_t{request.SenseInfoOffset} + request.SenseInfoLength <= outSize;
+    if (request.Length != kRequestSize || request.CdbLength > sizeof request.Cdb ||
+        request.DataIn > nt::SCSI_IOCTL_DATA_UNSPECIFIED || !senseFits ||
+        (request.DataBuffer == nullptr && request.DataTransferLength != 0)) {
+        return Fail(platform::kErrorInvalidParameter);
+    }
+    const Volume& volume = *object.volume;
+    if (volume.passthroughError)
+        return Fail(*volume.passthroughError);
+
+    log_.Record(request.PathId, request.TargetId, request.Cdb, request.CdbLength);
+    const CommandResult result = volume.drive->Execute(
+        request.Cdb, request.CdbLength, static_cast<std::uint8_t*>(request.DataBuffer),
+        request.DataTransferLength);
+    SenseBlock sense{};
+    std::uint8_t senseCount = 0;
+    if (result.status != kScsiStatusGood && request.SenseInfoLength > 0) {
+        sense = volume.drive->TakeSense();
+        senseCount =
+            static_cast<std::uint8_t>(std::min<std::size_t>(request.SenseInfoLength, sense.size()));
+    }
+    request.ScsiStatus = result.status;
+    request.DataTransferLength = result.transferred;
+    request.SenseInfoLength = senseCount;
+    auto* block = static_cast<std::uint8_t*>(out);
+    std::memcpy(block, &request, kRequestSize);
+    std::memcpy(block + request.SenseInfoOffset, sense.data(), senseCount);
+    returned = senseCount > 0 ? request.SenseInfoOffset + senseCount
+                              : static_cast<std::uint32_t>(kRequestSize);
+    return true;
+}
+
+// STORAGE_PROPERTY_QUERY in: PropertyId (4 bytes), QueryType (4 bytes), one
+// parameter byte. Only the adapter property of a port is answered, and only by
+// Windows 2000 and later. An output shorter than the descriptor gets its start,
+// whose Size tells the caller how much to ask for.
+bool VirtualPc::QueryProperty(const Object& object, void* in, std::uint32_t inSize, void* out,
+                              std::uint32_t outSize, std::uint32_t& returned) {
+    if (object.kind != ObjectKind::kPort || scenario_.os.major < 5) {
+        return Fail(platform::kErrorInvalidFunction);
+    }
+    if (in == nullptr || inSize < nt::kStoragePropertyQuerySize) {
+        return Fail(platform::kErrorInvalidParameter);
+    }
+    const ByteView query(static_cast<const std::uint8_t*>(in), inSize);
+    if (query.Le32(0) != nt::StorageAdapterProperty || query.Le32(4) != nt::PropertyStandardQuery) {
+        return Fail(platform::kErrorInvalidFunction);
+    }
+    if (outSize < kDescriptorHeaderSize)
+        return Fail(platform::kErrorInsufficientBuffer);
+    if (out == nullptr)
+        return Fail(platform::kErrorInvalidParameter);
+    const auto descriptor = BuildAdapterDescriptor(scenario_.adapters[object.port].bus);
+    const std::size_t count = std::min<std::size_t>(outSize, descriptor.size());
+    std::memcpy(out, descriptor.data(), count);
+    returned = static_cast<std::uint32_t>(count);
+    return true;
+}
+
+}  // namespace tessaly::vpc
