@@ -1,6 +1,7 @@
 #include "transport/inquiry_data.h"
 
 #include "transport/scsi_command.h"
+#include "transport/scsi_passthrough.h"
 
 namespace tessaly {
 
@@ -20,6 +21,32 @@ void BuildInquiryCdb(std::uint8_t (&cdb)[6]) {
     cdb[3] = 0;
     cdb[4] = static_cast<std::uint8_t>(kInquiryAllocationLength);
     cdb[5] = 0;
+}
+
+}  // namespace tessaly
+
+namespace tessaly {
+
+bool FindPortInquiryEntry(ByteView buffer, std::uint8_t target, InquiryIdentity& identity) {
+    if (buffer.U8(nt::kAdapterBusInfoNumberOfBuses) == 0)
+        return false;
+    std::uint32_t offset = buffer.Le32(nt::kAdapterBusInfoBusData + nt::kBusDataInquiryDataOffset);
+    // Every entry takes at least its 12-byte header, which bounds an honest chain.
+    const std::size_t maxEntries = buffer.size() / nt::kInquiryDataInquiryData + 1;
+    for (std::size_t walked = 0; offset != 0 && walked < maxEntries; ++walked) {
+        if (!buffer.Has(offset, nt::kInquiryDataInquiryData))
+            return false;
+        if (buffer.U8(offset + nt::kInquiryDataTargetId) == target) {
+            const std::size_t dataAt = offset + nt::kInquiryDataInquiryData;
+            const std::uint32_t declared = buffer.Le32(offset + nt::kInquiryDataInquiryDataLength);
+            const std::size_t available = buffer.size() - dataAt;
+            const std::size_t length = declared < available ? declared : available;
+            identity = ParseInquiryData(ByteView(buffer.data() + dataAt, length));
+            return true;
+        }
+        offset = buffer.Le32(offset + nt::kInquiryDataNextInquiryDataOffset);
+    }
+    return false;
 }
 
 }  // namespace tessaly

@@ -24,3 +24,13 @@ InquiryIdentity ParseInquiryData(ByteView answer);
 void BuildInquiryCdb(std::uint8_t (&cdb)[6]);
 
 }  // namespace tessaly
+
+namespace tessaly {
+
+// Finds the device entry for target in the first bus of a port's inquiry-data
+// buffer (IOCTL_SCSI_GET_INQUIRY_DATA) by walking its chain of next-entry
+// offsets. Path id and LUN are not compared; the first entry that matches wins.
+// A chain that leaves the buffer, or runs longer than the buffer could hold, ends.
+bool FindPortInquiryEntry(ByteView buffer, std::uint8_t target, InquiryIdentity& identity);
+
+}  // namespace tessaly

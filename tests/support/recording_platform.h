@@ -15,10 +15,11 @@
 namespace tessaly::testing {
 
 class RecordingPlatform : public platform::Platform {
-public:
+  public:
     explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) { current_ = this; }
     ~RecordingPlatform() override {
-        if (current_ == this) current_ = nullptr;
+        if (current_ == this)
+            current_ = nullptr;
     }
 
     // What was seen.
@@ -46,7 +47,8 @@ public:
                                  std::uint32_t disposition) override {
         openedNames.emplace_back(fileName);
         openAccess.push_back(access);
-        if (failOpen.count(fileName) != 0) return platform::kInvalidHandleValue;
+        if (failOpen.count(fileName) != 0)
+            return platform::kInvalidHandleValue;
         return inner_.CreateFileA(fileName, access, share, disposition);
     }
     bool DeviceIoControl(platform::Handle device, std::uint32_t code, void* in,
@@ -90,11 +92,12 @@ public:
 
     int CountOpened(const std::string& name) const {
         int n = 0;
-        for (const auto& opened : openedNames) n += opened == name ? 1 : 0;
+        for (const auto& opened : openedNames)
+            n += opened == name ? 1 : 0;
         return n;
     }
 
-private:
+  private:
     static std::uint32_t RecordingSend(void* srb) {
         RecordingPlatform* self = current_;
         if (static_cast<aspi::SRB_Header*>(srb)->SRB_Cmd == aspi::SC_EXEC_SCSI_CMD) {
