@@ -15,8 +15,11 @@ fail() {
 }
 
 for scenario in "$root"/scenarios/*.json; do
-    if ! "$sim" "$scenario" >"$tmp/out.json" 2>"$tmp/err"; then
-        fail "$scenario: exit status $?: $(cat "$tmp/err")"
+    [ -e "$scenario" ] || fail "no bundled scenarios"
+    "$sim" "$scenario" >"$tmp/out.json" 2>"$tmp/err"
+    status=$?
+    if [ "$status" -ne 0 ]; then
+        fail "$scenario: exit status $status: $(cat "$tmp/err")"
         continue
     fi
     grep -q '"startup"' "$tmp/out.json" || fail "$scenario: no startup result"

@@ -62,11 +62,13 @@ TEST(AspiExecution, RequestBlockCarriesAddressLengthsAndDirection) {
         EXPECT_EQ(srb.SRB_Target, 4);
         EXPECT_EQ(srb.SRB_Lun, 0);
         EXPECT_EQ(srb.SRB_Flags, row.flags);
-        EXPECT_NE(srb.SRB_PostProc, nullptr);
+        const void* postProc = srb.SRB_PostProc;  // packed: copy, never bind
+        EXPECT_NE(postProc, nullptr);
         EXPECT_EQ(srb.SRB_SenseLen, 14);
         EXPECT_EQ(srb.SRB_CDBLen, row.cdbLength);
         EXPECT_EQ(srb.SRB_BufLen, sizeof buffer);
-        EXPECT_EQ(srb.SRB_BufPointer, buffer);
+        const std::uint8_t* bufPointer = srb.SRB_BufPointer;
+        EXPECT_EQ(bufPointer, buffer);
         for (int i = 0; i < 16; ++i) {
             EXPECT_EQ(srb.CDBByte[i], i < row.cdbLength ? row.cdb[i] : 0) << "CDB byte " << i;
         }
@@ -107,7 +109,8 @@ TEST(AspiExecution, WithoutAnEventTheRequestHasNoDirectionAndIsPolled) {
             << mode;
         ASSERT_EQ(pc.recorder->execSrbs.size(), 2u);
         EXPECT_EQ(pc.recorder->execSrbs[0].SRB_Flags, 0) << mode;
-        EXPECT_EQ(pc.recorder->execSrbs[0].SRB_PostProc, nullptr) << mode;
+        const void* postProc = pc.recorder->execSrbs[0].SRB_PostProc;
+        EXPECT_EQ(postProc, nullptr) << mode;
         EXPECT_EQ(pc.recorder->waits, 0) << mode;
         EXPECT_EQ(buffer[0], 0x05) << mode;
         EXPECT_EQ(pc.transport->GetLastSense(0, 5)[12], 0x3A) << mode;
