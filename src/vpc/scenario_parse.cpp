@@ -37,8 +37,9 @@ OsSpec ReadOs(const Json& value, const std::string& path) {
     const Json* platform = Find(value, "platform");
     if (platform == nullptr)
         Fail(Member(path, "platform"), "missing");
-    os.platform = static_cast<std::uint32_t>(ReadUnsigned(*platform, Member(path, "platform"), 2));
-    if (os.platform == 0)
+    os.platform =
+        static_cast<std::uint32_t>(ReadUnsigned(*platform, Member(path, "platform"), UINT32_MAX));
+    if (os.platform != 1 && os.platform != 2)
         Fail(Member(path, "platform"), "expected 1 (Windows 9x) or 2 (NT)");
     const auto number = [&](std::string_view key, std::uint32_t& out) {
         if (const Json* v = Find(value, key)) {

@@ -36,9 +36,9 @@ class TestHost : public AspiManager::Host {
         return it != drives_.end() ? it->second.get() : nullptr;
     }
     void SignalEvent(void* postProc) override {
+        ++signals;  // counted before the waiting thread can wake
         if (postProc == kEventHandle)
             event.Set();
-        ++signals;
     }
     void RecordCommand(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* cdb,
                        std::size_t cdbLength) override {
