@@ -10,6 +10,7 @@ namespace tessaly::platform {
 using Handle = std::uintptr_t;  // HANDLE; 0 is null
 using Module = std::uintptr_t;  // HMODULE; 0 is null
 using AnyProc = void (*)();     // FARPROC
+using RegKey = std::uintptr_t;  // HKEY; 0 is null
 
 inline constexpr Handle kInvalidHandleValue = ~Handle{0};
 
@@ -43,12 +44,26 @@ inline constexpr std::uint32_t kWaitObject0 = 0;
 inline constexpr std::uint32_t kWaitTimeout = 258;
 inline constexpr std::uint32_t kWaitFailed = 0xFFFFFFFFu;
 
+inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr RegKey kHkeyDynData = 0x80000006u;
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyRead = 0x20019;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+
+inline constexpr std::int32_t kErrorSuccess = 0;
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorInvalidHandle = 6;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 inline constexpr std::uint32_t kErrorInvalidFunction = 1;
 inline constexpr std::uint32_t kErrorIoDevice = 1117;
+inline constexpr std::uint32_t kErrorMoreData = 234;
+inline constexpr std::uint32_t kErrorNoMoreItems = 259;
 
 class Platform {
   public:
@@ -76,6 +91,20 @@ class Platform {
     virtual Handle CreateEventA(bool manualReset, bool initialState) = 0;
     virtual bool ResetEvent(Handle event) = 0;
     virtual std::uint32_t WaitForSingleObject(Handle object, std::uint32_t milliseconds) = 0;
+
+    // The registry, read only. Each returns a system error code (kErrorSuccess on success).
+    virtual std::int32_t RegOpenKeyExA(RegKey key, const char* subKey, std::uint32_t samDesired,
+                                       RegKey* result) = 0;
+    // data may be null to ask for the size; dataSize is the buffer size in, the value's out.
+    virtual std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
+                                          std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    // nameSize: the buffer in characters (terminator included) in, the name's length out.
+    virtual std::int32_t RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                                       std::uint32_t* nameSize) = 0;
+    virtual std::int32_t RegCloseKey(RegKey key) = 0;
+
+    // MultiByteToWideChar from the ANSI code page, no flags: UTF-16 units written, 0 on failure.
+    virtual int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) = 0;
 };
 
 }  // namespace tessaly::platform

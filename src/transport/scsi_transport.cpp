@@ -47,6 +47,7 @@ std::int32_t ScsiTransport::Initialize() {
     adapterKind_.fill(kInterfaceScsi);
     anyUsb_ = false;
     hasExternalDevices_ = false;
+    external_.fill(ExternalDeviceRecord{});
 
     // NT 5.x reaches drives through pass-through only; the manager is not even loaded.
     if (isNt_ && majorVersion_ == 5) {

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "transport/aspi_srb.h"
+#include "transport/inquiry_data.h"
 
 namespace tessaly {
 
@@ -29,6 +30,29 @@ inline constexpr int kLetterTableAdapters = 16;  // 256-entry tables: drive lett
 inline constexpr std::size_t kStoredSenseLength = 14;
 
 using SenseBytes = std::array<std::uint8_t, kStoredSenseLength>;
+
+inline constexpr int kExternalSlots = 26;
+inline constexpr int kWin9xDeviceSlots = 26;
+inline constexpr int kNoExternalAdapter = 100;
+
+// A drive attached through USB or IEEE 1394 that Windows 2000/XP reach only by its
+// drive letter; it is addressed as (slot number, target 0).
+struct ExternalDeviceRecord {
+    char enumerator[200] = {};
+    char deviceId[200] = {};
+    char instanceId[200] = {};
+    std::uint8_t present = 0;
+    std::uint8_t viaUsb = 0;  // clear: IEEE 1394
+    std::int32_t driveIndex = 0;
+};
+
+// A device that the Windows 9x registry names, with the letter Windows gave it.
+struct Win9xDeviceEntry {
+    char name[25] = {};
+    std::uint8_t adapter = 0;
+    std::uint8_t target = 0;
+    std::int32_t letter = 0;
+};
 
 struct AdapterInfo {
     char managerId[17] = {};
@@ -61,6 +85,29 @@ class ScsiTransport {
     bool IsAspiBypassed() const { return aspiBypassed_; }
     int GetAdapterKind(std::uint8_t adapter) const;
     std::int32_t GetAdapterInfo(std::uint8_t adapter, AdapterInfo& info);
+
+    // Identity of the device at an address: peripheral byte x 256 + 1, or 0 on failure.
+    std::int32_t Inquiry(std::uint8_t adapter, std::uint8_t target, InquiryIdentity& identity);
+
+    // External USB and IEEE 1394 drives and the attachment flags.
+    bool HasExternalDevices() const { return hasExternalDevices_; }
+    int FirstExternalAdapter() const;
+    ExternalDeviceRecord GetExternalDevice(int slot) const;
+    bool IsUsbSlot(std::uint8_t adapter) const;
+    bool Is1394Slot(std::uint8_t adapter) const;
+    std::uint8_t IsUsbAttached(std::uint8_t adapter, std::uint8_t target) const;
+    std::uint8_t Is1394Attached(std::uint8_t adapter, std::uint8_t target) const;
+    bool AnyUsbAttached() const { return anyUsb_; }
+
+    // Drive letter index (0 = A:) of the drive at an address; 2 when none is known.
+    std::int32_t GetDriveLetter(std::uint8_t adapter, std::uint8_t target);
+    // How an adapter attaches its drives, from the registry and the port driver.
+    int DetectInterfaceKind(std::uint8_t adapter);
+    // The "Driver" value of a SCSI port's device-map key, "Unknown" when missing.
+    void PortDriverName(int port, char* buffer, std::size_t size);
+
+    int Win9xDeviceCount() const { return win9xDeviceCount_; }
+    Win9xDeviceEntry Win9xDevice(int index) const;
 
     TransportMode Mode() const { return mode_; }
     std::uint32_t SupportInfo() const { return supportInfo_; }
@@ -96,11 +143,21 @@ class ScsiTransport {
                                     std::uint32_t length);
     std::int32_t PassThroughAdapterInfo(std::uint8_t adapter, AdapterInfo& info);
 
-    // Discovery steps that start-up runs (filled by the discovery and registry code).
+    // External devices (pass-through start-up).
     bool DiscoverExternalDevices(int portCount);
+    int ScanMountedDevices(int firstSlot);
+    bool ReadCompatibleIdsBus(const ExternalDeviceRecord& record, bool& viaUsb);
+    void RegisterExternalSlot(int slot, int& count);
+
+    // Windows 9x device scan and its USB bridge test.
     void ScanWin9xDevices();
-    int DetectInterfaceKind(std::uint8_t adapter);
-    void PortDriverName(int port, char* buffer, std::size_t size);
+    void ScanWin9xDevice(const char* hardwareKey, std::array<bool, 128>& claimed);
+    void TestUsbBridge(const char* instanceKey, std::uint8_t adapter, std::uint8_t target);
+
+    // Drive letters and interface kinds.
+    void BuildNtLetterMap();
+    int DetectWin9xInterfaceKind(const AdapterInfo& info, std::int32_t status);
+    int DetectNt5InterfaceKind(std::uint8_t adapter, const char* identifier, std::int32_t status);
 
     platform::Platform& platform_;
 
@@ -129,6 +186,10 @@ class ScsiTransport {
     std::array<int, kMaxAdapters> adapterKind_{};
     bool anyUsb_ = false;
     bool hasExternalDevices_ = false;
+    std::array<ExternalDeviceRecord, kExternalSlots> external_{};
+    std::array<Win9xDeviceEntry, kWin9xDeviceSlots> win9xDevices_{};
+    int win9xDeviceCount_ = 0;
+    bool ntLetterMapBuilt_ = false;
 };
 
 }  // namespace tessaly

@@ -11,6 +11,8 @@
 //   drive      "passthrough_error": N    IOCTL_SCSI_PASS_THROUGH_DIRECT on the drive's
 //                                        letter fails with system error N, the command
 //                                        never reaching the drive.
+//   os         "codepage": 932           the ANSI code page (default 1252); 932 converts
+//                                        the full-width katakana of Shift-JIS.
 //   device     "bus": N                  the bus (path id) the device sits on in its
 //                                        port's inquiry data and SCSI address (0..7,
 //                                        default 0); "path_id" is accepted as well.
@@ -109,7 +111,8 @@ struct OsSpec {
     std::uint32_t major = 0;
     std::uint32_t minor = 0;
     std::uint32_t build = 0;
-    std::string service;  // at most 127 characters
+    std::string service;            // at most 127 characters
+    std::uint32_t codePage = 1252;  // the ANSI code page: 1252, or 932 (Japanese)
 };
 
 struct DateSpec {

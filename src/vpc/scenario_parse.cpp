@@ -49,6 +49,9 @@ OsSpec ReadOs(const Json& value, const std::string& path) {
     number("major", os.major);
     number("minor", os.minor);
     number("build", os.build);
+    number("codepage", os.codePage);
+    if (os.codePage != 1252 && os.codePage != 932)
+        Fail(Member(path, "codepage"), "expected 1252 or 932");
     if (const Json* v = Find(value, "service"))
         os.service = ReadString(*v, Member(path, "service"), 127);
     return os;

@@ -1,5 +1,7 @@
 #include "vpc/virtual_pc.h"
 
+#include "vpc/registry_builder.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -89,6 +91,7 @@ VirtualPc::VirtualPc(Scenario scenario) : scenario_(std::move(scenario)) {
         aspi_ = std::make_unique<AspiManager>(std::move(config),
                                               static_cast<AspiManager::Host&>(*this));
     }
+    BuildRegistry(scenario_, registry_);
 }
 
 VirtualPc::~VirtualPc() {

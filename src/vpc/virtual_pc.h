@@ -29,6 +29,7 @@
 #include "vpc/emulated_drive.h"
 #include "vpc/event_object.h"
 #include "vpc/scenario.h"
+#include "vpc/virtual_registry.h"
 
 namespace tessaly::vpc {
 
@@ -57,6 +58,14 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
     platform::Handle CreateEventA(bool manualReset, bool initialState) override;
     bool ResetEvent(platform::Handle event) override;
     std::uint32_t WaitForSingleObject(platform::Handle object, std::uint32_t milliseconds) override;
+    std::int32_t RegOpenKeyExA(platform::RegKey key, const char* subKey, std::uint32_t samDesired,
+                               platform::RegKey* result) override;
+    std::int32_t RegQueryValueExA(platform::RegKey key, const char* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override;
+    std::int32_t RegEnumKeyExA(platform::RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override;
+    std::int32_t RegCloseKey(platform::RegKey key) override;
+    int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) override;
 
     const Scenario& GetScenario() const { return scenario_; }
     const std::vector<std::string>& CommandLog() const { return log_.Entries(); }
@@ -70,6 +79,7 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
     bool AddLetterAlias(char letter, std::size_t adapter, std::uint8_t target);
     // The manager behind "wnaspi32.dll"; nullptr when the scenario has no "aspi".
     AspiManager* Aspi() { return aspi_.get(); }
+    VirtualRegistry& Registry() { return registry_; }
 
     const std::vector<std::string>& OpenedNames() const { return openedNames_; }
     std::size_t OpenHandleCount() const;
@@ -134,6 +144,7 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
     std::vector<std::unique_ptr<EmulatedDrive>> external_;
     std::deque<Volume> volumes_;  // a deque, so that handles may point at its entries
     vpc::CommandLog log_;
+    VirtualRegistry registry_;
 
     mutable std::mutex objectsMutex_;
     std::map<platform::Handle, Object> objects_;

@@ -90,6 +90,23 @@ class RecordingPlatform : public platform::Platform {
         return inner_.WaitForSingleObject(object, ms);
     }
 
+    std::int32_t RegOpenKeyExA(platform::RegKey key, const char* subKey, std::uint32_t sam,
+                               platform::RegKey* result) override {
+        return inner_.RegOpenKeyExA(key, subKey, sam, result);
+    }
+    std::int32_t RegQueryValueExA(platform::RegKey key, const char* name, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* size) override {
+        return inner_.RegQueryValueExA(key, name, type, data, size);
+    }
+    std::int32_t RegEnumKeyExA(platform::RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override {
+        return inner_.RegEnumKeyExA(key, index, name, nameSize);
+    }
+    std::int32_t RegCloseKey(platform::RegKey key) override { return inner_.RegCloseKey(key); }
+    int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) override {
+        return inner_.MultiByteToWideChar(text, length, out, outCount);
+    }
+
     int CountOpened(const std::string& name) const {
         int n = 0;
         for (const auto& opened : openedNames)

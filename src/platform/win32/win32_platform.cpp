@@ -15,6 +15,13 @@ HANDLE ToHandle(Handle h) {
 Handle FromHandle(HANDLE h) {
     return reinterpret_cast<Handle>(h);
 }
+HKEY ToKey(RegKey key) {
+    if (key == kHkeyLocalMachine)
+        return HKEY_LOCAL_MACHINE;
+    if (key == kHkeyDynData)
+        return HKEY_DYN_DATA;
+    return reinterpret_cast<HKEY>(key);
+}
 }  // namespace
 
 bool Win32Platform::GetVersionExA(OsVersionInfo& info) {
@@ -84,6 +91,46 @@ bool Win32Platform::ResetEvent(Handle event) {
 
 std::uint32_t Win32Platform::WaitForSingleObject(Handle object, std::uint32_t milliseconds) {
     return ::WaitForSingleObject(ToHandle(object), milliseconds);
+}
+
+std::int32_t Win32Platform::RegOpenKeyExA(RegKey key, const char* subKey, std::uint32_t samDesired,
+                                          RegKey* result) {
+    HKEY opened = nullptr;
+    const LONG status = ::RegOpenKeyExA(ToKey(key), subKey, 0, samDesired, &opened);
+    *result = status == ERROR_SUCCESS ? reinterpret_cast<RegKey>(opened) : 0;
+    return status;
+}
+
+std::int32_t Win32Platform::RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
+                                             std::uint8_t* data, std::uint32_t* dataSize) {
+    DWORD valueType = 0;
+    DWORD size = dataSize != nullptr ? *dataSize : 0;
+    const LONG status = ::RegQueryValueExA(ToKey(key), valueName, nullptr, &valueType, data,
+                                           dataSize != nullptr ? &size : nullptr);
+    if (type != nullptr)
+        *type = valueType;
+    if (dataSize != nullptr)
+        *dataSize = size;
+    return status;
+}
+
+std::int32_t Win32Platform::RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                                          std::uint32_t* nameSize) {
+    DWORD size = *nameSize;
+    const LONG status =
+        ::RegEnumKeyExA(ToKey(key), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+    *nameSize = size;
+    return status;
+}
+
+std::int32_t Win32Platform::RegCloseKey(RegKey key) {
+    return ::RegCloseKey(ToKey(key));
+}
+
+int Win32Platform::MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return ::MultiByteToWideChar(CP_ACP, 0, text, length, reinterpret_cast<wchar_t*>(out),
+                                 outCount);
 }
 
 }  // namespace tessaly::platform

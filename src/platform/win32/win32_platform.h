@@ -22,6 +22,14 @@ class Win32Platform final : public Platform {
     Handle CreateEventA(bool manualReset, bool initialState) override;
     bool ResetEvent(Handle event) override;
     std::uint32_t WaitForSingleObject(Handle object, std::uint32_t milliseconds) override;
+    std::int32_t RegOpenKeyExA(RegKey key, const char* subKey, std::uint32_t samDesired,
+                               RegKey* result) override;
+    std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override;
+    std::int32_t RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override;
+    std::int32_t RegCloseKey(RegKey key) override;
+    int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) override;
 };
 
 }  // namespace tessaly::platform

@@ -1,0 +1,105 @@
+// Drive letters of addresses, and the port driver names they are matched by.
+#include <cstdio>
+#include <cstring>
+
+#include "transport/registry_key.h"
+#include "transport/scsi_passthrough.h"
+#include "transport/scsi_transport.h"
+#include "transport/text_match.h"
+
+namespace tessaly {
+
+using namespace platform;
+
+namespace {
+constexpr std::int32_t kNoUsableLetter = 2;
+constexpr int kPortMapSize = 16;
+}  // namespace
+
+void ScsiTransport::PortDriverName(int port, char* buffer, std::size_t size) {
+    if (size == 0)
+        return;
+    CopyText("Unknown", buffer, size);
+    char portKey[24];
+    std::snprintf(portKey, sizeof portKey, "Scsi Port %1d", port);
+    RegistryKey key(platform_);
+    if (!key.Open(kHkeyLocalMachine, {"HARDWARE", "DEVICEMAP", "Scsi", portKey}, kKeyQueryValue)) {
+        return;
+    }
+    key.ReadText("Driver", buffer, size);
+}
+
+std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t target) {
+    if (IsUsbSlot(adapter)) {
+        const std::int32_t letter = DriveLetterEntry(adapter, target);
+        return letter < 0 ? kNoUsableLetter : letter;
+    }
+    if (isNt_) {
+        if (!ntLetterMapBuilt_ && mode_ == TransportMode::Aspi)
+            BuildNtLetterMap();
+        ntLetterMapBuilt_ = true;
+        const std::int32_t letter = DriveLetterEntry(adapter, target);
+        return letter < 0 ? kNoUsableLetter : letter;
+    }
+    InquiryIdentity identity;
+    if (Inquiry(adapter, target, identity) == 0)
+        return kNoUsableLetter;
+    char name[sizeof(Win9xDeviceEntry::name)];
+    JoinDeviceName(identity, name, sizeof name);
+    for (int i = 0; i < win9xDeviceCount_; ++i) {
+        const Win9xDeviceEntry& entry = win9xDevices_[i];
+        if (entry.adapter == adapter && entry.target == target &&
+            std::strcmp(entry.name, name) == 0) {
+            return entry.letter;
+        }
+    }
+    return kNoUsableLetter;
+}
+
+void ScsiTransport::BuildNtLetterMap() {
+    driveLetter_.fill(kNoUsableLetter);
+    handleSlot_.fill(-1);
+    int portMap[kPortMapSize];
+    for (int& entry : portMap)
+        entry = -1;
+    bool claimed[256] = {};
+
+    const unsigned adapters = supportInfo_ & 0xFF;
+    for (unsigned j = 0; j < adapters; ++j) {
+        AdapterInfo info;
+        GetAdapterInfo(static_cast<std::uint8_t>(j), info);
+        for (int k = 0; k < kPortMapSize; ++k) {
+            char driver[64];
+            PortDriverName(k, driver, sizeof driver);
+            if (EqualIgnoringCase(info.identifier, driver) && portMap[k] == -1 && !claimed[j]) {
+                portMap[k] = static_cast<int>(j);
+                claimed[j] = true;
+            }
+        }
+    }
+
+    for (int letter = 2; letter <= 25; ++letter) {
+        char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
+        if (platform_.GetDriveTypeA(root) != kDriveCdrom)
+            continue;
+        char name[7] = "\\\\.\\C:";
+        name[4] = static_cast<char>('A' + letter);
+        const Handle device = platform_.CreateFileA(
+            name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
+        if (device == kInvalidHandleValue || device == 0)
+            continue;
+        nt::SCSI_ADDRESS address{};
+        std::uint32_t returned = 0;
+        if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address,
+                                      sizeof address, &returned) &&
+            address.PortNumber < kPortMapSize && portMap[address.PortNumber] >= 0) {
+            const int index = LetterIndex(static_cast<std::uint8_t>(portMap[address.PortNumber]),
+                                          address.TargetId);
+            if (index >= 0)
+                driveLetter_[index] = letter;
+        }
+        platform_.CloseHandle(device);
+    }
+}
+
+}  // namespace tessaly

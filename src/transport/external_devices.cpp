@@ -1,0 +1,209 @@
+// External drives: USB and IEEE 1394 drives that Windows 2000/XP reach only by
+// their drive letter. They are found in the mounted-device list, kept when their
+// compatible ids name a USB or IEEE 1394 bus, and given adapter numbers (slots)
+// after the SCSI ports.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "transport/registry_key.h"
+#include "transport/scsi_transport.h"
+
+namespace tessaly {
+
+using namespace platform;
+
+namespace {
+
+constexpr std::size_t kNarrowedBytes = 200;
+constexpr std::size_t kPathPrefixLength = 4;  // "\??\" or "\\?\" before the device path
+
+// Keeps the non-zero bytes of at most the first 200: a UTF-16 path becomes plain text.
+std::string Narrow(const std::vector<std::uint8_t>& data) {
+    std::string text;
+    const std::size_t count = data.size() < kNarrowedBytes ? data.size() : kNarrowedBytes;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (data[i] != 0)
+            text += static_cast<char>(data[i]);
+    }
+    return text;
+}
+
+// Splits "enumerator#device#instance#..." into the record's three texts.
+void SplitDevicePath(const std::string& path, ExternalDeviceRecord& record) {
+    char* parts[3] = {record.enumerator, record.deviceId, record.instanceId};
+    std::size_t lengths[3] = {0, 0, 0};
+    int part = 0;
+    for (std::size_t i = 0; i < path.size() && i < kNarrowedBytes; ++i) {
+        if (path[i] == '#') {
+            if (++part == 3)
+                break;
+            continue;
+        }
+        if (lengths[part] < sizeof record.enumerator - 1)
+            parts[part][lengths[part]++] = path[i];
+    }
+    for (int i = 0; i < 3; ++i)
+        parts[i][lengths[i]] = '\0';
+}
+
+bool Contains(const char* text, const char* word) {
+    return std::strstr(text, word) != nullptr;
+}
+
+}  // namespace
+
+bool ScsiTransport::DiscoverExternalDevices(int portCount) {
+    if (portCount < 0 || portCount >= kExternalSlots)
+        return false;
+    if (ScanMountedDevices(portCount) == 0)
+        return false;
+
+    int kept = 0;
+    for (int slot = portCount; slot < kExternalSlots; ++slot) {
+        ExternalDeviceRecord& record = external_[slot];
+        if (record.present == 0)
+            continue;
+        bool viaUsb = false;
+        if (ReadCompatibleIdsBus(record, viaUsb)) {
+            record.viaUsb = viaUsb ? 1 : 0;
+            ++kept;
+        } else {
+            record.present = 0;
+        }
+    }
+    if (kept == 0) {
+        hasExternalDevices_ = false;
+        external_.fill(ExternalDeviceRecord{});
+        return false;
+    }
+
+    // Close the gaps: the kept records take consecutive slots from the first after the ports.
+    const auto found = external_;
+    external_.fill(ExternalDeviceRecord{});
+    int next = portCount;
+    for (const ExternalDeviceRecord& record : found) {
+        if (record.present == 0)
+            continue;
+        external_[next] = record;
+        usbSlot_[next] = record.viaUsb;
+        ieee1394Slot_[next] = record.viaUsb ? 0 : 1;
+        ++next;
+    }
+    hasExternalDevices_ = true;
+
+    int count = kept;
+    for (int slot = 0; slot < kExternalSlots; ++slot) {
+        if (external_[slot].present != 0)
+            RegisterExternalSlot(slot, count);
+    }
+    if (count == 0) {
+        hasExternalDevices_ = false;
+        anyUsb_ = false;
+        usbSlot_.fill(0);
+        usbAttached_.fill(0);
+        ieee1394Attached_.fill(0);
+    }
+    return true;
+}
+
+void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
+    ExternalDeviceRecord& record = external_[slot];
+    // The attachment flags cover adapters 0 to 7 only; a slot beyond them cannot be
+    // told apart from an internal drive, so it is dropped like one that does not open.
+    bool usable = slot < kSenseTableAdapters && record.driveIndex >= 2 && record.driveIndex <= 25;
+    if (usable) {
+        char name[7] = "\\\\.\\C:";
+        name[4] = static_cast<char>('A' + record.driveIndex);
+        const Handle device = platform_.CreateFileA(
+            name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
+        usable = device != kInvalidHandleValue && device != 0;
+        if (usable)
+            platform_.CloseHandle(device);
+    }
+    if (!usable) {
+        record.present = 0;
+        usbSlot_[slot] = 0;
+        if (slot >= kSenseTableAdapters)
+            ieee1394Slot_[slot] = 0;
+        --count;
+        return;
+    }
+    const auto target = static_cast<std::uint8_t>(slot);
+    const int letterIndex = LetterIndex(target, 0);
+    driveLetter_[letterIndex] = record.driveIndex;
+    handleSlot_[letterIndex] = handleSlotCount_++;
+    const int flagIndex = SenseIndex(target, 0);
+    if (record.viaUsb != 0) {
+        usbAttached_[flagIndex] = 1;
+        anyUsb_ = true;
+    } else {
+        ieee1394Attached_[flagIndex] = 1;
+    }
+}
+
+int ScsiTransport::ScanMountedDevices(int firstSlot) {
+    int slot = firstSlot;
+    bool lookupBroken = false;  // the value name has become "ErrCD": nothing more is found
+    for (int letter = 2; letter <= 25; ++letter) {
+        char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
+        if (platform_.GetDriveTypeA(root) != kDriveCdrom)
+            continue;
+        if (lookupBroken)
+            continue;
+        if (slot >= kExternalSlots)
+            break;  // every slot taken: further drives are refused
+
+        RegistryKey mounted(platform_);
+        if (!mounted.Open(kHkeyLocalMachine, {"System\\MountedDevices"}, kKeyRead)) {
+            lookupBroken = true;
+            continue;
+        }
+        char valueName[] = "\\DosDevices\\H:";
+        valueName[12] = static_cast<char>('A' + letter);
+        std::vector<std::uint8_t> data;
+        const auto status = mounted.ReadValue(valueName, data);
+        if (status == RegistryKey::ValueStatus::kMissing)
+            continue;
+        if (status == RegistryKey::ValueStatus::kUnreadable) {
+            lookupBroken = true;
+            continue;
+        }
+        const std::string path = Narrow(data);
+        ExternalDeviceRecord& record = external_[slot];
+        record = ExternalDeviceRecord{};
+        SplitDevicePath(path.size() > kPathPrefixLength ? path.substr(kPathPrefixLength) : "",
+                        record);
+        record.driveIndex = letter;
+        record.present = 1;
+        ++slot;
+    }
+    return slot - firstSlot;
+}
+
+bool ScsiTransport::ReadCompatibleIdsBus(const ExternalDeviceRecord& record, bool& viaUsb) {
+    RegistryKey enumRoot(platform_);
+    if (!enumRoot.Open(kHkeyLocalMachine, {"SYSTEM\\CurrentControlSet\\Enum"}, kKeyRead)) {
+        return false;
+    }
+    RegistryKey device(platform_);
+    if (!device.Open(enumRoot.Get(), {record.enumerator, record.deviceId, record.instanceId},
+                     kKeyQueryValue)) {
+        return false;
+    }
+    // Only the first 200 bytes are looked at: in practice the first id of the list.
+    char ids[kNarrowedBytes + 1];
+    if (!device.ReadText("CompatibleIDs", ids, sizeof ids))
+        return false;
+    if (Contains(ids, "USB")) {
+        viaUsb = true;
+        return true;
+    }
+    if (Contains(ids, "SBP2") || Contains(ids, "1394") || Contains(ids, "IEEE")) {
+        viaUsb = false;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace tessaly
