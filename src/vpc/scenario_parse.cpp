@@ -125,7 +125,8 @@ BusKind ReadBus(const Json& value, const std::string& path, bool externalOnly) {
          "bad bus " + Quote(text) + (externalOnly ? " (usb, 1394)" : " (scsi, atapi, usb, 1394)"));
 }
 
-DeviceSpec ReadDevice(const Json& value, const std::string& path, std::set<std::uint8_t>& targets,
+// A target may appear once per bus of its adapter (path ids of one SCSI port).
+DeviceSpec ReadDevice(const Json& value, const std::string& path, std::set<unsigned>& targets,
                       LetterSet& letters) {
     RequireObject(value, path);
     DeviceSpec device;
@@ -134,13 +135,13 @@ DeviceSpec ReadDevice(const Json& value, const std::string& path, std::set<std::
         Fail(Member(path, "target"), "missing");
     device.target =
         static_cast<std::uint8_t>(ReadUnsigned(*target, Member(path, "target"), kMaxTarget));
-    if (!targets.insert(device.target).second) {
-        Fail(Member(path, "target"), "target " + std::to_string(device.target) + " used twice");
-    }
     for (std::string_view key : {"path_id", "bus"}) {
         if (const Json* v = Find(value, key)) {
             device.bus = static_cast<std::uint8_t>(ReadUnsigned(*v, Member(path, key), kMaxBus));
         }
+    }
+    if (!targets.insert(device.bus * 16u + device.target).second) {
+        Fail(Member(path, "target"), "target " + std::to_string(device.target) + " used twice");
     }
     if (const Json* v = Find(value, "letter")) {
         device.letter = ReadLetter(*v, Member(path, "letter"));
@@ -166,7 +167,7 @@ AdapterSpec ReadAdapter(const Json& value, const std::string& path, LetterSet& l
     if (const Json* devices = Find(value, "devices")) {
         const std::string base = Member(path, "devices");
         RequireArray(*devices, base, kMaxDevicesPerAdapter);
-        std::set<std::uint8_t> targets;
+        std::set<unsigned> targets;
         for (std::size_t i = 0; i < devices->size(); ++i) {
             adapter.devices.push_back(ReadDevice((*devices)[i], Index(base, i), targets, letters));
         }
