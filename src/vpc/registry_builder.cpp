@@ -1,5 +1,7 @@
 #include "vpc/registry_builder.h"
 
+#include "vpc/registry_families.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -54,6 +56,12 @@ int AnsiToUtf16(unsigned codePage, const char* text, int length, char16_t* out, 
 }
 
 void BuildRegistry(const Scenario& scenario, VirtualRegistry& registry) {
+    if (scenario.os.platform == platform::kVerPlatformWin32Nt)
+        registry::BuildNt(scenario, registry);
+    else
+        registry::BuildWin9x(scenario, registry);
+    // The scenario's own entries come last, so that they can change or remove
+    // anything built above.
     for (const auto& [keyPath, values] : scenario.registry) {
         registry.CreateKey(keyPath);
         for (const auto& [name, value] : values)
