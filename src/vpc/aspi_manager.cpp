@@ -118,6 +118,10 @@ std::uint8_t AspiManager::ExecScsiCmd(std::uint8_t* srb) {
         PublishStatus(srb, status);
         return status;
     };
+    // Every request the program sends is logged, also those no device answers.
+    const std::uint8_t loggedLength =
+        std::min<std::uint8_t>(srb[offsetof(SRB_ExecSCSICmd, SRB_CDBLen)], 16);
+    host_.RecordCommand(haId, target, srb + offsetof(SRB_ExecSCSICmd, CDBByte), loggedLength);
     if (haId >= config_.adapters.size())
         return refuse(aspi::SS_INVALID_HA);
     EmulatedDrive* drive =
@@ -139,7 +143,6 @@ std::uint8_t AspiManager::ExecScsiCmd(std::uint8_t* srb) {
     request.notify = (srb[offsetof(SRB_ExecSCSICmd, SRB_Flags)] & aspi::SRB_EVENT_NOTIFY) != 0;
     request.postProc = Load<void*>(srb, offsetof(SRB_ExecSCSICmd, SRB_PostProc));
 
-    host_.RecordCommand(haId, target, request.cdb, request.cdbLength);
     if (config_.completion == AspiCompletion::kDirect) {
         Complete(srb, *drive, request);
         return srb[offsetof(SRB_ExecSCSICmd, SRB_Status)];

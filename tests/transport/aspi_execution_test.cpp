@@ -51,6 +51,7 @@ TEST(AspiExecution, RequestBlockCarriesAddressLengthsAndDirection) {
     for (const Row& row : rows) {
         Pc pc(Win98WithManager());
         pc.transport->Initialize();
+        pc.recorder->execSrbs.clear();  // the start-up's own device scan
         std::uint8_t buffer[64] = {};
         pc.transport->ExecuteCommand(0, 4, row.cdb.data(), buffer, sizeof buffer);
         ASSERT_EQ(pc.recorder->execSrbs.size(), 1u);
@@ -103,6 +104,7 @@ TEST(AspiExecution, WithoutAnEventTheRequestHasNoDirectionAndIsPolled) {
         Pc pc(Json({kWin98, R"("event_creation": false)",
                     std::string(R"("aspi": {"completion": ")") + mode + "\"}", kTwoDrives}));
         pc.transport->Initialize();
+        pc.recorder->execSrbs.clear();  // the start-up's own device scan
         std::uint8_t buffer[56] = {};
         EXPECT_EQ(pc.transport->ExecuteCommand(0, 4, kInquiry, buffer, sizeof buffer), 1) << mode;
         EXPECT_EQ(pc.transport->ExecuteCommand(0, 5, kTestUnitReady, nullptr, 0), aspi::SS_ERR)

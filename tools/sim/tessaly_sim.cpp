@@ -1,6 +1,7 @@
 // tessaly-sim: runs the program's start-up on the virtual PC of a scenario and prints,
-// as JSON, what the transport found: the start-up result, the identity of every
-// address that answers INQUIRY, and every SCSI command that was sent.
+// as JSON, what the transport found: the start-up result, and for every address that
+// answers INQUIRY its identity, drive letter, interface kind and attachment, and
+// every SCSI command that was sent.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,26 +24,61 @@ int Fail(const std::string& message) {
     return 2;
 }
 
-nlohmann::json ScanAddresses(ScsiTransport& transport, int adapterCount) {
-    nlohmann::json devices = nlohmann::json::array();
+const char* KindName(int kind) {
+    switch (kind) {
+        case tessaly::kInterfaceUnclassified:
+            return "unclassified";
+        case tessaly::kInterfaceScsi:
+            return "scsi";
+        case tessaly::kInterfaceAtapi:
+            return "atapi";
+        case tessaly::kInterface1394:
+            return "1394";
+    }
+    return "unknown";
+}
+
+nlohmann::ordered_json Describe(ScsiTransport& transport, std::uint8_t adapter,
+                                std::uint8_t target) {
+    tessaly::InquiryIdentity identity;
+    if (transport.Inquiry(adapter, target, identity) == 0)
+        return nullptr;
+    const std::int32_t letter = transport.GetDriveLetter(adapter, target);
+    const char* attachment = transport.IsUsbAttached(adapter, target) == 1    ? "usb"
+                             : transport.Is1394Attached(adapter, target) == 1 ? "1394"
+                                                                              : "internal";
+    return {{"adapter", adapter},
+            {"target", target},
+            {"peripheral", identity.peripheral},
+            {"vendor", Cp1252ToUtf8(identity.vendor)},
+            {"product", Cp1252ToUtf8(identity.product)},
+            {"revision", Cp1252ToUtf8(identity.revision)},
+            {"letter", letter > 2
+                           ? nlohmann::ordered_json(std::string(1, static_cast<char>('A' + letter)))
+                           : nlohmann::ordered_json(nullptr)},
+            {"interface", KindName(transport.GetAdapterKind(adapter))},
+            {"attachment", attachment}};
+}
+
+// Every address the program's start-up scan visits: each target of each adapter
+// counted, then the external drives at target 0.
+nlohmann::ordered_json ScanAddresses(ScsiTransport& transport, int adapterCount) {
+    nlohmann::ordered_json devices = nlohmann::ordered_json::array();
+    auto add = [&](int adapter, int target) {
+        nlohmann::ordered_json device = Describe(transport, static_cast<std::uint8_t>(adapter),
+                                                 static_cast<std::uint8_t>(target));
+        if (!device.is_null())
+            devices.push_back(std::move(device));
+    };
     for (int adapter = 0; adapter < adapterCount; ++adapter) {
-        for (int target = 0; target < tessaly::kTargetsPerAdapter; ++target) {
-            std::uint8_t cdb[6];
-            tessaly::BuildInquiryCdb(cdb);
-            std::uint8_t answer[tessaly::kInquiryAllocationLength] = {};
-            if (transport.ExecuteCommand(static_cast<std::uint8_t>(adapter),
-                                         static_cast<std::uint8_t>(target), cdb, answer,
-                                         sizeof answer) != 1) {
-                continue;
-            }
-            const auto identity =
-                tessaly::ParseInquiryData(tessaly::ByteView(answer, sizeof answer));
-            devices.push_back({{"adapter", adapter},
-                               {"target", target},
-                               {"peripheral", identity.peripheral},
-                               {"vendor", Cp1252ToUtf8(identity.vendor)},
-                               {"product", Cp1252ToUtf8(identity.product)},
-                               {"revision", Cp1252ToUtf8(identity.revision)}});
+        for (int target = 0; target < tessaly::kTargetsPerAdapter; ++target)
+            add(adapter, target);
+    }
+    if (transport.HasExternalDevices()) {
+        for (int slot = transport.FirstExternalAdapter(); slot < tessaly::kExternalSlots; ++slot) {
+            if (transport.GetExternalDevice(slot).present == 0)
+                break;
+            add(slot, 0);
         }
     }
     return devices;
@@ -66,12 +102,14 @@ int main(int argc, char** argv) {
     const std::int32_t result = transport.Initialize();
     const int adapters = result & 0xFF;
 
-    nlohmann::json out;
+    nlohmann::ordered_json out;
     out["startup"] = {
         {"result", result},
         {"adapters", adapters},
         {"mode", transport.Mode() == tessaly::TransportMode::Aspi ? "aspi" : "pass-through"},
-        {"aspi_bypassed", transport.IsAspiBypassed()}};
+        {"aspi_bypassed", transport.IsAspiBypassed()},
+        {"any_usb", transport.AnyUsbAttached()},
+        {"first_external_adapter", transport.FirstExternalAdapter()}};
     out["devices"] = ScanAddresses(transport, adapters);
     transport.Shutdown();
     out["commands"] = pc.CommandLog();
