@@ -157,23 +157,33 @@ bool VirtualRegistry::Remove(std::string_view path) {
     const std::size_t slash = path.rfind('\\');
     if (slash == std::string_view::npos)
         return false;
-    Node* parent = Find(path.substr(0, slash));
-    if (parent == nullptr)
-        return false;
-    const std::string_view last = path.substr(slash + 1);
-    auto& children = parent->children;
-    for (auto it = children.begin(); it != children.end(); ++it) {
-        if (!SameName((*it)->name, last))
-            continue;
-        children.erase(it);
-        return true;
+    if (Node* parent = Find(path.substr(0, slash))) {
+        const std::string_view last = path.substr(slash + 1);
+        auto& children = parent->children;
+        for (auto it = children.begin(); it != children.end(); ++it) {
+            if (SameName((*it)->name, last)) {
+                children.erase(it);
+                return true;
+            }
+        }
     }
-    auto& values = parent->values;
-    const auto before = values.size();
-    values.erase(std::remove_if(values.begin(), values.end(),
-                                [&](const auto& entry) { return SameName(entry.first, last); }),
-                 values.end());
-    return values.size() != before;
+    // A value's name may hold backslashes itself ("\DosDevices\E:"): try each split
+    // into key and value name, the longest key first.
+    for (std::size_t split = slash; split != std::string_view::npos;
+         split = split == 0 ? std::string_view::npos : path.rfind('\\', split - 1)) {
+        Node* key = Find(path.substr(0, split));
+        if (key == nullptr)
+            continue;
+        const std::string_view name = path.substr(split + 1);
+        auto& values = key->values;
+        const auto before = values.size();
+        values.erase(std::remove_if(values.begin(), values.end(),
+                                    [&](const auto& entry) { return SameName(entry.first, name); }),
+                     values.end());
+        if (values.size() != before)
+            return true;
+    }
+    return false;
 }
 
 VirtualRegistry::Node* VirtualRegistry::NodeOf(RegKey key) const {

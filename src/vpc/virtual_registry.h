@@ -24,8 +24,9 @@ class VirtualRegistry {
     // Building. Paths begin with "HKLM\" or "HKDD\" (also the long root names).
     bool CreateKey(std::string_view path);
     bool SetValue(std::string_view keyPath, std::string_view name, RegistryValue value);
-    // Removes a key with everything below it, or else the value the path names. Meant
-    // for building: keys already open below a removed one must not be used again.
+    // Removes a key with everything below it, or else the value the path names (a value
+    // name may hold backslashes, as "\DosDevices\E:" does). Meant for building: keys
+    // already open below a removed one must not be used again.
     bool Remove(std::string_view path);
     bool HasKey(std::string_view path) const;
 
