@@ -1,0 +1,307 @@
+// The Windows NT registry of a scenario, read the way the program reads it: the
+// SCSI device map per port, the mounted devices whose paths name each CD-ROM
+// letter's device, that device's Enum key with its compatible ids, and the IDE
+// channels of NT 5.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "vpc/virtual_pc.h"
+#include "vpc_test_support.h"
+
+namespace tessaly::vpc {
+namespace {
+
+using namespace platform;
+using testing::JsonOf;
+using testing::kNt4Os;
+using testing::kXpOs;
+using testing::MustParse;
+
+constexpr char kGuid[] = "{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+
+// One key opened level by level from a root, closed at the end of its scope.
+class Key {
+  public:
+    Key(VirtualPc& pc, RegKey root, std::initializer_list<std::string> levels) : pc_(pc) {
+        RegKey current = root;
+        for (const std::string& level : levels) {
+            RegKey next = 0;
+            const std::int32_t status = pc_.RegOpenKeyExA(current, level.c_str(), kKeyRead, &next);
+            if (current != root)
+                pc_.RegCloseKey(current);
+            if (status != kErrorSuccess)
+                return;
+            current = next;
+        }
+        key_ = current;
+    }
+    ~Key() {
+        if (key_ != 0)
+            pc_.RegCloseKey(key_);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+
+    bool IsOpen() const { return key_ != 0; }
+    RegKey Get() const { return key_; }
+
+    // A value's bytes, its size asked first; nullopt when missing.
+    std::optional<std::vector<std::uint8_t>> Bytes(const char* name,
+                                                   std::uint32_t* type = nullptr) const {
+        std::uint32_t size = 0;
+        if (pc_.RegQueryValueExA(key_, name, type, nullptr, &size) != kErrorSuccess)
+            return std::nullopt;
+        std::vector<std::uint8_t> data(size);
+        if (pc_.RegQueryValueExA(key_, name, type, data.data(), &size) != kErrorSuccess)
+            return std::nullopt;
+        return data;
+    }
+    // A REG_SZ value without its terminator.
+    std::optional<std::string> Text(const char* name) const {
+        std::uint32_t type = 0;
+        const auto data = Bytes(name, &type);
+        if (!data || type != kRegSz || data->empty() || data->back() != 0)
+            return std::nullopt;
+        return std::string(data->begin(), data->end() - 1);
+    }
+    std::vector<std::string> Subkeys() const {
+        std::vector<std::string> names;
+        char name[256];
+        for (std::uint32_t i = 0;; ++i) {
+            std::uint32_t size = sizeof name;
+            if (pc_.RegEnumKeyExA(key_, i, name, &size) != kErrorSuccess)
+                break;
+            names.emplace_back(name, size);
+        }
+        return names;
+    }
+
+  private:
+    VirtualPc& pc_;
+    RegKey key_ = 0;
+};
+
+// A REG_MULTI_SZ value as its strings.
+std::vector<std::string> Strings(const std::vector<std::uint8_t>& data) {
+    std::vector<std::string> strings;
+    std::string current;
+    for (std::uint8_t byte : data) {
+        if (byte != 0) {
+            current += static_cast<char>(byte);
+        } else if (!current.empty()) {
+            strings.push_back(current);
+            current.clear();
+        }
+    }
+    return strings;
+}
+
+// What a reader takes from a mounted device's data: zero bytes dropped, the "\??\"
+// skipped, the rest split at '#'.
+std::vector<std::string> SplitDevicePath(const std::vector<std::uint8_t>& data) {
+    std::string narrow;
+    for (std::uint8_t byte : data) {
+        if (byte != 0)
+            narrow += static_cast<char>(byte);
+    }
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 4; i < narrow.size(); ++i) {
+        if (narrow[i] == '#')
+            parts.emplace_back();
+        else
+            parts.back() += narrow[i];
+    }
+    return parts;
+}
+
+const char kXpExternal[] = R"("adapters": [{"bus": "atapi", "identifier": "atapi", "devices": [
+        {"target": 0, "letter": "D", "drive": {"model": "CD-ROM VN52A"}}]}],
+    "external": [
+        {"letter": "F", "bus": "usb", "drive": {"model": "CD-R   VW2410A", "revision": "1.04"}},
+        {"letter": "G", "bus": "1394", "drive": {"model": "DVDR   VD0708A"}}])";
+
+struct MountedRow {
+    const char* letter;
+    const char* enumerator;
+    const char* deviceId;
+    const char* instanceId;
+    std::vector<std::string> compatibleIds;
+};
+
+TEST(VpcRegistryNt, EachCdLetterNamesItsDeviceWhoseEnumKeyTellsTheBus) {
+    VirtualPc pc(MustParse(JsonOf({kXpOs, kXpExternal})));
+    const MountedRow rows[] = {
+        {"D", "IDE", "CdRomVARNOTH_CD-ROM_VN52A_____1.00", "5&1a2b3c00&0&0.0.0", {"GenCdRom"}},
+        {"F",
+         "USBSTOR",
+         "CdRom&Ven_VARNOTH&Prod_CD-R___VW2410A&Rev_1.04",
+         "000000000000&0",
+         {"USBSTOR\\CdRom", "USBSTOR\\RAW"}},
+        {"G",
+         "SBP2",
+         "VARNOTH_&DVDR___VD0708A&LUN0",
+         "1&2a3b4c01&0&0",
+         {"SBP2\\VARNOTH_&DVDR___VD0708A", "SBP2\\GenCdRom"}},
+    };
+    const Key mounted(pc, kHkeyLocalMachine, {"System\\MountedDevices"});
+    ASSERT_TRUE(mounted.IsOpen());
+    for (const MountedRow& row : rows) {
+        SCOPED_TRACE(row.letter);
+        std::uint32_t type = 0;
+        const auto data =
+            mounted.Bytes(("\\DosDevices\\" + std::string(row.letter) + ":").c_str(), &type);
+        ASSERT_TRUE(data.has_value());
+        EXPECT_EQ(type, kRegBinary);
+        ASSERT_EQ(data->size() % 2, 0u);
+        ASSERT_GE(data->size(), 2u);
+        EXPECT_EQ((*data)[data->size() - 2], '}') << "the path has no terminator";
+        EXPECT_EQ((*data)[0], '\\');
+        EXPECT_EQ((*data)[1], 0) << "UTF-16LE";
+        const std::vector<std::string> parts = SplitDevicePath(*data);
+        ASSERT_EQ(parts.size(), 4u);
+        EXPECT_EQ(parts[0], row.enumerator);
+        EXPECT_EQ(parts[1], row.deviceId);
+        EXPECT_EQ(parts[2], row.instanceId);
+        EXPECT_EQ(parts[3], kGuid);
+
+        const Key device(pc, kHkeyLocalMachine,
+                         {"SYSTEM\\CurrentControlSet\\Enum", parts[0], parts[1], parts[2]});
+        ASSERT_TRUE(device.IsOpen());
+        const auto ids = device.Bytes("CompatibleIDs", &type);
+        ASSERT_TRUE(ids.has_value());
+        EXPECT_EQ(type, kRegMultiSz);
+        EXPECT_EQ(Strings(*ids), row.compatibleIds);
+        EXPECT_EQ(device.Text("Class"), "CDROM");
+        EXPECT_EQ(device.Text("Service"), "cdrom");
+    }
+    std::uint32_t type = 0;
+    EXPECT_EQ(mounted.Bytes("\\DosDevices\\C:", &type)->size(), 12u) << "the system disk";
+    EXPECT_EQ(type, kRegBinary);
+    EXPECT_FALSE(mounted.Bytes("\\DosDevices\\E:").has_value());
+}
+
+TEST(VpcRegistryNt, ScsiDevicePathCarriesAdapterAndHexTarget) {
+    VirtualPc pc(MustParse(JsonOf({kNt4Os, R"("adapters": [
+        {"bus": "atapi", "identifier": "atapi"},
+        {"bus": "scsi", "identifier": "aic78xx", "devices": [
+            {"target": 12, "letter": "H", "drive": {"model": "CD-ROM VN40S"}},
+            {"target": 3, "drive": {"model": "CD-R   VW2410S"}}]}])"})));
+    const Key mounted(pc, kHkeyLocalMachine, {"System\\MountedDevices"});
+    const auto data = mounted.Bytes("\\DosDevices\\H:");
+    ASSERT_TRUE(data.has_value());
+    const std::vector<std::string> parts = SplitDevicePath(*data);
+    EXPECT_EQ(parts, (std::vector<std::string>{"SCSI", "CdRom&Ven_VARNOTH&Prod_CD-ROM_VN40S",
+                                               "4&2b3c4d01&0&00C00", kGuid}));
+    const Key device(pc, kHkeyLocalMachine,
+                     {"SYSTEM\\CurrentControlSet\\Enum", "SCSI", parts[1], parts[2]});
+    ASSERT_TRUE(device.IsOpen());
+    EXPECT_EQ(Strings(*device.Bytes("CompatibleIDs")),
+              (std::vector<std::string>{"SCSI\\CdRom", "SCSI\\RAW"}));
+
+    // The device without a letter is in the device tree but has no mounted entry.
+    EXPECT_TRUE(pc.Registry().HasKey(
+        "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\SCSI\\CdRom&Ven_VARNOTH&Prod_CD-R___VW2410S\\"
+        "4&2b3c4d01&0&00300"));
+    std::size_t mountedLetters = 0;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::string name = std::string("\\DosDevices\\") + letter + ":";
+        mountedLetters += mounted.Bytes(name.c_str()).has_value() ? 1 : 0;
+    }
+    EXPECT_EQ(mountedLetters, 2u) << "C: and H:";
+}
+
+TEST(VpcRegistryNt, DeviceMapNamesEachPortsDriverAndUnits) {
+    for (const char* os : {kNt4Os, kXpOs}) {
+        SCOPED_TRACE(os);
+        VirtualPc pc(MustParse(JsonOf({os, R"("adapters": [
+            {"bus": "atapi", "identifier": "atapi", "devices": [
+                {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW1210A"}}]},
+            {"bus": "scsi", "identifier": "aic78xx", "scsi_id": 6},
+            {"bus": "scsi", "identifier": "Symc8xx", "devices": [
+                {"target": 5, "drive": {"model": "CD-ROM VN40S", "revision": "2.10"}}]}])"})));
+        const Key scsi(pc, kHkeyLocalMachine, {"HARDWARE", "DEVICEMAP", "Scsi"});
+        ASSERT_TRUE(scsi.IsOpen());
+        EXPECT_EQ(scsi.Subkeys(),
+                  (std::vector<std::string>{"Scsi Port 0", "Scsi Port 1", "Scsi Port 2"}));
+        const char* drivers[] = {"atapi", "aic78xx", "Symc8xx"};
+        for (int port = 0; port < 3; ++port) {
+            const Key key(pc, scsi.Get(), {"Scsi Port " + std::to_string(port)});
+            EXPECT_EQ(key.Text("Driver"), drivers[port]) << port;
+        }
+        struct Unit {
+            int port;
+            int target;
+            const char* identifier;
+        };
+        for (const Unit& unit : {Unit{0, 1, "VARNOTH CD-R   VW1210A  1.00"},
+                                 Unit{2, 5, "VARNOTH CD-ROM VN40S    2.10"}}) {
+            const Key key(pc, scsi.Get(),
+                          {"Scsi Port " + std::to_string(unit.port), "Scsi Bus 0",
+                           "Target Id " + std::to_string(unit.target), "Logical Unit Id 0"});
+            ASSERT_TRUE(key.IsOpen()) << unit.port;
+            EXPECT_EQ(key.Text("Identifier"), unit.identifier);
+            EXPECT_EQ(key.Text("Type"), "CdRomPeripheral");
+        }
+        const Key empty(pc, scsi.Get(), {"Scsi Port 1", "Scsi Bus 0"});
+        EXPECT_EQ(empty.Subkeys(), (std::vector<std::string>{"Initiator Id 6"}))
+            << "a port without devices still has its bus";
+    }
+}
+
+TEST(VpcRegistryNt, IdeChannelsExistOnNt5Only) {
+    const char adapters[] = R"("adapters": [
+        {"bus": "atapi", "identifier": "atapi"}, {"bus": "scsi", "identifier": "aic78xx"},
+        {"bus": "atapi", "identifier": "atapi"}, {"bus": "atapi", "identifier": "atapi"}])";
+    VirtualPc nt4(MustParse(JsonOf({kNt4Os, adapters})));
+    EXPECT_FALSE(
+        Key(nt4, kHkeyLocalMachine, {"System", "CurrentControlSet", "Enum", "PCIIDE"}).IsOpen());
+
+    VirtualPc xp(MustParse(JsonOf({kXpOs, adapters})));
+    const Key channels(xp, kHkeyLocalMachine,
+                       {"System", "CurrentControlSet", "Enum", "PCIIDE", "IDEChannel"});
+    ASSERT_TRUE(channels.IsOpen());
+    const std::vector<std::string> names = channels.Subkeys();
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"4&1f7e4a3b&0&0", "4&1f7e4a3b&0&1", "4&1f7e4a3b&0&2"}));
+    const char* descriptions[] = {"Primary IDE Channel", "Secondary IDE Channel", "IDE Channel"};
+    for (std::size_t i = 0; i < names.size() && i < 3; ++i) {
+        const Key channel(xp, channels.Get(), {names[i]});
+        EXPECT_EQ(channel.Text("Service"), "atapi");
+        EXPECT_EQ(channel.Text("DeviceDesc"), descriptions[i]);
+    }
+}
+
+TEST(VpcRegistryNt, ExternalInstanceIdsFollowTheirOrder) {
+    VirtualPc pc(MustParse(JsonOf({kXpOs, R"("external": [
+        {"letter": "K", "bus": "1394", "drive": {"model": "DVDR   VD0708AF"}},
+        {"letter": "L", "bus": "usb", "drive": {"model": "CD-R   VW5232AU"}},
+        {"letter": "M", "bus": "usb", "drive": {"model": "CD-R   VW5232AU"}}])"})));
+    const Key mounted(pc, kHkeyLocalMachine, {"System\\MountedDevices"});
+    struct Row {
+        const char* name;
+        const char* instanceId;
+    };
+    for (const Row& row :
+         {Row{"\\DosDevices\\K:", "1&2a3b4c00&0&0"}, Row{"\\DosDevices\\L:", "000000000001&0"},
+          Row{"\\DosDevices\\M:", "000000000002&0"}}) {
+        const auto data = mounted.Bytes(row.name);
+        ASSERT_TRUE(data.has_value()) << row.name;
+        const std::vector<std::string> parts = SplitDevicePath(*data);
+        ASSERT_EQ(parts.size(), 4u);
+        EXPECT_EQ(parts[2], row.instanceId) << row.name;
+    }
+    const Key usb(pc, kHkeyLocalMachine,
+                  {"SYSTEM\\CurrentControlSet\\Enum\\USBSTOR",
+                   "CdRom&Ven_VARNOTH&Prod_CD-R___VW5232AU&Rev_1.00"});
+    EXPECT_EQ(usb.Subkeys(), (std::vector<std::string>{"000000000001&0", "000000000002&0"}))
+        << "two drives of one model are two instances of one device";
+}
+
+}  // namespace
+}  // namespace tessaly::vpc
