@@ -303,5 +303,32 @@ TEST(VpcRegistryNt, ExternalInstanceIdsFollowTheirOrder) {
         << "two drives of one model are two instances of one device";
 }
 
+TEST(VpcRegistryNt, ExampleScenarioWithExternalDrives) {
+    std::string error;
+    auto scenario =
+        LoadScenarioFile(std::string(TESSALY_SOURCE_DIR) + "/scenarios/xp-external.json", error);
+    ASSERT_TRUE(scenario) << error;
+    VirtualPc pc(std::move(*scenario));
+    const Key mounted(pc, kHkeyLocalMachine, {"System\\MountedDevices"});
+    std::vector<std::string> found;  // "letter enumerator first-compatible-id"
+    for (char letter = 'D'; letter <= 'Z'; ++letter) {
+        const std::string name = std::string("\\DosDevices\\") + letter + ":";
+        const auto data = mounted.Bytes(name.c_str());
+        if (!data)
+            continue;
+        const std::vector<std::string> parts = SplitDevicePath(*data);
+        ASSERT_GE(parts.size(), 3u);
+        const Key device(pc, kHkeyLocalMachine,
+                         {"SYSTEM\\CurrentControlSet\\Enum", parts[0], parts[1], parts[2]});
+        const auto ids = device.Bytes("CompatibleIDs");
+        found.push_back(std::string(1, letter) + " " + parts[0] + " " +
+                        (ids ? Strings(*ids).front() : "none"));
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"D IDE GenCdRom", "F USBSTOR USBSTOR\\CdRom",
+                                               "G SBP2 SBP2\\VARNOTH_&DVDR___VD0708A"}));
+    EXPECT_EQ(Key(pc, kHkeyLocalMachine, {"HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0"}).Text("Driver"),
+              "atapi");
+}
+
 }  // namespace
 }  // namespace tessaly::vpc

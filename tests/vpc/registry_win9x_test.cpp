@@ -312,5 +312,37 @@ TEST(VpcRegistryWin9x, TheFamiliesKeepApart) {
     EXPECT_FALSE(xp.Registry().HasKey("HKLM\\System\\CurrentControlSet\\Services\\Class"));
 }
 
+TEST(VpcRegistryWin9x, ExampleScenarioWithAUsbAdapter) {
+    std::string error;
+    auto scenario =
+        LoadScenarioFile(std::string(TESSALY_SOURCE_DIR) + "/scenarios/win98-usb.json", error);
+    ASSERT_TRUE(scenario) << error;
+    VirtualPc pc(std::move(*scenario));
+    const Key devices(pc, kHkeyDynData, {"Config Manager", "Enum"});
+    std::vector<std::string> found;  // "letter instance-key bridge-description"
+    for (const std::string& name : devices.Subkeys()) {
+        const auto hardwareKey = Key(pc, devices.Get(), {name}).Text("HardWareKey");
+        if (!hardwareKey || hardwareKey->rfind("SCSI\\", 0) != 0)
+            continue;
+        const std::vector<std::string> parts = Split(*hardwareKey, '\\');
+        ASSERT_EQ(parts.size(), 3u);
+        const Key device(pc, kHkeyLocalMachine, {"Enum", "SCSI", parts[1], parts[2]});
+        std::string entry = device.Text("CurrentDriveLetterAssignment").value_or("-") + " " +
+                            device.Text("SCSITargetID").value_or("-") + " " + parts[1];
+        if (const auto bridge = BridgeKeyOf(parts[2])) {
+            const Key parent(pc, kHkeyLocalMachine,
+                             {(*bridge)[0], (*bridge)[1], (*bridge)[2], (*bridge)[3]});
+            entry += " " + parent.Text("DeviceDesc").value_or("no bridge");
+        }
+        found.push_back(entry);
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"D 2 VARNOTH_CD-ROM_VN40S____",
+                                               "F 0 VARNOTH_CD-R___VW2410A__ USB Storage Bridge"}));
+    EXPECT_EQ(
+        Key(pc, kHkeyLocalMachine, {"System\\CurrentControlSet\\Services\\Class\\Storage\\0000"})
+            .Text("PortDriver"),
+        "usbstor.mpd");
+}
+
 }  // namespace
 }  // namespace tessaly::vpc
