@@ -110,6 +110,7 @@ class ScsiTransport {
     Win9xDeviceEntry Win9xDevice(int index) const;
 
     TransportMode Mode() const { return mode_; }
+    platform::Platform& GetPlatform() const { return platform_; }
     std::uint32_t SupportInfo() const { return supportInfo_; }
     bool IsNt() const { return isNt_; }
 

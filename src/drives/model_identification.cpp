@@ -1,0 +1,152 @@
+#include "drives/model_identification.h"
+
+#include <cstring>
+
+#include "report/os_name.h"
+#include "transport/inquiry_data.h"
+#include "transport/text_match.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::uint8_t kCdDvdDevice = 0x05;
+
+// The first row whose key is a prefix of product, or nullptr.
+const DriveModelRow* SearchTable(const char* product) {
+    for (const DriveModelRow& row : DriveModelTable) {
+        if (std::strncmp(row.productKey, product, std::strlen(row.productKey)) == 0)
+            return &row;
+    }
+    return nullptr;
+}
+
+// Turns the maker's INQUIRY product identification into the text the table is keyed by:
+// the later firmware of the two-row reader, and mechanisms in external enclosures.
+void NormaliseProduct(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                      const InquiryIdentity& id, char (&product)[26]) {
+    if (std::strcmp(product, kTwoRowReaderProduct) == 0 && id.revision[2] != '0') {
+        CopyText(kTwoRowReaderSecondKey, product, sizeof product);
+    }
+    for (const EnclosureModelEntry& entry : kUsbModelList) {
+        if (ContainsText(product, entry.substring) &&
+            transport.IsUsbAttached(adapter, target) == 1) {
+            CopyText(entry.rowKey, product, sizeof product);
+        }
+    }
+    if (ContainsText(product, kIeee1394ModelEntry.substring) &&
+        transport.Is1394Attached(adapter, target) == 1) {
+        CopyText(kIeee1394ModelEntry.rowKey, product, sizeof product);
+    }
+}
+
+// The text that stands in for an unknown drive's product identification: how it is
+// attached, for a table that would carry rows for generic drives.
+const char* InterfaceLabel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    char osName[256];
+    OsNameText(transport.GetPlatform(), osName, sizeof osName);
+    const bool usb = transport.IsUsbAttached(adapter, target) == 1;
+    const bool ieee1394 = transport.Is1394Attached(adapter, target) == 1;
+    if (ContainsText(osName, "Windows NT")) {
+        if (usb)
+            return "CD/DVD(USB)";
+        if (ieee1394)
+            return "CD/DVD(PnP)";
+        std::uint8_t cdb[6];
+        BuildInquiryCdb(cdb);
+        std::uint8_t answer[kInquiryAllocationLength] = {};
+        transport.ExecuteCommand(adapter, target, cdb, answer, sizeof answer);
+        if (answer[0] != kCdDvdDevice)
+            return nullptr;
+        return answer[7] != 0 ? "CD/DVD(SCSI)" : "CD/DVD(ATAPI)";
+    }
+    const int kind = transport.GetAdapterKind(adapter);
+    if (usb || kind == kInterfaceUnclassified)
+        return "CD/DVD(USB)";
+    if (ieee1394 || kind == kInterface1394)
+        return "CD/DVD(PnP)";
+    if (kind == kInterfaceScsi)
+        return "CD/DVD(SCSI)";
+    return "CD/DVD(ATAPI)";
+}
+
+const DriveModelRow* Identify(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    InquiryIdentity id;
+    const std::int32_t identity = transport.Inquiry(adapter, target, id);
+    if (identity == 0)
+        return nullptr;
+    char product[26];
+    CopyText(id.product, product, sizeof product);
+    if (ContainsText(id.vendor, "VARNOTH"))
+        NormaliseProduct(transport, adapter, target, id, product);
+    if (const DriveModelRow* row = SearchTable(product))
+        return row;
+
+    if (transport.GetDriveLetter(adapter, target) <= 2)
+        return nullptr;
+    if (((identity >> 8) & 0xFF) != kCdDvdDevice)
+        return nullptr;
+    const char* label = InterfaceLabel(transport, adapter, target);
+    return label != nullptr ? SearchTable(label) : SearchTable(product);
+}
+
+}  // namespace
+
+bool IdentifyDriveModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                        DriveModelRow& row) {
+    const DriveModelRow* found = Identify(transport, adapter, target);
+    if (found == nullptr)
+        return false;
+    row = *found;
+    return true;
+}
+
+bool IsSupportedDrive(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    if (row == nullptr)
+        return false;
+    if (!ContainsText(row->productKey, "SCSI"))
+        return true;
+    // A generic SCSI row accepts only DVD drives.
+    InquiryIdentity id;
+    return transport.Inquiry(adapter, target, id) != 0 && ContainsText(id.product, "DVD");
+}
+
+const char* ModelProductText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr ? row->productKey : "n/a";
+}
+
+bool IsRecorderModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->recorder != 0;
+}
+
+bool IsTenByteModeModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->tenByteForms != 0;
+}
+
+bool HasVendorCommandSet(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->vendorCommandSet != 0;
+}
+
+const char* ModelSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                           int index) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    if (row == nullptr || index < 0 || index > 6)
+        return "";
+    return row->speedTexts[index];
+}
+
+bool IsSecondaryListModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    const char* product = ModelProductText(transport, adapter, target);
+    for (const char* entry : kSecondaryModelList) {
+        if (ContainsText(product, entry))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace tessaly

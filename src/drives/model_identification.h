@@ -1,0 +1,28 @@
+// Which of the maker's models a drive is. Every lookup identifies the drive anew
+// (at least one INQUIRY); nothing is cached between calls.
+#pragma once
+
+#include <cstdint>
+
+#include "drives/drive_model_table.h"
+#include "transport/scsi_transport.h"
+
+namespace tessaly {
+
+// Fills row with the drive's model row and answers true, or answers false and
+// leaves row untouched.
+bool IdentifyDriveModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                        DriveModelRow& row);
+
+bool IsSupportedDrive(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+// The matched row's product key, or "n/a".
+const char* ModelProductText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+bool IsRecorderModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+bool IsTenByteModeModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+bool HasVendorCommandSet(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+// Speed text index (0 to 6) of the matched row; empty when unknown or out of range.
+const char* ModelSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                           int index);
+bool IsSecondaryListModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+
+}  // namespace tessaly
