@@ -1,0 +1,118 @@
+#include "drives/speed_texts.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/bytes.h"
+#include "drives/drive_commands.h"
+#include "drives/model_identification.h"
+#include "transport/inquiry_data.h"
+#include "transport/text_match.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr unsigned kKilobytesPerSpeedUnit = 176;
+constexpr std::uint8_t kCapabilitiesLength = 34;
+constexpr std::uint8_t kSpeedIndexLength = 16;
+constexpr int kLastSpeedIndex = 6;
+
+// The current read speed of page 2Ah (bytes 14-15, answer offsets 26-27) as a factor.
+unsigned SpeedFactor(const std::uint8_t (&answer)[kCapabilitiesLength]) {
+    return ByteView(answer, sizeof answer).Be16(26) / kKilobytesPerSpeedUnit;
+}
+
+bool IsKnownModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    return HasVendorCommandSet(transport, adapter, target) ||
+           IsSecondaryListModel(transport, adapter, target);
+}
+
+}  // namespace
+
+void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target, char* out,
+                   std::size_t size) {
+    if (size == 0)
+        return;
+    std::uint8_t answer[kCapabilitiesLength];
+    if (!IsKnownModel(transport, adapter, target)) {
+        const bool ok = ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) == 1;
+        const unsigned n = ok ? SpeedFactor(answer) : 0;
+        if (n == 0) {
+            CopyText("maximum", out, size);
+        } else {
+            std::snprintf(out, size, "%u X", n);
+        }
+        return;
+    }
+    if (IsRecorderModel(transport, adapter, target) ||
+        IsTenByteModeModel(transport, adapter, target)) {
+        // A failed command leaves the answer zero-filled: a speed of 0 reads "maximum".
+        ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer);
+        const unsigned n = SpeedFactor(answer);
+        if (n == 0) {
+            CopyText("maximum", out, size);
+            return;
+        }
+        std::snprintf(out, size, "%uX", n);
+        char formed[16];
+        CopyText(out, formed, sizeof formed);
+        for (int i = 0; i <= kLastSpeedIndex; ++i) {
+            const char* speed = ModelSpeedText(transport, adapter, target, i);
+            if (ContainsText(speed, formed)) {
+                CopyText(speed, out, size);
+                return;
+            }
+        }
+        return;
+    }
+    // The older SCSI readers name the selected speed by its index in vendor page 31h.
+    std::uint8_t index[kSpeedIndexLength];
+    ModeSensePage(transport, adapter, target, 0x31, sizeof index, index);
+    const int selected = index[14] > kLastSpeedIndex ? kLastSpeedIndex : index[14];
+    CopyText(ModelSpeedText(transport, adapter, target, selected), out, size);
+}
+
+void SeparateSpeedUnit(char* text, std::size_t size) {
+    if (std::strcmp(text, "maximum") == 0)
+        return;
+    char* x = std::strchr(text, 'X');
+    if (x == nullptr)
+        return;
+    const std::size_t p = static_cast<std::size_t>(x - text);
+    const std::size_t length = std::strlen(text);
+    if (length + 2 > size)
+        return;  // no room for the blank: leave the text whole
+    std::memmove(x + 1, x, length - p + 1);
+    *x = ' ';
+}
+
+void ReportReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                         char* out, std::size_t size) {
+    ReadSpeedText(transport, adapter, target, out, size);
+    SeparateSpeedUnit(out, size);
+}
+
+bool CanWriteDiscs(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    InquiryIdentity id;
+    if (transport.Inquiry(adapter, target, id) == 0)
+        return false;
+    if (!IsSupportedDrive(transport, adapter, target)) {
+        return std::strncmp(id.product, "CD-R ", 5) == 0;
+    }
+    if (IsKnownModel(transport, adapter, target))
+        return IsRecorderModel(transport, adapter, target);
+    std::uint8_t answer[kCapabilitiesLength];
+    if (ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) != 1)
+        return false;
+    std::size_t k = 20;
+    for (std::size_t i = 1; i <= 19; ++i) {
+        if (answer[i] == 0x2A) {
+            k = i;
+            break;
+        }
+    }
+    return (answer[k + 3] & 0x33) != 0;
+}
+
+}  // namespace tessaly

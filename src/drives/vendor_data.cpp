@@ -1,0 +1,84 @@
+#include "drives/vendor_data.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/bytes.h"
+#include "drives/drive_commands.h"
+#include "drives/drive_model_table.h"
+#include "drives/model_identification.h"
+#include "transport/text_match.h"
+
+namespace tessaly {
+
+namespace {
+
+int HexValue(std::uint8_t c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+bool HasBufferUnderrunProof(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    DriveModelRow row{};
+    IdentifyDriveModel(transport, adapter, target, row);
+    if (row.vendorCommandSet != 0)
+        return row.underrunProtection != 0;
+    bool page30hModel = false;
+    for (const char* entry : kPage30hModelList) {
+        page30hModel = page30hModel || ContainsText(row.productKey, entry);
+    }
+    std::uint8_t answer[34];
+    if (page30hModel) {
+        if (ModeSensePage(transport, adapter, target, 0x30, sizeof answer, answer) != 1) {
+            return false;
+        }
+        return (answer[14] & 0x01) != 0;  // page 30h byte 2 bit 0
+    }
+    if (ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) != 1)
+        return false;
+    return (answer[16] & 0x80) != 0;  // page 2Ah byte 4 bit 7
+}
+
+bool SerialNumberText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                      char* out, std::size_t size) {
+    std::uint8_t block[kVendorBlockLength] = {};
+    if (VendorReadMemory(transport, adapter, target, 0, sizeof block, block) != 1)
+        return false;
+    long value = 0;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const int digit = HexValue(block[kVendorSerialOffset + i]);
+        // A character that is no hexadecimal digit makes no serial number.
+        if (digit < 0)
+            return false;
+        value = value * 16 + digit;
+    }
+    if (size == 0)
+        return false;
+    std::snprintf(out, size, "%06ld", value);
+    return true;
+}
+
+std::uint8_t JumperSettingsValue(ScsiTransport& transport, std::uint8_t adapter,
+                                 std::uint8_t target) {
+    std::uint8_t answer[2] = {0, 0};
+    VendorReadTwoBytes(transport, adapter, target, answer);
+    std::uint8_t j = answer[0];
+    const char* product = ModelProductText(transport, adapter, target);
+    if (std::strcmp(product, kOldestRecorderKeys[0]) == 0 ||
+        std::strcmp(product, kOldestRecorderKeys[1]) == 0) {
+        // Bits 6, 3, 4, 5 of this model move to 3, 4, 5, 6; bits 0-2 and 7 stay.
+        const auto bit = [j](int n) { return (j >> n) & 1; };
+        j = static_cast<std::uint8_t>((j & 0x87) | (bit(6) << 3) | (bit(3) << 4) | (bit(4) << 5) |
+                                      (bit(5) << 6));
+    }
+    return j;
+}
+
+}  // namespace tessaly
