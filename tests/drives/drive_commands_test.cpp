@@ -56,7 +56,8 @@ TEST(ModeSensePage, FormFollowsModelAndAttachment) {
         // One MODE SENSE, in the expected form; the rest are the model lookups' INQUIRYs.
         std::vector<std::string> modeSense;
         for (const auto& command : pc.machine->CommandLog()) {
-            if (command.rfind("0:1 12 ", 0) != 0) modeSense.push_back(command);
+            if (command.rfind("0:1 12 ", 0) != 0)
+                modeSense.push_back(command);
         }
         EXPECT_EQ(modeSense, std::vector<std::string>{row.cdb});
     }
