@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "transport/scsi_command.h"
+#include "vpc/drive_mode_pages.h"
+#include "vpc/drive_vendor_commands.h"
 #include "vpc/injection_key.h"
 
 namespace tessaly::vpc {
@@ -52,7 +54,10 @@ void PutPadded(std::uint8_t* out, std::string_view text, std::size_t width) {
 }  // namespace
 
 EmulatedDrive::EmulatedDrive(DriveSpec spec)
-    : spec_(std::move(spec)), sense_(MakeSenseBlock(sense::kNoSense)), tray_(spec_.tray) {
+    : spec_(std::move(spec)),
+      traits_(TraitsOf(spec_)),
+      sense_(MakeSenseBlock(sense::kNoSense)),
+      tray_(spec_.tray) {
     if (spec_.disc && tray_ == TrayState::kClosed)
         becomingReadyLeft_ = spec_.disc->readyAfter;
 }
@@ -64,6 +69,11 @@ const std::array<EmulatedDrive::Handler, 256>& EmulatedDrive::HandlerTable() {
         t[opcode::kTestUnitReady] = &EmulatedDrive::TestUnitReady;
         t[opcode::kRequestSense] = &EmulatedDrive::RequestSense;
         t[opcode::kInquiry] = &EmulatedDrive::Inquiry;
+        t[opcode::kStartStopUnit] = &EmulatedDrive::StartStopUnit;
+        t[opcode::kModeSense6] = &EmulatedDrive::ModeSense6;
+        t[opcode::kModeSense10] = &EmulatedDrive::ModeSense10;
+        t[opcode::kVendorReadMemory] = &EmulatedDrive::ReadMemory;
+        t[opcode::kVendorReadTwoBytes] = &EmulatedDrive::ReadJumper;
         return t;
     }();
     return table;
@@ -134,16 +144,25 @@ bool EmulatedDrive::TrayOpen() const {
 bool EmulatedDrive::SetTray(std::string_view state) {
     std::lock_guard lock(mutex_);
     if (state == "open") {
-        tray_ = TrayState::kOpen;
-        becomingReadyLeft_ = 0;
+        OpenTray();
     } else if (state == "closed") {
-        if (tray_ == TrayState::kOpen && spec_.disc)
-            becomingReadyLeft_ = spec_.disc->readyAfter;
-        tray_ = TrayState::kClosed;
+        CloseTray();
     } else {
         return false;
     }
     return true;
+}
+
+void EmulatedDrive::OpenTray() {
+    tray_ = TrayState::kOpen;
+    becomingReadyLeft_ = 0;
+}
+
+// Only a load (an open tray closing on a disc) starts the "becoming ready" count.
+void EmulatedDrive::CloseTray() {
+    if (tray_ == TrayState::kOpen && spec_.disc)
+        becomingReadyLeft_ = spec_.disc->readyAfter;
+    tray_ = TrayState::kClosed;
 }
 
 std::uint32_t EmulatedDrive::BecomingReadyLeft() const {
@@ -218,10 +237,37 @@ EmulatedDrive::Reply EmulatedDrive::RequestSense(ByteView) {
     return reply;
 }
 
+// START STOP UNIT: byte 4 bit 1 (LoEj) with bit 0 (Start) ejects (02h) or loads (03h).
+// Any other byte 4 (spin up or down, a power condition) leaves the tray where it is.
+EmulatedDrive::Reply EmulatedDrive::StartStopUnit(ByteView cdb) {
+    constexpr std::uint8_t kEject = 0x02;
+    constexpr std::uint8_t kLoad = 0x03;
+    const std::uint8_t control = cdb.U8(4);
+    if (control == kEject)
+        OpenTray();
+    else if (control == kLoad)
+        CloseTray();
+    return Reply{};
+}
+
+EmulatedDrive::Reply EmulatedDrive::ModeSense6(ByteView cdb) {
+    return ModeSense(spec_, traits_, ModeSenseForm::kSixByte, cdb.U8(2) & 0x3F);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ModeSense10(ByteView cdb) {
+    return ModeSense(spec_, traits_, ModeSenseForm::kTenByte, cdb.U8(2) & 0x3F);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ReadMemory(ByteView cdb) {
+    return vpc::ReadMemory(spec_, traits_, cdb);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ReadJumper(ByteView) {
+    return vpc::ReadJumper(spec_, traits_);
+}
+
 EmulatedDrive::Reply EmulatedDrive::Unsupported(ByteView) {
-    Reply reply;
-    reply.failure = sense::kInvalidOpcode;
-    return reply;
+    return Reply::Fail(sense::kInvalidOpcode);
 }
 
 }  // namespace tessaly::vpc

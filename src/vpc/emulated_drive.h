@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "vpc/drive_reply.h"
+#include "vpc/drive_traits.h"
 #include "vpc/scenario.h"
 #include "vpc/sense.h"
 
@@ -61,11 +63,7 @@ class EmulatedDrive {
     std::uint32_t BecomingReadyLeft() const;
 
   private:
-    // What a handler produces: an answer (clipped by the caller) or a failure.
-    struct Reply {
-        std::optional<SenseCode> failure;
-        std::vector<std::uint8_t> answer;
-    };
+    using Reply = DriveReply;
     using Handler = Reply (EmulatedDrive::*)(ByteView cdb);
 
     static const std::array<Handler, 256>& HandlerTable();
@@ -76,11 +74,21 @@ class EmulatedDrive {
     Reply TestUnitReady(ByteView cdb);
     Reply RequestSense(ByteView cdb);
     Reply Inquiry(ByteView cdb);
+    Reply StartStopUnit(ByteView cdb);
+    Reply ModeSense6(ByteView cdb);
+    Reply ModeSense10(ByteView cdb);
+    Reply ReadMemory(ByteView cdb);
+    Reply ReadJumper(ByteView cdb);
     Reply Unsupported(ByteView cdb);
+
+    // Tray movements; the caller holds the mutex.
+    void OpenTray();
+    void CloseTray();
 
     std::array<std::uint8_t, kInquiryAnswerLength> StandardInquiry() const;
 
     const DriveSpec spec_;
+    const DriveTraits traits_;
     mutable std::mutex mutex_;
     SenseBlock sense_;
     TrayState tray_;

@@ -154,7 +154,7 @@ TEST(VpcDrive, UnknownOpcodesAndFieldsAreIllegalRequests) {
     };
     const Row rows[] = {
         {{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, sense::kInvalidOpcode},
-        {{0xF1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, sense::kInvalidOpcode},
+        {{0xD5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, sense::kInvalidOpcode},
         {{0x12, 0x01, 0x80, 0, 0x60, 0}, sense::kInvalidFieldInCdb},  // vital product data
         {{}, sense::kInvalidOpcode},
     };
@@ -200,8 +200,8 @@ TEST(VpcDrive, InjectedAnswersMatchOpcodePageAndFormat) {
         EXPECT_EQ(out.status, kScsiStatusGood) << row.label;
         EXPECT_EQ(out.data, row.expected) << row.label;
     }
-    // A page that has no answer falls through to the drive, which does not know MODE SENSE.
-    EXPECT_EQ(Send(drive, {0x1A, 0, 0x31, 0, 0xFF, 0}).sense, sense::kInvalidOpcode);
+    // A page that has no answer falls through to the drive, a plain one without page 31h.
+    EXPECT_EQ(Send(drive, {0x1A, 0, 0x31, 0, 0xFF, 0}).sense, sense::kInvalidFieldInCdb);
 }
 
 TEST(VpcDrive, InjectedFailureComesBeforeAnswersAndHandlers) {

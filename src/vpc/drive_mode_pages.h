@@ -1,0 +1,29 @@
+// MODE SENSE answers of the emulated drive: the six- or ten-byte mode parameter
+// header, one block descriptor of 2048-byte blocks, and the requested page built
+// from the drive's settings. A model answers only the forms and pages it has.
+#pragma once
+
+#include <cstdint>
+
+#include "vpc/drive_reply.h"
+#include "vpc/drive_traits.h"
+#include "vpc/scenario.h"
+
+namespace tessaly::vpc {
+
+enum class ModeSenseForm { kSixByte, kTenByte };
+
+namespace mode_page {
+inline constexpr std::uint8_t kWriteParameters = 0x05;
+inline constexpr std::uint8_t kCapabilities = 0x2A;
+inline constexpr std::uint8_t kVendorUnderrun = 0x30;
+inline constexpr std::uint8_t kVendorSpeed = 0x31;
+}  // namespace mode_page
+
+inline constexpr std::uint16_t kMaxReadSpeedKbs = 7056;  // 40 x 176.4 kB/s
+
+// pageCode: CDB byte 2 bits 5-0 (the page-control bits already removed).
+DriveReply ModeSense(const DriveSpec& spec, const DriveTraits& traits, ModeSenseForm form,
+                     std::uint8_t pageCode);
+
+}  // namespace tessaly::vpc

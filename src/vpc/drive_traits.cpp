@@ -1,0 +1,38 @@
+#include "vpc/drive_traits.h"
+
+#include <array>
+#include <string_view>
+
+#include "vpc/drive_models.h"
+
+namespace tessaly::vpc {
+namespace {
+
+// Fragments of the product keys whose models report under-run protection in mode
+// page 30h rather than in pages 05h and 2Ah (internal and external builds alike).
+constexpr std::array<std::string_view, 2> kPage30Models = {"VW5232A", "VD0708A"};
+
+constexpr std::string_view kDvdWriterPrefix = "DVDR ";
+
+}  // namespace
+
+DriveTraits TraitsOf(const DriveSpec& spec) {
+    DriveTraits traits;
+    if (!spec.model)
+        return traits;
+    const DriveModel* model = FindDriveModel(*spec.model);
+    if (model == nullptr)
+        return traits;
+    traits.maker = true;
+    traits.recorder = model->Flag(1);
+    traits.dvdWriter = traits.recorder && model->key.starts_with(kDvdWriterPrefix);
+    traits.tenByteOnly = model->Flag(6);
+    traits.vendorSet = model->Flag(7);
+    for (std::string_view fragment : kPage30Models) {
+        if (model->key.find(fragment) != std::string_view::npos)
+            traits.page30 = true;
+    }
+    return traits;
+}
+
+}  // namespace tessaly::vpc
