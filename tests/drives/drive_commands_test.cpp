@@ -148,6 +148,18 @@ TEST(ModeSensePage, FailedPage30hLeavesTheAnswerUncorrected) {
     EXPECT_EQ(answer[16], 0x80);
 }
 
+// Found by fuzzing: an allocation length of 0 with no buffer cleared a null pointer.
+TEST(ModeSensePage, EmptyAllocationTouchesNoBuffer) {
+    for (const char* bus : {"scsi", "atapi"}) {
+        Pc pc(Drive(kWin98, bus, R"({"model": "CD-R   VW5232A"})"));
+        pc.transport->Initialize();
+        ModeSensePage(*pc.transport, 0, 1, 0x2A, 0, nullptr);
+        std::uint8_t four[4] = {1, 2, 3, 4};
+        ModeSensePage(*pc.transport, 0, 1, 0x05, sizeof four, four);
+        EXPECT_EQ(four[3], 8) << bus << ": the header is all that fits";
+    }
+}
+
 TEST(SerialNumberText, HexadecimalDigitsAsSixDecimalDigits) {
     struct Row {
         const char* serial;  // five characters at offset 26, as hex bytes
