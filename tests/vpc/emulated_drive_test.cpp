@@ -129,6 +129,91 @@ TEST(VpcDrive, BecomingReadyCountsTestUnitReadyAfterALoad) {
     EXPECT_FALSE(drive.SetTray("ajar"));
 }
 
+std::vector<std::uint8_t> StartStop(std::uint8_t control) {
+    return {0x1B, 0, 0, 0, control, 0};
+}
+
+TEST(VpcDriveTray, StartStopUnitEjectsAndLoadsOnlyForLoEj) {
+    struct Row {
+        const char* drive;
+        std::uint8_t control;  // CDB byte 4
+        bool openAfter;
+    };
+    const Row rows[] = {
+        {R"({"model": "CD-R   VW2410A"})", 0x02, true},
+        {R"({"model": "CD-ROM VN40S", "tray": "open"})", 0x03, false},
+        {R"({"model": "DVDR   VD0708A", "tray": "open"})", 0x02, true},
+        {R"({"tray": "open"})", 0x03, false},
+        {R"({})", 0x02, true},
+        {R"({"model": "CD-R   VW0202"})", 0x00, false},
+        {R"({"model": "CD-R   VW0202"})", 0x01, false},
+        {R"({"model": "CD-R   VW0202", "tray": "open"})", 0x00, true},
+        {R"({"model": "CD-R   VW0202", "tray": "open"})", 0x01, true},
+        {R"({"model": "CD-R   VW0202", "tray": "open"})", 0x23, true},
+        {R"({"model": "CD-R   VW5232A"})", 0x22, false},
+    };
+    for (const Row& row : rows) {
+        EmulatedDrive drive(Drive(row.drive));
+        const Outcome out = Send(drive, StartStop(row.control));
+        EXPECT_EQ(out.status, kScsiStatusGood) << row.drive << " byte 4 " << int(row.control);
+        EXPECT_TRUE(out.data.empty());
+        EXPECT_EQ(drive.TrayOpen(), row.openAfter) << row.drive << " byte 4 " << int(row.control);
+    }
+}
+
+TEST(VpcDriveTray, EjectAndLoadDriveTestUnitReady) {
+    struct Row {
+        const char* drive;
+        std::vector<SenseCode> afterLoad;  // TEST UNIT READY answers after the load
+    };
+    const std::vector<SenseCode> ready = {sense::kNoSense, sense::kNoSense};
+    const Row rows[] = {
+        {R"({"model": "CD-R   VW2410A", "disc": {"kind": "cd-r"}})", ready},
+        {R"({"model": "CD-R   VW2410S", "disc": {"kind": "cd-rw", "ready_after": 2}})",
+         {sense::kBecomingReady, sense::kBecomingReady, sense::kNoSense, sense::kNoSense}},
+        {R"({"disc": {"kind": "cd-rom", "ready_after": 1}})",
+         {sense::kBecomingReady, sense::kNoSense}},
+        {R"({"model": "CD-R   VW5232A"})",
+         {sense::kNoMediumTrayClosed, sense::kNoMediumTrayClosed}},
+    };
+    const std::vector<std::uint8_t> tur = {0, 0, 0, 0, 0, 0};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.drive);
+        EmulatedDrive drive(Drive(row.drive));
+        while (drive.BecomingReadyLeft() > 0)
+            Send(drive, tur);
+        ASSERT_EQ(Send(drive, StartStop(0x02)).status, kScsiStatusGood);
+        EXPECT_EQ(Send(drive, tur).sense, sense::kNoMediumTrayOpen);
+        EXPECT_EQ(Send(drive, tur).sense, sense::kNoMediumTrayOpen);
+        ASSERT_EQ(Send(drive, StartStop(0x03)).status, kScsiStatusGood);
+        for (std::size_t i = 0; i < row.afterLoad.size(); ++i) {
+            const Outcome out = Send(drive, tur);
+            EXPECT_EQ(out.sense, row.afterLoad[i]) << "TEST UNIT READY " << i;
+            EXPECT_EQ(out.status, row.afterLoad[i] == sense::kNoSense ? kScsiStatusGood
+                                                                      : kScsiStatusCheckCondition);
+        }
+    }
+}
+
+TEST(VpcDriveTray, ClosingAClosedTrayIsNoLoad) {
+    EmulatedDrive drive(Drive(R"({"disc": {"kind": "cd-r", "ready_after": 3}})"));
+    const std::vector<std::uint8_t> tur = {0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(Send(drive, tur).sense, sense::kBecomingReady);
+    EXPECT_EQ(Send(drive, StartStop(0x03)).status, kScsiStatusGood);
+    EXPECT_EQ(drive.BecomingReadyLeft(), 2u) << "the count goes on, not over";
+    EXPECT_EQ(Send(drive, StartStop(0x02)).status, kScsiStatusGood);
+    EXPECT_EQ(drive.BecomingReadyLeft(), 0u);
+    EXPECT_EQ(Send(drive, StartStop(0x02)).status, kScsiStatusGood) << "ejecting an open tray";
+    EXPECT_TRUE(drive.TrayOpen());
+}
+
+TEST(VpcDriveTray, InjectedFailureKeepsTheTrayWhereItIs) {
+    EmulatedDrive drive(Drive(R"({"model": "CD-R   VW2410A", "fail": {"1b": "02/53/02"}})"));
+    const Outcome out = Send(drive, StartStop(0x02));
+    EXPECT_EQ(out.sense, (SenseCode{2, 0x53, 0x02}));
+    EXPECT_FALSE(drive.TrayOpen());
+}
+
 TEST(VpcDrive, RequestSenseHandsOutTheKeptSenseOnce) {
     EmulatedDrive drive(Drive(R"({"tray": "open"})"));
     EXPECT_EQ(Send(drive, {0, 0, 0, 0, 0, 0}).status, kScsiStatusCheckCondition);
