@@ -22,8 +22,8 @@ Page EmptyPage(std::uint8_t code, std::uint8_t length) {
     return page;
 }
 
-UnderrunSpec Underrun(const DriveSpec& spec) {
-    return spec.underrun.value_or(UnderrunSpec{});
+UnderrunSpec Underrun(const DriveSpec& drive) {
+    return drive.underrun.value_or(UnderrunSpec{});
 }
 
 // Write parameters page (05h), 52 bytes:
@@ -32,10 +32,10 @@ UnderrunSpec Underrun(const DriveSpec& spec) {
 //   [4] data block type 8 (mode 1, 2048 bytes)
 //   [14-15] audio pause length 150 blocks
 // The page-30h models keep the under-run setting out of this page.
-Page WriteParameters(const DriveSpec& spec, const DriveTraits& traits) {
+Page WriteParameters(const DriveSpec& drive, const DriveTraits& traits) {
     Page page = EmptyPage(mode_page::kWriteParameters, 0x32);
     ByteWriter out(page.data(), page.size());
-    const bool enabled = !traits.page30 && Underrun(spec).enabled;
+    const bool enabled = !traits.page30 && Underrun(drive).enabled;
     out.U8(2, static_cast<std::uint8_t>((enabled ? 0x40 : 0x00) | 0x01));
     out.U8(3, 0x04);
     out.U8(4, 0x08);
@@ -53,7 +53,7 @@ Page WriteParameters(const DriveSpec& spec, const DriveTraits& traits) {
 //   [12-13] buffer size, kB
 //   [14-15] current read speed, kB/s
 //   [18-19] maximum write speed, kB/s (recorders)
-Page Capabilities(const DriveSpec& spec, const DriveTraits& traits) {
+Page Capabilities(const DriveSpec& drive, const DriveTraits& traits) {
     Page page = EmptyPage(mode_page::kCapabilities, 0x14);
     ByteWriter out(page.data(), page.size());
     out.U8(2, 0x03);
@@ -63,50 +63,50 @@ Page Capabilities(const DriveSpec& spec, const DriveTraits& traits) {
     if (traits.dvdWriter)
         writes |= 0x10;
     out.U8(3, writes);
-    const bool supported = !traits.page30 && Underrun(spec).supported;
+    const bool supported = !traits.page30 && Underrun(drive).supported;
     out.U8(4, supported ? 0x80 : 0x00);
     out.U8(6, 0x29);
     out.Be16(8, kMaxReadSpeedKbs);
     out.Be16(10, 256);
     out.Be16(12, traits.recorder ? 2048 : 256);
-    out.Be16(14, spec.readSpeedKbs.value_or(kDefaultReadSpeedKbs));
+    out.Be16(14, drive.readSpeedKbs.value_or(kDefaultReadSpeedKbs));
     if (traits.recorder)
         out.Be16(18, kMaxReadSpeedKbs);
     return page;
 }
 
 // Vendor under-run page (30h), 16 bytes: [2] bit 0 supported, [3] bit 0 enabled.
-Page VendorUnderrun(const DriveSpec& spec) {
+Page VendorUnderrun(const DriveSpec& drive) {
     Page page = EmptyPage(mode_page::kVendorUnderrun, 0x0E);
-    const UnderrunSpec underrun = Underrun(spec);
+    const UnderrunSpec underrun = Underrun(drive);
     page[2] = underrun.supported ? 0x01 : 0x00;
     page[3] = underrun.enabled ? 0x01 : 0x00;
     return page;
 }
 
 // Vendor speed page (31h), 8 bytes: [2] index of the selected read speed.
-Page VendorSpeed(const DriveSpec& spec) {
+Page VendorSpeed(const DriveSpec& drive) {
     Page page = EmptyPage(mode_page::kVendorSpeed, 0x06);
-    page[2] = spec.speedIndex.value_or(0);
+    page[2] = drive.speedIndex.value_or(0);
     return page;
 }
 
-std::optional<Page> PageOf(const DriveSpec& spec, const DriveTraits& traits,
+std::optional<Page> PageOf(const DriveSpec& drive, const DriveTraits& traits,
                            std::uint8_t pageCode) {
     switch (pageCode) {
         case mode_page::kWriteParameters:
             if (traits.recorder)
-                return WriteParameters(spec, traits);
+                return WriteParameters(drive, traits);
             break;
         case mode_page::kCapabilities:
-            return Capabilities(spec, traits);
+            return Capabilities(drive, traits);
         case mode_page::kVendorUnderrun:
             if (traits.page30)
-                return VendorUnderrun(spec);
+                return VendorUnderrun(drive);
             break;
         case mode_page::kVendorSpeed:
             if (traits.vendorSet)
-                return VendorSpeed(spec);
+                return VendorSpeed(drive);
             break;
         default:
             break;
@@ -140,11 +140,11 @@ std::vector<std::uint8_t> WithHeader(ModeSenseForm form, const Page& page) {
 
 }  // namespace
 
-DriveReply ModeSense(const DriveSpec& spec, const DriveTraits& traits, ModeSenseForm form,
+DriveReply ModeSense(const DriveSpec& drive, const DriveTraits& traits, ModeSenseForm form,
                      std::uint8_t pageCode) {
     if (form == ModeSenseForm::kSixByte && traits.tenByteOnly)
         return DriveReply::Fail(sense::kInvalidOpcode);
-    const std::optional<Page> page = PageOf(spec, traits, pageCode);
+    const std::optional<Page> page = PageOf(drive, traits, pageCode);
     if (!page)
         return DriveReply::Fail(sense::kInvalidFieldInCdb);
     DriveReply reply;

@@ -23,7 +23,7 @@ inline constexpr std::uint8_t kVendorSpeed = 0x31;
 inline constexpr std::uint16_t kMaxReadSpeedKbs = 7056;  // 40 x 176.4 kB/s
 
 // pageCode: CDB byte 2 bits 5-0 (the page-control bits already removed).
-DriveReply ModeSense(const DriveSpec& spec, const DriveTraits& traits, ModeSenseForm form,
+DriveReply ModeSense(const DriveSpec& drive, const DriveTraits& traits, ModeSenseForm form,
                      std::uint8_t pageCode);
 
 }  // namespace tessaly::vpc

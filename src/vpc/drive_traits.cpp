@@ -16,11 +16,11 @@ constexpr std::string_view kDvdWriterPrefix = "DVDR ";
 
 }  // namespace
 
-DriveTraits TraitsOf(const DriveSpec& spec) {
+DriveTraits TraitsOf(const DriveSpec& drive) {
     DriveTraits traits;
-    if (!spec.model)
+    if (!drive.model)
         return traits;
-    const DriveModel* model = FindDriveModel(*spec.model);
+    const DriveModel* model = FindDriveModel(*drive.model);
     if (model == nullptr)
         return traits;
     traits.maker = true;

@@ -16,6 +16,6 @@ struct DriveTraits {
     bool page30 = false;       // keeps its under-run setting in vendor mode page 30h
 };
 
-DriveTraits TraitsOf(const DriveSpec& spec);
+DriveTraits TraitsOf(const DriveSpec& drive);
 
 }  // namespace tessaly::vpc

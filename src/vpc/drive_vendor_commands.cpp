@@ -26,37 +26,37 @@ constexpr std::array<std::uint8_t, kIdentityBlockLength> kIdentityTemplate = [] 
     return block;
 }();
 
-std::vector<std::uint8_t> IdentityBlock(const DriveSpec& spec) {
+std::vector<std::uint8_t> IdentityBlock(const DriveSpec& drive) {
     std::vector<std::uint8_t> block(kIdentityTemplate.begin(), kIdentityTemplate.end());
     ByteWriter out(block.data(), block.size());
-    const std::string_view serial = spec.serial ? std::string_view(*spec.serial) : kDefaultSerial;
+    const std::string_view serial = drive.serial ? std::string_view(*drive.serial) : kDefaultSerial;
     for (std::size_t i = 0; i < kIdentitySerialLength; ++i) {
         out.U8(kIdentitySerialOffset + i,
                static_cast<std::uint8_t>(i < serial.size() ? serial[i] : ' '));
     }
     // Seconds of use, a signed 32-bit count; the scenario gives its two's complement.
-    out.Be32(kIdentityUsageOffset, spec.usageSeconds.value_or(0));
+    out.Be32(kIdentityUsageOffset, drive.usageSeconds.value_or(0));
     return block;
 }
 
 }  // namespace
 
-DriveReply ReadMemory(const DriveSpec& spec, const DriveTraits& traits, ByteView cdb) {
+DriveReply ReadMemory(const DriveSpec& drive, const DriveTraits& traits, ByteView cdb) {
     if (!traits.vendorSet)
         return DriveReply::Fail(sense::kInvalidOpcode);
     if (cdb.Be32(2) != 0)
         return DriveReply::Fail(sense::kInvalidFieldInCdb);
     DriveReply reply;
-    reply.answer = IdentityBlock(spec);
+    reply.answer = IdentityBlock(drive);
     reply.answer.resize(std::min<std::size_t>(reply.answer.size(), cdb.Be16(8)));
     return reply;
 }
 
-DriveReply ReadJumper(const DriveSpec& spec, const DriveTraits& traits) {
+DriveReply ReadJumper(const DriveSpec& drive, const DriveTraits& traits) {
     if (!traits.vendorSet)
         return DriveReply::Fail(sense::kInvalidOpcode);
     DriveReply reply;
-    reply.answer = {spec.jumper.value_or(0), 0x00};
+    reply.answer = {drive.jumper.value_or(0), 0x00};
     return reply;
 }
 

@@ -20,9 +20,9 @@ inline constexpr std::size_t kIdentityUsageOffset = 122;
 
 // F1h: CDB bytes 2-5 the address (only 0, the identity block, is readable), bytes 8-9
 // the transfer length; the answer is at most that long.
-DriveReply ReadMemory(const DriveSpec& spec, const DriveTraits& traits, ByteView cdb);
+DriveReply ReadMemory(const DriveSpec& drive, const DriveTraits& traits, ByteView cdb);
 
 // DEh: two bytes, the jumper setting and 0.
-DriveReply ReadJumper(const DriveSpec& spec, const DriveTraits& traits);
+DriveReply ReadJumper(const DriveSpec& drive, const DriveTraits& traits);
 
 }  // namespace tessaly::vpc
