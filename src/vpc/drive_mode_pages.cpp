@@ -115,26 +115,27 @@ std::optional<Page> PageOf(const DriveSpec& drive, const DriveTraits& traits,
 }
 
 // Six-byte header:  [0] mode data length (bytes after it), [1] medium type,
-//                   [2] device-specific, [3] block descriptor length.
+//                   [2] device-specific, [3] block descriptor length (8), then one
+//                   block descriptor: [0] density code, [1-3] number of blocks,
+//                   [4] reserved, [5-7] block length.
 // Ten-byte header:  [0-1] mode data length, [2] medium type, [3] device-specific,
-//                   [4-5] reserved, [6-7] block descriptor length.
-// Block descriptor: [0] density code, [1-3] number of blocks, [4] reserved,
-//                   [5-7] block length.
+//                   [4-5] reserved, [6-7] block descriptor length: 0, as MMC drives
+//                   answer the ten-byte form, so the page follows at offset 8.
 std::vector<std::uint8_t> WithHeader(ModeSenseForm form, const Page& page) {
-    const std::size_t headerLength = form == ModeSenseForm::kSixByte ? 4 : 8;
-    std::vector<std::uint8_t> answer(headerLength + kBlockDescriptorLength + page.size(), 0);
+    const bool sixByte = form == ModeSenseForm::kSixByte;
+    const std::size_t headerLength = sixByte ? 4 : 8;
+    const std::size_t descriptorLength = sixByte ? kBlockDescriptorLength : 0;
+    std::vector<std::uint8_t> answer(headerLength + descriptorLength + page.size(), 0);
     ByteWriter out(answer.data(), answer.size());
-    if (form == ModeSenseForm::kSixByte) {
+    if (sixByte) {
         out.U8(0, static_cast<std::uint8_t>(answer.size() - 1));
         out.U8(3, kBlockDescriptorLength);
+        out.U8(headerLength + 5, static_cast<std::uint8_t>(kBlockLength >> 16));
+        out.Be16(headerLength + 6, static_cast<std::uint16_t>(kBlockLength));
     } else {
         out.Be16(0, static_cast<std::uint16_t>(answer.size() - 2));
-        out.Be16(6, kBlockDescriptorLength);
     }
-    const std::size_t descriptor = headerLength;
-    out.U8(descriptor + 5, static_cast<std::uint8_t>(kBlockLength >> 16));
-    out.Be16(descriptor + 6, static_cast<std::uint16_t>(kBlockLength));
-    out.Fill(descriptor + kBlockDescriptorLength, page.data(), page.size());
+    out.Fill(headerLength + descriptorLength, page.data(), page.size());
     return answer;
 }
 

@@ -61,7 +61,7 @@ std::vector<std::uint8_t> Sense10(std::uint8_t page, std::uint16_t allocation = 
 
 // The page of an answer, after the header and the block descriptor.
 std::vector<std::uint8_t> PageOf(const Outcome& out, bool tenByte) {
-    const std::size_t at = tenByte ? 16 : 12;
+    const std::size_t at = tenByte ? 8 : 12;  // the ten-byte form has no block descriptor
     if (out.data.size() < at)
         return {};
     return std::vector<std::uint8_t>(out.data.begin() + at, out.data.end());
@@ -120,7 +120,7 @@ TEST(VpcDriveModeSense, PagesNoModelHasAreInvalidFields) {
     }
 }
 
-TEST(VpcDriveModeSense, HeaderAndBlockDescriptorOfBothForms) {
+TEST(VpcDriveModeSense, SixByteFormHasABlockDescriptorTenByteFormNone) {
     EmulatedDrive drive(Model("CD-R   VW2410S"));
     const Outcome six = Send(drive, Sense6(0x2A));
     ASSERT_EQ(six.data.size(), 4u + 8u + 22u);
@@ -128,10 +128,9 @@ TEST(VpcDriveModeSense, HeaderAndBlockDescriptorOfBothForms) {
     EXPECT_EQ(sixHead, (std::vector<std::uint8_t>{0x21, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x08, 0x00}));
 
     const Outcome ten = Send(drive, Sense10(0x2A));
-    ASSERT_EQ(ten.data.size(), 8u + 8u + 22u);
-    const std::vector<std::uint8_t> tenHead(ten.data.begin(), ten.data.begin() + 16);
-    EXPECT_EQ(tenHead, (std::vector<std::uint8_t>{0x00, 0x24, 0, 0, 0, 0, 0x00, 0x08, 0, 0, 0, 0, 0,
-                                                  0, 0x08, 0x00}));
+    ASSERT_EQ(ten.data.size(), 8u + 22u);
+    const std::vector<std::uint8_t> tenHead(ten.data.begin(), ten.data.begin() + 8);
+    EXPECT_EQ(tenHead, (std::vector<std::uint8_t>{0x00, 0x1C, 0, 0, 0, 0, 0x00, 0x00}));
     EXPECT_EQ(PageOf(six, false), PageOf(ten, true)) << "the same page in both forms";
 }
 
@@ -150,11 +149,11 @@ TEST(VpcDriveModeSense, PageLengths) {
     for (const Row& row : rows) {
         EmulatedDrive drive(Model(row.model));
         const Outcome out = Send(drive, Sense10(row.page, 0x200));
-        const std::size_t total = 16u + row.pageLength + 2u;
+        const std::size_t total = 8u + row.pageLength + 2u;
         ASSERT_EQ(out.data.size(), total) << int(row.page);
         EXPECT_EQ((out.data[0] << 8) | out.data[1], total - 2) << "mode data length";
-        EXPECT_EQ(out.data[16], row.page);
-        EXPECT_EQ(out.data[17], row.pageLength);
+        EXPECT_EQ(out.data[8], row.page);
+        EXPECT_EQ(out.data[9], row.pageLength);
     }
 }
 
@@ -258,14 +257,14 @@ TEST(VpcDriveModeSense, AnswersAreClippedToAllocationAndBuffer) {
         {"2Ah six-byte, more asked", "CD-R   VW2410S", Sense6(0x2A, 0xFF), 255, 34},
         {"2Ah six-byte, header only", "CD-R   VW2410S", Sense6(0x2A, 4), 255, 4},
         {"2Ah six-byte, nothing asked", "CD-R   VW2410S", Sense6(0x2A, 0), 255, 0},
-        {"2Ah ten-byte asked with 34", "CD-R   VW2410A", Sense10(0x2A, 34), 255, 34},
-        {"2Ah ten-byte, high length byte", "CD-R   VW2410A", Sense10(0x2A, 0x100), 255, 38},
+        {"2Ah ten-byte asked with 34", "CD-R   VW2410A", Sense10(0x2A, 34), 255, 30},
+        {"2Ah ten-byte, high length byte", "CD-R   VW2410A", Sense10(0x2A, 0x100), 255, 30},
         {"2Ah ten-byte, small buffer", "CD-R   VW2410A", Sense10(0x2A, 34), 10, 10},
         {"2Ah ten-byte, no buffer", "CD-R   VW2410A", Sense10(0x2A, 34), 0, 0},
-        {"30h asked with 32", "CD-R   VW5232A", Sense10(0x30, 32), 255, 32},
-        {"30h asked with 31", "CD-R   VW5232A", Sense10(0x30, 31), 255, 31},
+        {"30h asked with 32", "CD-R   VW5232A", Sense10(0x30, 32), 255, 24},
+        {"30h asked with 20", "CD-R   VW5232A", Sense10(0x30, 20), 255, 20},
         {"30h buffer below allocation", "DVDR   VD0708A", Sense10(0x30, 32), 20, 20},
-        {"05h asked with 0xFFFF", "CD-R   VW2410A", Sense10(0x05, 0xFFFF), 255, 68},
+        {"05h asked with 0xFFFF", "CD-R   VW2410A", Sense10(0x05, 0xFFFF), 255, 60},
     };
     for (const Row& row : rows) {
         EmulatedDrive drive(Model(row.model));
@@ -276,7 +275,7 @@ TEST(VpcDriveModeSense, AnswersAreClippedToAllocationAndBuffer) {
     // A clipped answer still reports the full mode data length.
     EmulatedDrive drive(Model("CD-R   VW2410A"));
     const Outcome clipped = Send(drive, Sense10(0x2A, 2));
-    EXPECT_EQ(clipped.data, (std::vector<std::uint8_t>{0x00, 0x24}));
+    EXPECT_EQ(clipped.data, (std::vector<std::uint8_t>{0x00, 0x1C}));
 }
 
 TEST(VpcDriveModeSense, PageControlBitsAreIgnored) {
