@@ -1,5 +1,6 @@
 #include "vpc/scenario_drive.h"
 
+#include <cstdint>
 #include <limits>
 
 #include "vpc/drive_models.h"
@@ -140,7 +141,15 @@ DriveSpec ReadDrive(const Json& value, const std::string& path) {
     if (const Json* v = Find(value, "serial"))
         spec.serial = ReadIdentityText(*v, at("serial"), 5);
     if (const Json* v = Find(value, "usage_seconds")) {
-        spec.usageSeconds = ReadNumber<std::uint32_t>(*v, at("usage_seconds"));
+        // The counter is a signed 32-bit number: a negative decimal stands for itself.
+        if (v->is_number_integer() && !v->is_number_unsigned()) {
+            const std::int64_t seconds = v->get<std::int64_t>();
+            if (seconds < INT32_MIN)
+                Fail(at("usage_seconds"), "below -2147483648");
+            spec.usageSeconds = static_cast<std::uint32_t>(static_cast<std::int32_t>(seconds));
+        } else {
+            spec.usageSeconds = ReadNumber<std::uint32_t>(*v, at("usage_seconds"));
+        }
     }
     if (const Json* v = Find(value, "jumper"))
         spec.jumper = ReadNumber<std::uint8_t>(*v, at("jumper"));

@@ -229,3 +229,35 @@ TEST(VpcScenario, FileErrorsNameTheFile) {
 
 }  // namespace
 }  // namespace tessaly::vpc::testing
+
+namespace tessaly::vpc::testing {
+namespace {
+
+TEST(VpcScenario, UsageCounterMayBeNegative) {
+    struct Row {
+        const char* value;
+        std::uint32_t stored;
+    };
+    const Row rows[] = {{"-3600", 0xFFFFF1F0u},
+                        {"\"0xfffff1f0\"", 0xFFFFF1F0u},
+                        {"7200", 7200u},
+                        {"-2147483648", 0x80000000u}};
+    for (const Row& row : rows) {
+        std::string error;
+        const auto s = ParseScenario(
+            std::string(R"({"os": {"platform": 2, "major": 5}, "adapters": [{"devices": [
+                {"target": 0, "drive": {"usage_seconds": )") +
+                row.value + "}}]}]}",
+            error);
+        ASSERT_TRUE(s.has_value()) << row.value << ": " << error;
+        EXPECT_EQ(s->adapters[0].devices[0].drive.usageSeconds, row.stored) << row.value;
+    }
+    std::string error;
+    EXPECT_FALSE(ParseScenario(R"({"os": {"platform": 2, "major": 5}, "adapters": [{"devices": [
+        {"target": 0, "drive": {"usage_seconds": -2147483649}}]}]})",
+                               error));
+    EXPECT_NE(error.find("usage_seconds"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly::vpc::testing
