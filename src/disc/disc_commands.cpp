@@ -1,0 +1,158 @@
+#include "disc/disc_commands.h"
+
+#include "common/bytes.h"
+#include "disc/disc_time.h"
+#include "drives/drive_model_table.h"
+#include "drives/model_identification.h"
+#include "drives/speed_texts.h"
+#include "transport/scsi_command.h"
+#include "transport/text_match.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::uint8_t kFormatFullToc = 2;
+constexpr std::uint8_t kFormatAtip = 4;
+constexpr std::size_t kTocHeaderLength = 4;
+constexpr std::size_t kTocDescriptorLength = 11;
+constexpr std::uint16_t kDiscInformationLength = 40;
+
+bool ProductContainsAny(const char* product, const char* const (&fragments)[2]) {
+    return ContainsText(product, fragments[0]) || ContainsText(product, fragments[1]);
+}
+
+// ATIP (format 4):
+//   6      bit 6 rewritable, bits 5-3 sub-type, bit 2 A1 valid
+//   8-10   lead-in start M S F       12-14  last lead-out start M S F
+//   16     A1 byte 0 (speed indexes) 18     A1 byte 2 (low nibble: high capacity)
+//   20     A2 byte 0 (ultra-speed class)
+bool IsHighCapacityAtip(ByteView atip) {
+    return (atip.U8(6) & 0x40) == 0 && (atip.U8(6) & 0x04) != 0 && (atip.U8(18) & 0x0F) != 0;
+}
+
+// Disc information: bytes 21-23 hold the lead-out start M S F of a high-capacity CD-R.
+void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                                std::uint8_t* atip, std::uint16_t length) {
+    if (!IsHighCapacityAtip(ByteView(atip, length)))
+        return;
+    std::uint8_t info[kDiscInformationLength] = {};
+    if (ReadDiscInformation(transport, adapter, target, sizeof info, info) != 1)
+        return;
+    ByteWriter out(atip, length);
+    out.U8(12, info[21]);
+    out.U8(13, info[22]);
+    out.U8(14, info[23]);
+}
+
+}  // namespace
+
+std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter,
+                            std::uint8_t target) {
+    const SenseBytes sense = transport.GetLastSense(adapter, target);
+    return (std::uint32_t{sense[2]} << 16) + (std::uint32_t{sense[12]} << 8) + sense[13];
+}
+
+const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter,
+                            std::uint8_t target) {
+    switch (LastSenseCode(transport, adapter, target)) {
+        case kSenseBecomingReady:
+            return "Reading of TOC in progress";
+        case kSenseNoMedium:
+        case kSenseNoMediumTrayClosed:
+        case kSenseNoMediumTrayOpen:
+            return "No CD inserted";
+        default:
+            return "Error reading CD information";
+    }
+}
+
+std::int32_t ReadCapacity(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                          std::uint8_t (&answer)[8]) {
+    const std::uint8_t cdb[10] = {opcode::kReadCapacity};
+    return transport.ExecuteCommand(adapter, target, cdb, answer, sizeof answer);
+}
+
+std::int32_t ReadDiscInformation(ScsiTransport& transport, std::uint8_t adapter,
+                                 std::uint8_t target, std::uint16_t length, std::uint8_t* answer) {
+    std::uint8_t cdb[10] = {opcode::kReadDiscInformation};
+    ByteWriter(cdb, sizeof cdb).Be16(7, length);
+    return transport.ExecuteCommand(adapter, target, cdb, answer, length);
+}
+
+void FullTocToBcd(std::uint8_t* answer, std::uint16_t length) {
+    ByteView toc(answer, length);
+    const std::size_t count = toc.Be16(0) / kTocDescriptorLength;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = kTocHeaderLength + i * kTocDescriptorLength;
+        if (at + kTocDescriptorLength > length)
+            break;  // beyond what was asked for
+        std::uint8_t* d = answer + at;
+        if (d[3] <= 0x99)
+            d[3] = BinaryToBcd(d[3]);
+        for (int k = 8; k <= 10; ++k)
+            d[k] = BinaryToBcd(d[k]);
+    }
+}
+
+std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                            std::uint8_t format, std::uint16_t length, std::uint8_t* answer) {
+    std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip};
+    ByteWriter(cdb, sizeof cdb).Be16(7, length);
+    const bool formatInByte2 =
+        CanWriteDiscs(transport, adapter, target) ||
+        ProductContainsAny(ModelProductText(transport, adapter, target), kTocFormatInByte2Models);
+    if (formatInByte2) {
+        cdb[2] = format;
+    } else {
+        cdb[9] = static_cast<std::uint8_t>(format << 6);
+    }
+    const std::int32_t result = transport.ExecuteCommand(adapter, target, cdb, answer, length);
+    if (result != 1)
+        return result;
+
+    if (format == kFormatFullToc) {
+        // The SCSI readers answer in BCD already; everyone else is brought to it.
+        const bool alreadyBcd = (HasVendorCommandSet(transport, adapter, target) ||
+                                 ProductContainsAny(ModelProductText(transport, adapter, target),
+                                                    kFullTocBcdExemptModels)) &&
+                                !CanWriteDiscs(transport, adapter, target);
+        if (!alreadyBcd)
+            FullTocToBcd(answer, length);
+    } else if (format == kFormatAtip) {
+        ReplaceHighCapacityLeadOut(transport, adapter, target, answer, length);
+    }
+    return result;
+}
+
+std::int32_t ReadTocPmaAtipEx(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                              std::uint8_t format, std::uint8_t number, std::uint16_t length,
+                              std::uint8_t* answer) {
+    std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip, 0, format, 0, 0, 0, number};
+    ByteWriter(cdb, sizeof cdb).Be16(7, length);
+    const std::int32_t result = transport.ExecuteCommand(adapter, target, cdb, answer, length);
+    if (result == 1 && format == kFormatAtip) {
+        ReplaceHighCapacityLeadOut(transport, adapter, target, answer, length);
+    }
+    return result;
+}
+
+std::int32_t ReleaseUnit(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                         std::uint8_t thirdParty, std::uint8_t deviceId) {
+    const std::uint8_t cdb[6] = {
+        opcode::kRelease6,
+        static_cast<std::uint8_t>(((thirdParty & 1) << 4) | (deviceId << 1)),
+        0,
+        0,
+        0x08,
+        0};
+    return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
+}
+
+std::int32_t RequestSense(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                          std::uint8_t* answer) {
+    const std::uint8_t cdb[6] = {opcode::kRequestSense, 0, 0, 0, 18, 0};
+    return transport.ExecuteCommand(adapter, target, cdb, answer, 18);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,166 @@
+#include "disc/disc_panel.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "disc/atip.h"
+#include "disc/disc_commands.h"
+#include "disc/full_toc.h"
+#include "disc/manufacturer_lookup.h"
+#include "drives/drive_commands.h"
+#include "drives/model_identification.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kWorkLength = 3000;
+constexpr std::size_t kSpeedLength = 100;
+constexpr std::size_t kFillLength = 32;
+constexpr std::uint8_t kFillByte = 0x66;
+constexpr std::uint8_t kLeadInMinute = 97;
+
+using WorkBuffer = std::array<std::uint8_t, kWorkLength>;
+
+std::string TimeText(DiscTime t) {  // "97m26s66f"
+    char text[32];
+    std::snprintf(text, sizeof text, "%dm%02ds%02df", t.minute, t.second, t.frame);
+    return text;
+}
+
+std::string ClockText(DiscTime t) {  // "79:59:74"
+    char text[32];
+    std::snprintf(text, sizeof text, "%2ld:%02ld:%02ld", static_cast<long>(t.minute),
+                  static_cast<long>(t.second), static_cast<long>(t.frame));
+    return text;
+}
+
+std::string NumberText(std::uint32_t n) {
+    return std::to_string(n);
+}
+
+// The class of a rewritable disc from the short ATIP read: "HS CD-RW inserted (2X-4X
+// compatible)" and the like.
+std::string RewritableStatus(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+    std::uint8_t speeds[kSpeedLength] = {};
+    ReadTocPmaAtip(transport, adapter, target, 4, 32, speeds);
+    const AtipInfo atip = DecodeAtip(ByteView(speeds, sizeof speeds));
+    char text[64];
+    if (atip.subType <= 1) {
+        std::string status = atip.subType == 0 ? "NS CD-RW inserted" : "HS CD-RW inserted";
+        const int high = HighestSpeed(atip.highSpeedIndex);
+        const int low = LowestSpeed(atip.lowSpeedIndex);
+        if (high > 0) {
+            if (low == high) {
+                std::snprintf(text, sizeof text, " (%dX compatible)", high);
+            } else {
+                std::snprintf(text, sizeof text, " (%dX-%dX compatible)", low, high);
+            }
+            status += text;
+        }
+        return status;
+    }
+    std::string status = "US CD-RW inserted";
+    const int speed = UltraSpeed(atip.ultraSpeedCode);
+    if (speed > 0) {
+        std::snprintf(text, sizeof text, " (%dX compatible)", speed);
+        status += text;
+    }
+    return status;
+}
+
+void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                     DiscFields& fields, WorkBuffer& work) {
+    std::memset(work.data(), kFillByte, kFillLength);
+    TestUnitReady(transport, adapter, target);
+    std::string status;
+    if (ReadDiscInformation(transport, adapter, target, 4, work.data()) == 1) {
+        status =
+            (work[2] & 0x10) == 0 ? "CD-R inserted" : RewritableStatus(transport, adapter, target);
+    }
+
+    TestUnitReady(transport, adapter, target);
+    work.fill(0);
+    if (ReadTocPmaAtip(transport, adapter, target, 4, 804, work.data()) != 1) {
+        fields.SetText(kFieldStatus, SenseStatusText(transport, adapter, target));
+        for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
+                       kFieldManufacturer}) {
+            fields.SetText(id, "-");
+        }
+    } else if (const AtipInfo atip = DecodeAtip(ByteView(work.data(), work.size()));
+               !atip.isRewritable && atip.highCapacityMark != 0) {
+        // A high-capacity CD-R: its lead-out comes from the disc information, and its
+        // lead-in names no maker.
+        if (ReadDiscInformation(transport, adapter, target, 40, work.data()) == 1) {
+            const DiscTime leadOut{work[21], work[22], work[23]};
+            fields.SetText(kFieldLeadOutTime, ClockText(leadOut));
+            fields.SetText(kFieldLeadOutLba, NumberText(FrameCount(leadOut)));
+        }
+        fields.SetText(kFieldLeadInTime, TimeText(atip.leadInStart));
+        fields.SetText(kFieldManufacturer, "-");
+        fields.SetText(kFieldStatus, "HC-R inserted");
+    } else if (atip.leadInStart.minute == kLeadInMinute) {
+        fields.SetText(kFieldLeadInLba, NumberText(FrameCount(atip.leadInStart)));
+        fields.SetText(kFieldStatus, status);
+        fields.SetText(kFieldLeadInTime, TimeText(atip.leadInStart));
+        fields.SetText(kFieldLeadOutLba, NumberText(FrameCount(atip.leadOutStart)));
+        fields.SetText(kFieldLeadOutTime, ClockText(atip.leadOutStart));
+        char maker[128];
+        LookupDiscManufacturer(transport, adapter, target, maker, sizeof maker);
+        fields.SetText(kFieldManufacturer, maker);
+    } else {
+        fields.SetText(kFieldStatus, "Disc is not a CD-R(W)");
+    }
+    fields.SetText(kFieldExtra, "");
+}
+
+void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                    DiscFields& fields, WorkBuffer& work) {
+    std::memset(work.data(), kFillByte, kFillLength);
+    ReleaseUnit(transport, adapter, target, 0, 0);
+    if (ReadTocPmaAtip(transport, adapter, target, 2, kWorkLength, work.data()) != 1) {
+        fields.SetText(kFieldStatus, SenseStatusText(transport, adapter, target));
+        return;
+    }
+    if (work[2] == work[3]) {
+        fields.SetText(kFieldStatus, "Not a multisession CD-R(W)");
+        return;
+    }
+    DiscTime leadIn;
+    FullTocLeadIn(ByteView(work.data(), work.size()), leadIn);
+    if (leadIn.minute != kLeadInMinute) {
+        fields.SetText(kFieldStatus, "Disc is not a CD-R(W)");
+        return;
+    }
+    fields.SetText(kFieldStatus, "CD-R(W) inserted");
+    fields.SetText(kFieldLeadInTime, TimeText(leadIn));
+    // The lead-out is where the recorded area ends: the block after the last one.
+    // Without a capacity the lead-out fields keep their texts.
+    std::uint8_t capacity[8] = {};
+    if (ReadCapacity(transport, adapter, target, capacity) == 1) {
+        const std::uint32_t next = (std::uint32_t{capacity[1]} << 16) +
+                                   (std::uint32_t{capacity[2]} << 8) + capacity[3] + 1;
+        fields.SetText(kFieldLeadOutLba, NumberText(next));
+        fields.SetText(kFieldLeadOutTime, ClockTextOfFrames(next));
+    }
+    fields.SetText(kFieldManufacturer, "unknown");
+    LookupTocManufacturer(leadIn.second, leadIn.frame, fields);
+}
+
+}  // namespace
+
+void RefreshDiscPanel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                      DiscFields& fields) {
+    InquiryIdentity identity;
+    transport.Inquiry(adapter, target, identity);
+    WorkBuffer work{};
+    if (IsRecorderModel(transport, adapter, target)) {
+        RefreshFromAtip(transport, adapter, target, fields, work);
+    } else {
+        RefreshFromToc(transport, adapter, target, fields, work);
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,17 @@
+// One refresh of the disc fields for the drive at an address: what kind of disc is
+// in it, its lead-in and lead-out start times with their frame counts, and its maker.
+#pragma once
+
+#include <cstdint>
+
+#include "disc/disc_fields.h"
+#include "transport/scsi_transport.h"
+
+namespace tessaly {
+
+// Recorders are read through the ATIP, other drives through the table of contents
+// of a multisession disc. Fields a path does not write keep their texts.
+void RefreshDiscPanel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                      DiscFields& fields);
+
+}  // namespace tessaly

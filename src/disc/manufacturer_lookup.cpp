@@ -1,0 +1,130 @@
+#include "disc/manufacturer_lookup.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "common/bytes.h"
+#include "disc/disc_commands.h"
+#include "disc/disc_time.h"
+#include "disc/full_toc.h"
+#include "disc/manufacturer_tables.h"
+#include "drives/drive_commands.h"
+#include "transport/text_match.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::size_t kFillLength = 32;
+constexpr std::uint8_t kFillByte = 0x66;
+constexpr std::uint16_t kTocLength = 3000;
+
+// A key names the second and the decade of the frame.
+bool Matches(std::int32_t keySecond, std::int32_t keyFrame, int second, int frame) {
+    return keySecond == second && keyFrame / 10 == frame / 10;
+}
+
+// A write-once disc: the primary keys of a row, then its secondary keys.
+const ManufacturerRow* FindWriteOnce(int second, int frame) {
+    for (const ManufacturerRow& row : ManufacturerTable) {
+        for (const LeadInKey& key : row.primaryKeys) {
+            if (Matches(key.second, key.frame, second, frame))
+                return &row;
+        }
+        for (const LeadInKey& key : row.secondaryKeys) {
+            if (Matches(key.second, key.frame, second, frame))
+                return &row;
+        }
+    }
+    return nullptr;
+}
+
+// A rewritable disc: the lead-out keys only, with the lead-out start as frame count.
+const ManufacturerRow* FindRewritable(int second, int frame, std::uint32_t leadOutFrames) {
+    for (const ManufacturerRow& row : ManufacturerTable) {
+        for (const LeadOutKey& key : row.leadOutKeys) {
+            if (!Matches(key.second, key.frame, second, frame))
+                continue;
+            if (key.leadOutFrames == 0 ||
+                static_cast<std::uint32_t>(key.leadOutFrames) == leadOutFrames) {
+                return &row;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void Fill(std::uint8_t* buffer) {
+    std::memset(buffer, kFillByte, kFillLength);
+}
+
+}  // namespace
+
+void LookupDiscManufacturer(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                            char* out, std::size_t size) {
+    CopyText("-", out, size);
+    std::array<std::uint8_t, kTocLength> buffer{};
+    std::uint8_t sense[18] = {};
+    TestUnitReady(transport, adapter, target);
+    RequestSense(transport, adapter, target, sense);
+    Fill(buffer.data());
+    RequestSense(transport, adapter, target, buffer.data());
+
+    std::uint8_t info[4] = {};
+    const bool erasable = ReadDiscInformation(transport, adapter, target, sizeof info, info) == 1 &&
+                          (info[2] & 0x10) != 0;
+
+    Fill(buffer.data());
+    const ManufacturerRow* row = nullptr;
+    int frame = 0;
+    if (ReadTocPmaAtipEx(transport, adapter, target, 4, 0, 32, buffer.data()) == 1) {
+        const ByteView atip(buffer.data(), 32);
+        const int minute = atip.U8(8);
+        const int second = atip.U8(9);
+        frame = atip.U8(10);
+        const bool highCapacity =
+            (atip.U8(6) & 0x40) == 0 && (atip.U8(6) & 0x04) != 0 && (atip.U8(18) & 0x0F) != 0;
+        if (highCapacity) {
+            std::uint8_t details[40] = {};
+            if (ReadDiscInformation(transport, adapter, target, sizeof details, details) == 1) {
+                CopyText("Unknown brand", out, size);
+            }
+            return;
+        }
+        if (minute != 97)
+            return;
+        if (erasable) {
+            const DiscTime leadOut{atip.U8(12), atip.U8(13), atip.U8(14)};
+            row = FindRewritable(second, frame, FrameCount(leadOut));
+        } else {
+            row = FindWriteOnce(second, frame);
+        }
+    } else {
+        Fill(buffer.data());
+        if (ReadTocPmaAtip(transport, adapter, target, 2, kTocLength, buffer.data()) != 1)
+            return;
+        const ByteView toc(buffer.data(), buffer.size());
+        DiscTime leadIn;
+        if (toc.U8(2) == toc.U8(3) || !FullTocLeadIn(toc, leadIn) || leadIn.minute != 97)
+            return;
+        frame = leadIn.frame;
+        row = FindWriteOnce(leadIn.second, leadIn.frame);
+    }
+    if (row != nullptr && size > 0)
+        std::snprintf(out, size, "%s (type %d) ", row->name, frame % 10);
+}
+
+void LookupTocManufacturer(int second, int frame, DiscFields& fields) {
+    const ManufacturerTocColumns& table = ManufacturerTocTable;
+    for (int i = 0; i < kManufacturerTocRowCount; ++i) {
+        if (Matches(table.firstSeconds[i], table.firstFrames[i], second, frame) ||
+            Matches(table.secondSeconds[i], table.secondFrames[i], second, frame)) {
+            char text[80];
+            std::snprintf(text, sizeof text, "%s (type %d)", table.names[i], frame % 10);
+            fields.SetText(kFieldManufacturer, text);
+        }
+    }
+}
+
+}  // namespace tessaly
