@@ -37,6 +37,16 @@ std::string ClockText(DiscTime t) {  // "79:59:74"
     return text;
 }
 
+// The time of a frame count, minutes not limited to a byte.
+std::string ClockTextOfFrames(std::uint32_t frames) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%2ld:%02ld:%02ld",
+                  static_cast<long>(frames / kFramesPerMinute),
+                  static_cast<long>(frames % kFramesPerMinute / kFramesPerSecond),
+                  static_cast<long>(frames % kFramesPerSecond));
+    return text;
+}
+
 std::string NumberText(std::uint32_t n) {
     return std::to_string(n);
 }
