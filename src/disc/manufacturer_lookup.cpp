@@ -21,8 +21,9 @@ constexpr std::uint8_t kFillByte = 0x66;
 constexpr std::uint16_t kTocLength = 3000;
 
 // A key names the second and the decade of the frame.
+// An empty entry (-1) matches nothing.
 bool Matches(std::int32_t keySecond, std::int32_t keyFrame, int second, int frame) {
-    return keySecond == second && keyFrame / 10 == frame / 10;
+    return keySecond >= 0 && keySecond == second && keyFrame / 10 == frame / 10;
 }
 
 // A write-once disc: the primary keys of a row, then its secondary keys.
