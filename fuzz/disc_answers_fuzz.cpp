@@ -1,0 +1,71 @@
+// Disc answers of any length and content: ATIP, full table of contents, disc
+// information, capacity and sense data, read by one refresh of the disc fields on a
+// recorder and on a reader. Every field text stays a text and no buffer is read past.
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "disc/disc_fields.h"
+#include "disc/disc_panel.h"
+#include "vpc/scenario.h"
+#include "vpc/virtual_pc.h"
+
+namespace {
+
+const char* const kKeys[] = {"43/4", "43/2", "51", "25", "03"};
+
+class Fields : public tessaly::DiscFields {
+  public:
+    void SetText(int controlId, std::string_view text) override {
+        if (text.size() > 200)
+            __builtin_trap();
+        texts[controlId] = std::string(text);
+    }
+    std::map<int, std::string> texts;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1)
+        return 0;
+    tessaly::vpc::Scenario scenario;
+    scenario.os.platform = 1;
+    scenario.os.major = 4;
+    scenario.os.minor = 10;
+    scenario.aspi.emplace();
+    scenario.aspi->completion = tessaly::vpc::AspiCompletion::kDirect;
+    tessaly::vpc::AdapterSpec adapter;
+    adapter.identifier = "ha";
+    tessaly::vpc::DeviceSpec device;
+    device.target = 1;
+    device.drive.model = (data[0] & 1) != 0 ? "CD-R   VW2410A" : "CD-ROM VN40S";
+    std::size_t key = 0;
+    std::vector<std::uint8_t> piece;
+    auto flush = [&] {
+        if (key < sizeof kKeys / sizeof kKeys[0] && !piece.empty()) {
+            device.drive.answers[kKeys[key]] = piece;
+        }
+        piece.clear();
+        ++key;
+    };
+    for (std::size_t i = 1; i < size; ++i) {
+        if (data[i] == 0xFF) {
+            flush();
+        } else {
+            piece.push_back(data[i]);
+        }
+    }
+    flush();
+    adapter.devices.push_back(device);
+    scenario.adapters.push_back(adapter);
+
+    tessaly::vpc::VirtualPc pc(std::move(scenario));
+    tessaly::ScsiTransport transport(pc);
+    transport.Initialize();
+    Fields fields;
+    tessaly::RefreshDiscPanel(transport, 0, 1, fields);
+    return 0;
+}
