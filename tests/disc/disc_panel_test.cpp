@@ -232,3 +232,74 @@ TEST(DiscPanel, ReaderWritesTheLeadOutOnlyAfterAReadCapacity) {
 
 }  // namespace
 }  // namespace tessaly::testing
+
+namespace tessaly::testing {
+namespace {
+
+// The commands of one refresh apart from the INQUIRYs the model lookups send.
+std::vector<std::string> DiscCommands(const std::vector<std::string>& log, std::size_t* inquiries) {
+    std::vector<std::string> out;
+    *inquiries = 0;
+    for (const auto& command : log) {
+        if (command.rfind("0:1 12 ", 0) == 0) {
+            ++*inquiries;
+        } else {
+            out.push_back(command);
+        }
+    }
+    return out;
+}
+
+TEST(DiscPanelCommands, OneRefreshOnARecorder) {
+    Pc pc(Json({kWin98, kManager,
+                R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A", "answers": {
+                      "51": "00 20 00 01",
+                      "43/4": "00 1a 00 00 80 00 00 00 61 18 01 00 4f 3b 4a 00 00 00 00 00 00"}}}]}])"}));
+    pc.transport->Initialize();
+    pc.machine->ClearCommandLog();
+    FieldMap fields;
+    RefreshDiscPanel(*pc.transport, 0, 1, fields);
+    std::size_t inquiries = 0;
+    const std::vector<std::string> expected = {
+        "0:1 00 00 00 00 00 00",              // TEST UNIT READY
+        "0:1 51 00 00 00 00 00 00 00 04 00",  // disc information, 4 bytes
+        "0:1 00 00 00 00 00 00",              // TEST UNIT READY
+        "0:1 43 00 04 00 00 00 00 03 24 00",  // ATIP, 804 bytes, format in byte 2
+        "0:1 00 00 00 00 00 00",              // the maker lookup:
+        "0:1 03 00 00 00 12 00",              //   REQUEST SENSE twice
+        "0:1 03 00 00 00 12 00",
+        "0:1 51 00 00 00 00 00 00 00 04 00",  //   erasable?
+        "0:1 43 00 04 00 00 00 00 00 20 00",  //   its own ATIP read, 32 bytes
+    };
+    EXPECT_EQ(DiscCommands(pc.machine->CommandLog(), &inquiries), expected);
+    // The panel's own identity request, the recorder question, and the format
+    // placement's write-capability questions (identity, support, vendor set, recorder).
+    EXPECT_EQ(inquiries, 6u);
+    EXPECT_EQ(fields.Get(kFieldManufacturer), "Taiyo Yuden (type 1) ");
+}
+
+TEST(DiscPanelCommands, OneRefreshOnAReader) {
+    Pc pc(Json({kWin98, kManager,
+                R"("adapters": [{"bus": "scsi", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": {"model": "CD-ROM VN40S", "answers": {
+                      "43/2": "00 0d 01 02 01 14 00 c0 00 00 00 00 97 24 10",
+                      "25": "00 05 7e 3e 00 00 08 00"}}}]}])"}));
+    pc.transport->Initialize();
+    pc.machine->ClearCommandLog();
+    FieldMap fields;
+    RefreshDiscPanel(*pc.transport, 0, 1, fields);
+    std::size_t inquiries = 0;
+    const std::vector<std::string> expected = {
+        "0:1 17 00 00 00 08 00",              // RELEASE(6)
+        "0:1 43 00 00 00 00 00 00 0b b8 80",  // full TOC, 3000 bytes, format in the control byte
+        "0:1 25 00 00 00 00 00 00 00 00 00",  // READ CAPACITY
+    };
+    EXPECT_EQ(DiscCommands(pc.machine->CommandLog(), &inquiries), expected);
+    EXPECT_EQ(fields.Get(kFieldStatus), "CD-R(W) inserted");
+    EXPECT_EQ(fields.Get(kFieldLeadInTime), "97m24s10f");
+    EXPECT_GT(inquiries, 0u);
+}
+
+}  // namespace
+}  // namespace tessaly::testing
