@@ -14,6 +14,9 @@ constexpr std::array<std::string_view, 2> kPage30Models = {"VW5232A", "VD0708A"}
 
 constexpr std::string_view kDvdWriterPrefix = "DVDR ";
 
+// Flags of the SCSI readers, which answer the full table of contents in BCD.
+constexpr std::array<std::string_view, 2> kBcdTocFlags = {"0000001", "0000101"};
+
 }  // namespace
 
 DriveTraits TraitsOf(const DriveSpec& drive) {
@@ -28,6 +31,10 @@ DriveTraits TraitsOf(const DriveSpec& drive) {
     traits.dvdWriter = traits.recorder && model->key.starts_with(kDvdWriterPrefix);
     traits.tenByteOnly = model->Flag(6);
     traits.vendorSet = model->Flag(7);
+    for (std::string_view flags : kBcdTocFlags) {
+        if (model->flags == flags)
+            traits.bcdFullToc = true;
+    }
     for (std::string_view fragment : kPage30Models) {
         if (model->key.find(fragment) != std::string_view::npos)
             traits.page30 = true;

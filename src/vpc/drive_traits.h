@@ -14,6 +14,7 @@ struct DriveTraits {
     bool tenByteOnly = false;  // flag 6: answers only the ten-byte MODE SENSE
     bool vendorSet = false;    // flag 7: vendor commands F1h, DEh and mode page 31h
     bool page30 = false;       // keeps its under-run setting in vendor mode page 30h
+    bool bcdFullToc = false;   // the SCSI readers: full table of contents in BCD
 };
 
 DriveTraits TraitsOf(const DriveSpec& drive);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "transport/scsi_command.h"
+#include "vpc/drive_disc_commands.h"
 #include "vpc/drive_mode_pages.h"
 #include "vpc/drive_vendor_commands.h"
 #include "vpc/injection_key.h"
@@ -74,6 +75,10 @@ const std::array<EmulatedDrive::Handler, 256>& EmulatedDrive::HandlerTable() {
         t[opcode::kModeSense10] = &EmulatedDrive::ModeSense10;
         t[opcode::kVendorReadMemory] = &EmulatedDrive::ReadMemory;
         t[opcode::kVendorReadTwoBytes] = &EmulatedDrive::ReadJumper;
+        t[opcode::kReadDiscInformation] = &EmulatedDrive::ReadDiscInformation;
+        t[opcode::kReadTocPmaAtip] = &EmulatedDrive::ReadTocPmaAtip;
+        t[opcode::kReadCapacity] = &EmulatedDrive::ReadCapacity;
+        t[opcode::kRelease6] = &EmulatedDrive::Release;
         return t;
     }();
     return table;
@@ -217,16 +222,22 @@ EmulatedDrive::Reply EmulatedDrive::Inquiry(ByteView cdb) {
     return reply;
 }
 
+std::optional<SenseCode> EmulatedDrive::MediumProblem() const {
+    if (tray_ == TrayState::kOpen)
+        return sense::kNoMediumTrayOpen;
+    if (!spec_.disc)
+        return sense::kNoMediumTrayClosed;
+    if (becomingReadyLeft_ > 0)
+        return sense::kBecomingReady;
+    return std::nullopt;
+}
+
+// Only TEST UNIT READY counts the "becoming ready" answers down.
 EmulatedDrive::Reply EmulatedDrive::TestUnitReady(ByteView) {
     Reply reply;
-    if (tray_ == TrayState::kOpen) {
-        reply.failure = sense::kNoMediumTrayOpen;
-    } else if (!spec_.disc) {
-        reply.failure = sense::kNoMediumTrayClosed;
-    } else if (becomingReadyLeft_ > 0) {
+    reply.failure = MediumProblem();
+    if (reply.failure == sense::kBecomingReady)
         --becomingReadyLeft_;
-        reply.failure = sense::kBecomingReady;
-    }
     return reply;
 }
 
@@ -264,6 +275,29 @@ EmulatedDrive::Reply EmulatedDrive::ReadMemory(ByteView cdb) {
 
 EmulatedDrive::Reply EmulatedDrive::ReadJumper(ByteView) {
     return vpc::ReadJumper(spec_, traits_);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ReadDiscInformation(ByteView) {
+    if (const auto problem = MediumProblem())
+        return Reply::Fail(*problem);
+    return vpc::ReadDiscInformation(*spec_.disc);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ReadTocPmaAtip(ByteView cdb) {
+    if (const auto problem = MediumProblem())
+        return Reply::Fail(*problem);
+    return vpc::ReadTocPmaAtip(*spec_.disc, traits_, cdb);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ReadCapacity(ByteView) {
+    if (const auto problem = MediumProblem())
+        return Reply::Fail(*problem);
+    return vpc::ReadCapacity(*spec_.disc);
+}
+
+// RELEASE(6): there are no reservations to give up; every model accepts it.
+EmulatedDrive::Reply EmulatedDrive::Release(ByteView) {
+    return Reply{};
 }
 
 EmulatedDrive::Reply EmulatedDrive::Unsupported(ByteView) {

@@ -79,7 +79,15 @@ class EmulatedDrive {
     Reply ModeSense10(ByteView cdb);
     Reply ReadMemory(ByteView cdb);
     Reply ReadJumper(ByteView cdb);
+    Reply ReadDiscInformation(ByteView cdb);
+    Reply ReadTocPmaAtip(ByteView cdb);
+    Reply ReadCapacity(ByteView cdb);
+    Reply Release(ByteView cdb);
     Reply Unsupported(ByteView cdb);
+
+    // Why a command that needs the medium cannot run now (tray open, no disc,
+    // becoming ready), or nullopt when the disc is ready; the caller holds the mutex.
+    std::optional<SenseCode> MediumProblem() const;
 
     // Tray movements; the caller holds the mutex.
     void OpenTray();

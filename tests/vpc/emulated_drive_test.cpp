@@ -238,7 +238,7 @@ TEST(VpcDrive, UnknownOpcodesAndFieldsAreIllegalRequests) {
         SenseCode sense;
     };
     const Row rows[] = {
-        {{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, sense::kInvalidOpcode},
+        {{0x28, 0, 0, 0, 0, 0, 0, 0, 0, 0}, sense::kInvalidOpcode},  // READ(10)
         {{0xD5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, sense::kInvalidOpcode},
         {{0x12, 0x01, 0x80, 0, 0x60, 0}, sense::kInvalidFieldInCdb},  // vital product data
         {{}, sense::kInvalidOpcode},
