@@ -9,6 +9,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cp1252.h"
+#include "disc/disc_fields.h"
+#include "disc/disc_panel.h"
+#include "drives/model_identification.h"
 #include "transport/inquiry_data.h"
 #include "transport/scsi_transport.h"
 #include "vpc/scenario.h"
@@ -23,6 +26,15 @@ int Fail(const std::string& message) {
     std::fprintf(stderr, "tessaly-sim: %s\n", message.c_str());
     return 2;
 }
+
+// The disc fields of one refresh, by control id.
+class FieldTexts : public tessaly::DiscFields {
+  public:
+    void SetText(int controlId, std::string_view text) override {
+        texts[std::to_string(controlId)] = Cp1252ToUtf8(text);
+    }
+    nlohmann::ordered_json texts = nlohmann::ordered_json::object();
+};
 
 const char* KindName(int kind) {
     switch (kind) {
@@ -57,7 +69,9 @@ nlohmann::ordered_json Describe(ScsiTransport& transport, std::uint8_t adapter,
                            ? nlohmann::ordered_json(std::string(1, static_cast<char>('A' + letter)))
                            : nlohmann::ordered_json(nullptr)},
             {"interface", KindName(transport.GetAdapterKind(adapter))},
-            {"attachment", attachment}};
+            {"attachment", attachment},
+            {"supported", tessaly::IsSupportedDrive(transport, adapter, target)},
+            {"model", tessaly::ModelProductText(transport, adapter, target)}};
 }
 
 // Every address the program's start-up scan visits: each target of each adapter
@@ -67,8 +81,16 @@ nlohmann::ordered_json ScanAddresses(ScsiTransport& transport, int adapterCount)
     auto add = [&](int adapter, int target) {
         nlohmann::ordered_json device = Describe(transport, static_cast<std::uint8_t>(adapter),
                                                  static_cast<std::uint8_t>(target));
-        if (!device.is_null())
-            devices.push_back(std::move(device));
+        if (device.is_null())
+            return;
+        // The maker's drives get one refresh of the disc fields, as the window would show.
+        if (device["supported"].get<bool>()) {
+            FieldTexts fields;
+            tessaly::RefreshDiscPanel(transport, static_cast<std::uint8_t>(adapter),
+                                      static_cast<std::uint8_t>(target), fields);
+            device["fields"] = fields.texts;
+        }
+        devices.push_back(std::move(device));
     };
     for (int adapter = 0; adapter < adapterCount; ++adapter) {
         for (int target = 0; target < tessaly::kTargetsPerAdapter; ++target)
