@@ -103,6 +103,13 @@ class Platform {
                                        std::uint32_t* nameSize) = 0;
     virtual std::int32_t RegCloseKey(RegKey key) = 0;
 
+    // Version resources of a file found by the usual search for a bare name.
+    virtual std::uint32_t GetFileVersionInfoSizeA(const char* fileName) = 0;
+    virtual bool GetFileVersionInfoA(const char* fileName, std::uint32_t size, void* data) = 0;
+    // value points into block; length is in characters for texts, bytes otherwise.
+    virtual bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                                std::uint32_t* length) = 0;
+
     // MultiByteToWideChar from the ANSI code page, no flags: UTF-16 units written, 0 on failure.
     virtual int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) = 0;
 };

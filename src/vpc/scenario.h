@@ -4,6 +4,8 @@
 //
 // Options of this virtual PC beyond the shared scenario format:
 //   top level  "event_creation": false   CreateEventA fails (returns 0).
+//   aspi       "translation": "0x04e40409" the version resource's first translation
+//                                        (language low, code page high); null: none.
 //   aspi       "completion": "pending"   (default) SendASPI32Command returns SS_PENDING
 //                                        and a worker thread completes the request
 //                                        shortly after, as real managers do;
@@ -125,8 +127,11 @@ enum class AspiCompletion { kPending, kDirect };
 
 struct AspiSpec {
     std::optional<std::string> fileVersion;  // nullopt: the file has no version resource
-    std::string description;
-    std::string company;
+    std::optional<std::string> description;  // nullopt: the resource lacks the string
+    std::optional<std::string> company;
+    // The first "\VarFileInfo\Translation" entry: language in the low 16 bits, code page
+    // in the high 16 bits; nullopt: the resource has no translation entry.
+    std::optional<std::uint32_t> translation = 0x04E40409u;
     bool exports = true;
     std::uint8_t status = 1;
     AspiCompletion completion = AspiCompletion::kPending;

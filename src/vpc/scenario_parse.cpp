@@ -95,6 +95,13 @@ AspiSpec ReadAspi(const Json& value, const std::string& path) {
     }
     if (const Json* v = Find(value, "company"))
         aspi.company = ReadString(*v, at("company"), 256);
+    if (value.contains("translation")) {
+        const Json& v = value.at("translation");
+        aspi.translation.reset();
+        if (!v.is_null())
+            aspi.translation =
+                static_cast<std::uint32_t>(ReadUnsigned(v, at("translation"), UINT32_MAX));
+    }
     if (const Json* v = Find(value, "exports"))
         aspi.exports = ReadBool(*v, at("exports"));
     if (const Json* v = Find(value, "status")) {

@@ -65,6 +65,10 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
     std::int32_t RegEnumKeyExA(platform::RegKey key, std::uint32_t index, char* name,
                                std::uint32_t* nameSize) override;
     std::int32_t RegCloseKey(platform::RegKey key) override;
+    std::uint32_t GetFileVersionInfoSizeA(const char* fileName) override;
+    bool GetFileVersionInfoA(const char* fileName, std::uint32_t size, void* data) override;
+    bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                        std::uint32_t* length) override;
     int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) override;
 
     const Scenario& GetScenario() const { return scenario_; }

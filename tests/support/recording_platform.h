@@ -103,6 +103,16 @@ class RecordingPlatform : public platform::Platform {
         return inner_.RegEnumKeyExA(key, index, name, nameSize);
     }
     std::int32_t RegCloseKey(platform::RegKey key) override { return inner_.RegCloseKey(key); }
+    std::uint32_t GetFileVersionInfoSizeA(const char* fileName) override {
+        return inner_.GetFileVersionInfoSizeA(fileName);
+    }
+    bool GetFileVersionInfoA(const char* fileName, std::uint32_t size, void* data) override {
+        return inner_.GetFileVersionInfoA(fileName, size, data);
+    }
+    bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                        std::uint32_t* length) override {
+        return inner_.VerQueryValueA(block, subBlock, value, length);
+    }
     int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) override {
         return inner_.MultiByteToWideChar(text, length, out, outCount);
     }

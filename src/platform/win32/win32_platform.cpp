@@ -127,6 +127,25 @@ std::int32_t Win32Platform::RegCloseKey(RegKey key) {
     return ::RegCloseKey(ToKey(key));
 }
 
+std::uint32_t Win32Platform::GetFileVersionInfoSizeA(const char* fileName) {
+    DWORD handle = 0;
+    return ::GetFileVersionInfoSizeA(fileName, &handle);
+}
+
+bool Win32Platform::GetFileVersionInfoA(const char* fileName, std::uint32_t size, void* data) {
+    return ::GetFileVersionInfoA(fileName, 0, size, data) != FALSE;
+}
+
+bool Win32Platform::VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                                   std::uint32_t* length) {
+    void* found = nullptr;
+    UINT size = 0;
+    const BOOL ok = ::VerQueryValueA(block, subBlock, &found, &size);
+    *value = found;
+    *length = size;
+    return ok != FALSE && found != nullptr;
+}
+
 int Win32Platform::MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t));
     return ::MultiByteToWideChar(CP_ACP, 0, text, length, reinterpret_cast<wchar_t*>(out),

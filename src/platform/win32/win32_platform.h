@@ -29,6 +29,10 @@ class Win32Platform final : public Platform {
     std::int32_t RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
                                std::uint32_t* nameSize) override;
     std::int32_t RegCloseKey(RegKey key) override;
+    std::uint32_t GetFileVersionInfoSizeA(const char* fileName) override;
+    bool GetFileVersionInfoA(const char* fileName, std::uint32_t size, void* data) override;
+    bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                        std::uint32_t* length) override;
     int MultiByteToWideChar(const char* text, int length, char16_t* out, int outCount) override;
 };
 
