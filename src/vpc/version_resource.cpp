@@ -42,8 +42,8 @@ std::vector<std::uint8_t> BuildVersionBlock(const AspiSpec& aspi) {
     std::vector<std::uint8_t> block;
     if (!aspi.fileVersion)
         return block;
-    block.assign(kMagic, kMagic + sizeof kMagic);
     block.resize(kHeaderLength, 0);
+    std::memcpy(block.data(), kMagic, sizeof kMagic);
     const std::uint32_t translation = aspi.translation.value_or(0x04E40409u);
     if (aspi.translation) {
         std::uint8_t bytes[4];
