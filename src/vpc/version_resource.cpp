@@ -24,31 +24,24 @@ bool SameKey(const char* a, std::size_t aLength, const char* b) {
     return true;
 }
 
-void Add(std::vector<std::uint8_t>& block, const std::string& key, const void* value,
-         std::uint32_t length) {
-    const auto keyLength = static_cast<std::uint16_t>(key.size());
-    block.push_back(static_cast<std::uint8_t>(keyLength));
-    block.push_back(static_cast<std::uint8_t>(keyLength >> 8));
-    block.insert(block.end(), key.begin(), key.end());
-    for (int i = 0; i < 4; ++i)
-        block.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
-    const auto* bytes = static_cast<const std::uint8_t*>(value);
-    block.insert(block.end(), bytes, bytes + length);
-}
+// One record: [u16 key length][key][u32 value length][value].
+struct Record {
+    std::string key;
+    std::string value;
+};
 
 }  // namespace
 
 std::vector<std::uint8_t> BuildVersionBlock(const AspiSpec& aspi) {
-    std::vector<std::uint8_t> block;
     if (!aspi.fileVersion)
-        return block;
-    block.resize(kHeaderLength, 0);
-    std::memcpy(block.data(), kMagic, sizeof kMagic);
+        return {};
+    std::vector<Record> records;
     const std::uint32_t translation = aspi.translation.value_or(0x04E40409u);
     if (aspi.translation) {
-        std::uint8_t bytes[4];
-        ByteWriter(bytes, sizeof bytes).Le32(0, translation);
-        Add(block, "\\VarFileInfo\\Translation", bytes, sizeof bytes);
+        std::string bytes(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = static_cast<char>(translation >> (8 * i));
+        records.push_back({"\\VarFileInfo\\Translation", bytes});
     }
     // The strings sit under the translation the resource names (language, code page).
     char prefix[40];
@@ -57,13 +50,29 @@ std::vector<std::uint8_t> BuildVersionBlock(const AspiSpec& aspi) {
                   static_cast<unsigned>(translation >> 16));
     auto text = [&](const char* name, const std::optional<std::string>& value) {
         if (value)
-            Add(block, prefix + std::string(name), value->c_str(), value->size() + 1);
+            records.push_back({prefix + std::string(name), *value + '\0'});
     };
     text("FileVersion", aspi.fileVersion);
     text("FileDescription", aspi.description);
     text("CompanyName", aspi.company);
-    ByteWriter(block.data(), block.size())
-        .Le32(sizeof kMagic, static_cast<std::uint32_t>(block.size()));
+
+    std::size_t size = kHeaderLength;
+    for (const Record& r : records)
+        size += 2 + r.key.size() + 4 + r.value.size();
+    std::vector<std::uint8_t> block(size, 0);
+    ByteWriter out(block.data(), block.size());
+    out.Fill(0, kMagic, sizeof kMagic);
+    out.Le32(sizeof kMagic, static_cast<std::uint32_t>(size));
+    std::size_t at = kHeaderLength;
+    for (const Record& r : records) {
+        out.U8(at, static_cast<std::uint8_t>(r.key.size()));
+        out.U8(at + 1, static_cast<std::uint8_t>(r.key.size() >> 8));
+        out.Fill(at + 2, r.key.data(), r.key.size());
+        at += 2 + r.key.size();
+        out.Le32(at, static_cast<std::uint32_t>(r.value.size()));
+        out.Fill(at + 4, r.value.data(), r.value.size());
+        at += 4 + r.value.size();
+    }
     return block;
 }
 
