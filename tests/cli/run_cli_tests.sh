@@ -22,7 +22,7 @@ for scenario in "$root"/scenarios/*.json; do
         fail "$scenario: exit status $status: $(cat "$tmp/err")"
         continue
     fi
-    grep -q '"startup"' "$tmp/out.json" || fail "$scenario: no startup result"
+    grep -q '"steps"' "$tmp/out.json" || fail "$scenario: no steps"
 done
 
 # expect_error NAME FILE-CONTENT EXPECTED-TEXT [EVENT]

@@ -1,25 +1,31 @@
-// tessaly-sim: runs the program's start-up on the virtual PC of a scenario and prints,
-// as JSON, what the transport found: the start-up result, and for every address that
-// answers INQUIRY its identity, drive letter, interface kind and attachment, and
-// every SCSI command that was sent.
+// tessaly-sim: plays a user's session with the program's main window on the virtual
+// PC of a scenario and prints, as one JSON document, what the user would have seen
+// after each step: message boxes, dialogs, the drive list, every value field, the
+// poll timer, whether the window closed, and the SCSI commands the step sent.
+//
+//   tessaly-sim SCENARIO.json [EVENT ...]
+//   events: tick, select:N, eject, print, about, enter, close
+//
+// Bad input (a missing or malformed scenario, an unknown event) ends with one error
+// line on standard error and exit status 2.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "app/headless_view.h"
+#include "app/main_dialog.h"
 #include "cp1252.h"
-#include "disc/disc_fields.h"
-#include "disc/disc_panel.h"
-#include "drives/model_identification.h"
-#include "transport/inquiry_data.h"
 #include "transport/scsi_transport.h"
 #include "vpc/scenario.h"
 #include "vpc/virtual_pc.h"
 
 namespace {
 
-using tessaly::ScsiTransport;
+using Json = nlohmann::ordered_json;
+using tessaly::app::HeadlessView;
 using tessaly::sim::Cp1252ToUtf8;
 
 int Fail(const std::string& message) {
@@ -27,83 +33,76 @@ int Fail(const std::string& message) {
     return 2;
 }
 
-// The disc fields of one refresh, by control id.
-class FieldTexts : public tessaly::DiscFields {
-  public:
-    void SetText(int controlId, std::string_view text) override {
-        texts[std::to_string(controlId)] = Cp1252ToUtf8(text);
-    }
-    nlohmann::ordered_json texts = nlohmann::ordered_json::object();
+struct Event {
+    std::string name;
+    int item = -1;  // select:N
 };
 
-const char* KindName(int kind) {
-    switch (kind) {
-        case tessaly::kInterfaceUnclassified:
-            return "unclassified";
-        case tessaly::kInterfaceScsi:
-            return "scsi";
-        case tessaly::kInterfaceAtapi:
-            return "atapi";
-        case tessaly::kInterface1394:
-            return "1394";
-    }
-    return "unknown";
-}
-
-nlohmann::ordered_json Describe(ScsiTransport& transport, std::uint8_t adapter,
-                                std::uint8_t target) {
-    tessaly::InquiryIdentity identity;
-    if (transport.Inquiry(adapter, target, identity) == 0)
-        return nullptr;
-    const std::int32_t letter = transport.GetDriveLetter(adapter, target);
-    const char* attachment = transport.IsUsbAttached(adapter, target) == 1    ? "usb"
-                             : transport.Is1394Attached(adapter, target) == 1 ? "1394"
-                                                                              : "internal";
-    return {{"adapter", adapter},
-            {"target", target},
-            {"peripheral", identity.peripheral},
-            {"vendor", Cp1252ToUtf8(identity.vendor)},
-            {"product", Cp1252ToUtf8(identity.product)},
-            {"revision", Cp1252ToUtf8(identity.revision)},
-            {"letter", letter > 2
-                           ? nlohmann::ordered_json(std::string(1, static_cast<char>('A' + letter)))
-                           : nlohmann::ordered_json(nullptr)},
-            {"interface", KindName(transport.GetAdapterKind(adapter))},
-            {"attachment", attachment},
-            {"supported", tessaly::IsSupportedDrive(transport, adapter, target)},
-            {"model", tessaly::ModelProductText(transport, adapter, target)}};
-}
-
-// Every address the program's start-up scan visits: each target of each adapter
-// counted, then the external drives at target 0.
-nlohmann::ordered_json ScanAddresses(ScsiTransport& transport, int adapterCount) {
-    nlohmann::ordered_json devices = nlohmann::ordered_json::array();
-    auto add = [&](int adapter, int target) {
-        nlohmann::ordered_json device = Describe(transport, static_cast<std::uint8_t>(adapter),
-                                                 static_cast<std::uint8_t>(target));
-        if (device.is_null())
-            return;
-        // The maker's drives get one refresh of the disc fields, as the window would show.
-        if (device["supported"].get<bool>()) {
-            FieldTexts fields;
-            tessaly::RefreshDiscPanel(transport, static_cast<std::uint8_t>(adapter),
-                                      static_cast<std::uint8_t>(target), fields);
-            device["fields"] = fields.texts;
-        }
-        devices.push_back(std::move(device));
-    };
-    for (int adapter = 0; adapter < adapterCount; ++adapter) {
-        for (int target = 0; target < tessaly::kTargetsPerAdapter; ++target)
-            add(adapter, target);
-    }
-    if (transport.HasExternalDevices()) {
-        for (int slot = transport.FirstExternalAdapter(); slot < tessaly::kExternalSlots; ++slot) {
-            if (transport.GetExternalDevice(slot).present == 0)
-                break;
-            add(slot, 0);
+bool ParseEvent(const std::string& text, Event& event) {
+    static const char* const kPlain[] = {"tick", "eject", "print", "about", "enter", "close"};
+    for (const char* name : kPlain) {
+        if (text == name) {
+            event.name = name;
+            return true;
         }
     }
-    return devices;
+    const std::string prefix = "select:";
+    if (text.rfind(prefix, 0) != 0 || text.size() == prefix.size() ||
+        text.size() > prefix.size() + 9) {
+        return false;
+    }
+    for (std::size_t i = prefix.size(); i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    }
+    event.name = "select";
+    event.item = std::atoi(text.c_str() + prefix.size());
+    return true;
+}
+
+Json StepOf(const std::string& name, HeadlessView& view, tessaly::vpc::VirtualPc& pc) {
+    Json messages = Json::array();
+    for (const auto& m : view.Messages()) {
+        messages.push_back({{"caption", Cp1252ToUtf8(m.caption)}, {"text", Cp1252ToUtf8(m.text)}});
+    }
+    Json items = Json::array();
+    for (const auto& item : view.Items())
+        items.push_back(Cp1252ToUtf8(item));
+    Json fields = Json::object();
+    for (const auto& [id, text] : view.Fields())
+        fields[std::to_string(id)] = Cp1252ToUtf8(text);
+    return {{"event", name},
+            {"messages", messages},
+            {"dialogs", view.Dialogs()},
+            {"items", items},
+            {"selected", view.Selected()},
+            {"fields", fields},
+            {"timer", view.TimerRunning()},
+            {"closed", view.Closed()},
+            {"commands", pc.CommandLog()},
+            {"page", nullptr}};
+}
+
+void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dialog) {
+    if (view.Closed())
+        return;  // a closed window takes no input
+    if (event.name == "tick") {
+        if (view.TimerRunning())
+            dialog.Panel().OnTimer(tessaly::app::kPollTimerId);
+    } else if (event.name == "select") {
+        view.SelectDriveItem(event.item);
+        dialog.Panel().OnSelectionChange();
+    } else if (event.name == "eject") {
+        dialog.Panel().OnEjectLoad();
+    } else if (event.name == "print") {
+        view.RecordDialog("print");
+    } else if (event.name == "about") {
+        dialog.OnAbout();
+    } else if (event.name == "enter") {
+        dialog.OnOk();
+    } else if (event.name == "close") {
+        dialog.OnCancel();
+    }
 }
 
 }  // namespace
@@ -111,30 +110,36 @@ nlohmann::ordered_json ScanAddresses(ScsiTransport& transport, int adapterCount)
 int main(int argc, char** argv) {
     if (argc < 2)
         return Fail("usage: tessaly-sim SCENARIO.json [EVENT ...]");
-    // The runner plays no user events yet: every event is unknown to it.
-    if (argc > 2)
-        return Fail(std::string("unknown event \"") + argv[2] + "\"");
+    std::vector<Event> events;
+    for (int i = 2; i < argc; ++i) {
+        Event event;
+        if (!ParseEvent(argv[i], event))
+            return Fail(std::string("unknown event \"") + argv[i] + "\"");
+        events.push_back(event);
+    }
     std::string error;
     auto scenario = tessaly::vpc::LoadScenarioFile(argv[1], error);
     if (!scenario)
         return Fail(error);
 
-    tessaly::vpc::VirtualPc pc(std::move(*scenario));
-    ScsiTransport transport(pc);
-    const std::int32_t result = transport.Initialize();
-    const int adapters = result & 0xFF;
+    tessaly::vpc::VirtualPc pc(*scenario);
+    tessaly::ScsiTransport transport(pc);
+    const auto prompt = scenario->prompts.find("usb_warning");
+    HeadlessView view(prompt == scenario->prompts.end() ||
+                      prompt->second == tessaly::vpc::PromptAnswer::kOk);
+    tessaly::app::MainDialog dialog(transport, pc, view);
+    view.Attach(&dialog);
 
-    nlohmann::ordered_json out;
-    out["startup"] = {
-        {"result", result},
-        {"adapters", adapters},
-        {"mode", transport.Mode() == tessaly::TransportMode::Aspi ? "aspi" : "pass-through"},
-        {"aspi_bypassed", transport.IsAspiBypassed()},
-        {"any_usb", transport.AnyUsbAttached()},
-        {"first_external_adapter", transport.FirstExternalAdapter()}};
-    out["devices"] = ScanAddresses(transport, adapters);
-    transport.Shutdown();
-    out["commands"] = pc.CommandLog();
-    std::printf("%s\n", out.dump(2).c_str());
+    Json steps = Json::array();
+    view.BeginStep();
+    dialog.OnInitDialog();
+    steps.push_back(StepOf("start", view, pc));
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        view.BeginStep();
+        pc.ClearCommandLog();
+        Play(events[i], view, dialog);
+        steps.push_back(StepOf(argv[2 + i], view, pc));
+    }
+    std::printf("%s\n", Json{{"steps", steps}}.dump(2).c_str());
     return 0;
 }

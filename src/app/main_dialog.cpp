@@ -1,0 +1,145 @@
+#include "app/main_dialog.h"
+
+#include <cstring>
+
+#include "app/drive_label_rule.h"
+#include "app/file_version.h"
+#include "drives/model_identification.h"
+#include "transport/inquiry_data.h"
+
+namespace tessaly::app {
+
+namespace {
+
+constexpr int kAllLabelRows = 9;
+constexpr int kExternalLabelRows = 8;
+constexpr std::uint32_t kWindows98Minor = 10;
+
+}  // namespace
+
+bool MainDialog::AspiVersionCheck() {
+    // Zero-filled, so the four characters tested exist whatever the text's length.
+    char version[64] = {};
+    VersionString strings[] = {{"FileVersion", version, sizeof version}};
+    if (!ReadVersionStrings(platform_, aspi::kManagerFileName, strings, 1))
+        return false;
+    if (version[0] == '\0')
+        std::strcpy(version, "n/a");
+    // "1, 0, 0, 0": version 1.0.0.0 in the form version resources write it.
+    if (version[0] != '1' || version[3] != '0' || version[6] != '0' || version[9] != '0') {
+        return false;
+    }
+    view_.ShowAspiWarningDialog();
+    return true;
+}
+
+bool MainDialog::OnInitDialog() {
+    const int navyFields[] = {kIdHostAdapter,    kIdTargetId,      kFieldLeadOutLba,
+                              kFieldLeadInLba,   kFieldLeadInTime, kFieldManufacturer,
+                              kFieldLeadOutTime, kFieldStatus};
+    for (int id : navyFields)
+        view_.SetTextColor(id, kColorNavy);
+    const bool outdatedManager = AspiVersionCheck();
+    const std::int32_t result = transport_.Initialize();
+
+    if (result == 0 && !transport_.AnyUsbAttached()) {
+        view_.MessageBox("ASPI for Win32 is not initialized!", "Error", kMbOk | kMbIconError);
+        view_.Close();
+    } else {
+        platform::OsVersionInfo version;
+        if (!platform_.GetVersionExA(version))
+            version = platform::OsVersionInfo{};
+        if (version.minorVersion == kWindows98Minor && outdatedManager &&
+            transport_.AnyUsbAttached()) {
+            const int answer = view_.MessageBox(
+                "WARNING: USB devices detected with older Aspi layer!\n\tDo you wish to continue?",
+                "Tessaly", kMbOkCancel | kMbIconExclamation);
+            if (answer != kIdOk) {
+                transport_.Shutdown();
+                view_.DestroyWindow();
+                return false;
+            }
+        }
+        ListAdapterDrives(result & 0xFF);
+        ListExternalDrives();
+        view_.SelectDriveItem(0);
+    }
+
+    for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
+                   kFieldManufacturer}) {
+        view_.SetText(id, "-");
+    }
+    view_.SetText(kFieldStatus, "CD-R(W) inserted");
+
+    if (drives_.count >= 1) {
+        drives_.selected = 0;
+        panel_.ShowSelectedDrive(0);
+        panel_.StartPolling();
+    } else {
+        view_.MessageBox("No Varnoth drives detected!", view_.ApplicationName(),
+                         kMbOk | kMbIconError);
+        view_.Close();
+    }
+    return true;
+}
+
+void MainDialog::AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
+                          int rows) {
+    // The list holds 32 drives; further ones are not listed, so every item keeps its entry.
+    if (!drives_.Add(adapter, target))
+        return;
+    view_.AddDriveItem(ChooseDriveLabel(product, transport_.IsUsbAttached(adapter, target) == 1,
+                                        transport_.Is1394Attached(adapter, target) == 1, target,
+                                        rows));
+}
+
+void MainDialog::ListAdapterDrives(int adapterCount) {
+    for (int a = 0; a < adapterCount; ++a) {
+        for (int t = 0; t < kTargetsPerAdapter; ++t) {
+            const auto adapter = static_cast<std::uint8_t>(a);
+            const auto target = static_cast<std::uint8_t>(t);
+            InquiryIdentity identity;
+            if (transport_.Inquiry(adapter, target, identity) == 0)
+                continue;
+            if (!IsSupportedDrive(transport_, adapter, target))
+                continue;
+            AddDrive(adapter, target, identity.product, kAllLabelRows);
+        }
+    }
+}
+
+void MainDialog::ListExternalDrives() {
+    if (!transport_.HasExternalDevices() ||
+        transport_.FirstExternalAdapter() == kNoExternalAdapter) {
+        return;
+    }
+    int adapter = transport_.FirstExternalAdapter();
+    for (int slot = 0; slot < kExternalSlots; ++slot) {
+        if (transport_.GetExternalDevice(slot).present == 0)
+            continue;
+        const auto a = static_cast<std::uint8_t>(adapter);
+        InquiryIdentity identity;
+        if (adapter < kMaxAdapters && transport_.Inquiry(a, 0, identity) != 0 &&
+            IsSupportedDrive(transport_, a, 0)) {
+            AddDrive(a, 0, identity.product, kExternalLabelRows);
+        }
+        ++adapter;  // the next present slot is the next adapter, listed or not
+    }
+}
+
+void MainDialog::ReleaseAndStop() {
+    transport_.Shutdown();
+    panel_.StopPolling();
+}
+
+void MainDialog::OnClose() {
+    ReleaseAndStop();
+    OnCancel();
+}
+
+void MainDialog::OnCancel() {
+    ReleaseAndStop();
+    view_.EndDialog(kIdCancel);
+}
+
+}  // namespace tessaly::app

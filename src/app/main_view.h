@@ -1,0 +1,63 @@
+// The main window as its logic sees it: value fields, the drive list, message boxes,
+// the two small dialogs, timers and closing. The real program implements it with
+// Win32 controls; the headless runner records what a user would see.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "disc/disc_fields.h"
+
+namespace tessaly::app {
+
+// Control ids of the main window.
+enum ControlId : int {
+    kIdExit = 2,
+    kIdDriveList = 1000,
+    kIdHostAdapter = 1001,
+    kIdTargetId = 1002,
+    kIdEjectLoad = 1010,
+    kIdPrint = 1011,
+    kIdExtraLine2 = 1013,
+};
+
+// Message box styles and answers (the Win32 values).
+inline constexpr unsigned kMbOk = 0x0;
+inline constexpr unsigned kMbOkCancel = 0x1;
+inline constexpr unsigned kMbIconError = 0x10;
+inline constexpr unsigned kMbIconExclamation = 0x30;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+inline constexpr std::uint32_t kColorNavy = 0x800000;  // COLORREF: red 0, green 0, blue 128
+
+class MainView : public DiscFields {
+  public:
+    // LinkLabel::SetText of a value field (DiscFields::SetText), its colour, and GetText.
+    virtual void SetTextColor(int controlId, std::uint32_t colorRef) = 0;
+    virtual std::string GetText(int controlId) = 0;
+
+    // The drop-down list of drives.
+    virtual void AddDriveItem(std::string_view text) = 0;  // CB_ADDSTRING
+    virtual void SelectDriveItem(int index) = 0;           // CB_SETCURSEL
+    virtual int SelectedDriveItem() = 0;                   // CB_GETCURSEL, -1 for none
+
+    // A modal message box; returns the answer (kIdOk, kIdCancel).
+    virtual int MessageBox(std::string_view text, std::string_view caption, unsigned style) = 0;
+    // The caption of message boxes that give none: the program file's name.
+    virtual std::string ApplicationName() = 0;
+    virtual void ShowAboutDialog() = 0;
+    virtual void ShowAspiWarningDialog() = 0;
+
+    // Window timers: SetTimer's result (0 on failure) and KillTimer.
+    virtual std::uintptr_t SetTimer(unsigned id, unsigned milliseconds) = 0;
+    virtual void KillTimer(std::uintptr_t timer) = 0;
+
+    // SendMessage(WM_CLOSE); DestroyWindow; EndDialog.
+    virtual void Close() = 0;
+    virtual void DestroyWindow() = 0;
+    virtual void EndDialog(int result) = 0;
+};
+
+}  // namespace tessaly::app
