@@ -29,6 +29,7 @@
 #include "vpc/emulated_drive.h"
 #include "vpc/event_object.h"
 #include "vpc/scenario.h"
+#include "vpc/virtual_printer.h"
 #include "vpc/virtual_registry.h"
 
 namespace tessaly::vpc {
@@ -84,6 +85,7 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
     // The manager behind "wnaspi32.dll"; nullptr when the scenario has no "aspi".
     AspiManager* Aspi() { return aspi_.get(); }
     VirtualRegistry& Registry() { return registry_; }
+    VirtualPrinter& Printer() { return printer_; }
 
     const std::vector<std::string>& OpenedNames() const { return openedNames_; }
     std::size_t OpenHandleCount() const;
@@ -149,6 +151,7 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
     std::deque<Volume> volumes_;  // a deque, so that handles may point at its entries
     vpc::CommandLog log_;
     VirtualRegistry registry_;
+    VirtualPrinter printer_{scenario_.printer, scenario_.date};
 
     mutable std::mutex objectsMutex_;
     std::map<platform::Handle, Object> objects_;

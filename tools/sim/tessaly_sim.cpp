@@ -18,6 +18,7 @@
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
 #include "cp1252.h"
+#include "report/report_printer.h"
 #include "transport/scsi_transport.h"
 #include "vpc/scenario.h"
 #include "vpc/virtual_pc.h"
@@ -60,7 +61,21 @@ bool ParseEvent(const std::string& text, Event& event) {
     return true;
 }
 
-Json StepOf(const std::string& name, HeadlessView& view, tessaly::vpc::VirtualPc& pc) {
+Json PageOf(const tessaly::vpc::PrintedPage& page) {
+    Json texts = Json::array();
+    for (const auto& t : page.texts) {
+        texts.push_back({{"x", t.x}, {"y", t.y}, {"text", Cp1252ToUtf8(t.text)}});
+    }
+    Json lines = Json::array();
+    for (const auto& l : page.lines) {
+        lines.push_back(
+            {{"x1", l.x1}, {"y1", l.y1}, {"x2", l.x2}, {"y2", l.y2}, {"width", l.width}});
+    }
+    return {{"width", page.width}, {"height", page.height}, {"texts", texts}, {"lines", lines}};
+}
+
+Json StepOf(const std::string& name, HeadlessView& view, tessaly::vpc::VirtualPc& pc,
+            std::size_t pagesBefore) {
     Json messages = Json::array();
     for (const auto& m : view.Messages()) {
         messages.push_back({{"caption", Cp1252ToUtf8(m.caption)}, {"text", Cp1252ToUtf8(m.text)}});
@@ -80,10 +95,12 @@ Json StepOf(const std::string& name, HeadlessView& view, tessaly::vpc::VirtualPc
             {"timer", view.TimerRunning()},
             {"closed", view.Closed()},
             {"commands", pc.CommandLog()},
-            {"page", nullptr}};
+            {"page", pc.Printer().Pages().size() > pagesBefore ? PageOf(pc.Printer().Pages().back())
+                                                               : Json(nullptr)}};
 }
 
-void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dialog) {
+void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dialog,
+          tessaly::ScsiTransport& transport, tessaly::vpc::VirtualPc& pc) {
     if (view.Closed())
         return;  // a closed window takes no input
     if (event.name == "tick") {
@@ -96,6 +113,7 @@ void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dial
         dialog.Panel().OnEjectLoad();
     } else if (event.name == "print") {
         view.RecordDialog("print");
+        tessaly::PrintInformationReport(transport, pc, pc.Printer(), dialog.Drives(), view);
     } else if (event.name == "about") {
         dialog.OnAbout();
     } else if (event.name == "enter") {
@@ -133,12 +151,13 @@ int main(int argc, char** argv) {
     Json steps = Json::array();
     view.BeginStep();
     dialog.OnInitDialog();
-    steps.push_back(StepOf("start", view, pc));
+    steps.push_back(StepOf("start", view, pc, 0));
     for (std::size_t i = 0; i < events.size(); ++i) {
         view.BeginStep();
         pc.ClearCommandLog();
-        Play(events[i], view, dialog);
-        steps.push_back(StepOf(argv[2 + i], view, pc));
+        const std::size_t pagesBefore = pc.Printer().Pages().size();
+        Play(events[i], view, dialog, transport, pc);
+        steps.push_back(StepOf(argv[2 + i], view, pc, pagesBefore));
     }
     std::printf("%s\n", Json{{"steps", steps}}.dump(2).c_str());
     return 0;

@@ -1,0 +1,37 @@
+// Printing the information report on one page, laid out in fractions of the
+// printable area so that it looks the same at any printer resolution.
+#pragma once
+
+#include "app/drive_list.h"
+#include "app/main_view.h"
+#include "platform/platform.h"
+#include "platform/printing.h"
+#include "report/report_content.h"
+#include "transport/scsi_transport.h"
+
+namespace tessaly {
+
+// Page geometry in device units: width W, height H, margin W/20, top H/20, line step
+// H/60, rule width H/1000.
+struct PageGeometry {
+    int width = 0;
+    int height = 0;
+    int margin = 0;
+    int top = 0;
+    int lineStep = 0;
+    int ruleWidth = 0;
+};
+PageGeometry PageGeometryOf(int width, int height);
+
+// Lays the report out on the device context's page (the document and page already
+// started).
+void DrawInfoReport(platform::Printing& printing, platform::Hdc dc, const PageGeometry& page,
+                    platform::GdiObject pen, const InfoReport& report);
+
+// The print button: the print dialog, then the report read afresh and printed on one
+// page. False when the dialog was cancelled (nothing is read or printed then).
+bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
+                            platform::Printing& printing, const app::DriveList& drives,
+                            app::MainView& view);
+
+}  // namespace tessaly

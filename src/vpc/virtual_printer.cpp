@@ -1,0 +1,208 @@
+#include "vpc/virtual_printer.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace tessaly::vpc {
+
+using platform::GdiObject;
+using platform::Hdc;
+
+namespace {
+
+constexpr const char* kMonths[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
+
+// Day of the week of a Gregorian date, 0 = Sunday.
+int DayOfWeek(int y, int m, int d) {
+    static const int offsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (m < 3)
+        y -= 1;
+    return (y + y / 4 - y / 100 + y / 400 + offsets[(m - 1) % 12] + d) % 7;
+}
+
+}  // namespace
+
+Hdc VirtualPrinter::PrintDlgA() {
+    ++dialogsShown_;
+    if (!printer_ || printer_->cancel)
+        return 0;
+    dcOpen_ = true;
+    return kPrinterDc;
+}
+
+int VirtualPrinter::GetDeviceCaps(Hdc dc, int index) {
+    if (!Valid(dc))
+        return 0;
+    if (index == platform::kHorzRes)
+        return static_cast<int>(printer_->width);
+    if (index == platform::kVertRes)
+        return static_cast<int>(printer_->height);
+    return 0;
+}
+
+int VirtualPrinter::SetMapMode(Hdc dc, int) {
+    return Valid(dc) ? platform::kMmText : 0;
+}
+
+int VirtualPrinter::StartDocA(Hdc dc, const char* documentName) {
+    if (!Valid(dc))
+        return 0;
+    document_ = documentName != nullptr ? documentName : "";
+    return 1;
+}
+
+int VirtualPrinter::StartPage(Hdc dc) {
+    if (!Valid(dc))
+        return 0;
+    page_ = PrintedPage{};
+    page_->width = static_cast<int>(printer_->width);
+    page_->height = static_cast<int>(printer_->height);
+    page_->documentName = document_;
+    return 1;
+}
+
+int VirtualPrinter::EndPage(Hdc dc) {
+    if (!Valid(dc) || !page_)
+        return 0;
+    pages_.push_back(std::move(*page_));
+    page_.reset();
+    return 1;
+}
+
+int VirtualPrinter::EndDoc(Hdc dc) {
+    return Valid(dc) ? 1 : 0;
+}
+
+bool VirtualPrinter::DeleteDC(Hdc dc) {
+    if (!Valid(dc))
+        return false;
+    dcOpen_ = false;
+    return true;
+}
+
+unsigned VirtualPrinter::GetTextAlign(Hdc dc) {
+    return Valid(dc) ? align_ : 0;
+}
+
+unsigned VirtualPrinter::SetTextAlign(Hdc dc, unsigned align) {
+    if (!Valid(dc))
+        return 0;
+    const unsigned previous = align_;
+    align_ = align;
+    return previous;
+}
+
+GdiObject VirtualPrinter::CreatePen(int, int width, std::uint32_t) {
+    penWidths_.push_back(width);
+    ++liveObjects_;
+    return static_cast<GdiObject>(penWidths_.size());
+}
+
+GdiObject VirtualPrinter::SelectObject(Hdc dc, GdiObject object) {
+    if (!Valid(dc) || object == 0 || object > penWidths_.size())
+        return 0;
+    currentPenWidth_ = penWidths_[object - 1];
+    return object;
+}
+
+bool VirtualPrinter::DeleteObject(GdiObject object) {
+    if (object == 0 || object > penWidths_.size())
+        return false;
+    --liveObjects_;
+    return true;
+}
+
+bool VirtualPrinter::MoveToEx(Hdc dc, int x, int y) {
+    if (!Valid(dc))
+        return false;
+    x_ = x;
+    y_ = y;
+    return true;
+}
+
+bool VirtualPrinter::LineTo(Hdc dc, int x, int y) {
+    if (!Valid(dc))
+        return false;
+    if (page_)
+        page_->lines.push_back({x_, y_, x, y, currentPenWidth_});
+    x_ = x;
+    y_ = y;
+    return true;
+}
+
+bool VirtualPrinter::TextOutA(Hdc dc, int x, int y, const char* text, int length) {
+    if (!Valid(dc) || text == nullptr || length < 0)
+        return false;
+    if (page_)
+        page_->texts.push_back({x, y, std::string(text, static_cast<std::size_t>(length))});
+    return true;
+}
+
+bool VirtualPrinter::GetTextExtentPoint32A(Hdc dc, const char*, int length, int* width,
+                                           int* height) {
+    if (!Valid(dc) || length < 0 || width == nullptr || height == nullptr)
+        return false;
+    *width = CharWidth() * length;
+    *height = CharWidth();
+    return true;
+}
+
+void VirtualPrinter::GetSystemTime(platform::SystemTime& time) {
+    time = platform::SystemTime{};
+    if (date_) {
+        time.year = date_->year;
+        time.month = date_->month;
+        time.day = date_->day;
+    } else {
+        const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+        const std::chrono::year_month_day today{days};
+        time.year = static_cast<std::uint16_t>(static_cast<int>(today.year()));
+        time.month = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
+        time.day = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
+    }
+    time.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(time.year, time.month, time.day));
+}
+
+int VirtualPrinter::GetDateFormatA(const platform::SystemTime& time, const char* picture, char* out,
+                                   int size) {
+    if (picture == nullptr || time.month < 1 || time.month > 12)
+        return 0;
+    // English (United States): d, dd, M, MM, MMMM, yy, yyyy; other characters as they are.
+    std::string text;
+    for (const char* p = picture; *p != '\0';) {
+        std::size_t run = 1;
+        while (p[run] == *p)
+            ++run;
+        char field[16] = {};
+        if (*p == 'd') {
+            std::snprintf(field, sizeof field, run >= 2 ? "%02u" : "%u", time.day);
+        } else if (*p == 'M') {
+            if (run >= 4) {
+                text += kMonths[time.month - 1];
+            } else if (run == 3) {
+                text += std::string(kMonths[time.month - 1]).substr(0, 3);
+            } else {
+                std::snprintf(field, sizeof field, run == 2 ? "%02u" : "%u", time.month);
+            }
+        } else if (*p == 'y') {
+            std::snprintf(field, sizeof field, run >= 4 ? "%04u" : "%02u",
+                          run >= 4 ? time.year : time.year % 100u);
+        } else {
+            text.append(run, *p);
+        }
+        text += field;
+        p += run;
+    }
+    const int needed = static_cast<int>(text.size()) + 1;
+    if (out == nullptr || size == 0)
+        return needed;
+    if (size < needed)
+        return 0;
+    std::memcpy(out, text.c_str(), static_cast<std::size_t>(needed));
+    return needed;
+}
+
+}  // namespace tessaly::vpc
