@@ -40,10 +40,6 @@ bool Dialog::OnShowWindow(bool, LPARAM) {
     return false;
 }
 
-std::optional<HBRUSH> Dialog::OnStaticColour(HDC, HWND) {
-    return std::nullopt;
-}
-
 void Dialog::End(INT_PTR result) {
     ::EndDialog(window_, result);
 }
@@ -84,12 +80,6 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handl
             const HICON icon = OnQueryDragIcon();
             handled = icon != nullptr;
             return reinterpret_cast<INT_PTR>(icon);
-        }
-        case WM_CTLCOLORSTATIC: {
-            const std::optional<HBRUSH> brush =
-                OnStaticColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-            handled = brush.has_value();
-            return reinterpret_cast<INT_PTR>(brush.value_or(nullptr));
         }
         case WM_DESTROY:
             OnDestroy();

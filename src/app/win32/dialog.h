@@ -41,8 +41,6 @@ class Dialog {
     virtual bool OnShowWindow(bool shown, LPARAM status);
     // WM_QUERYDRAGICON: the icon to drag while minimised, or null for the default.
     virtual HICON OnQueryDragIcon() { return nullptr; }
-    // WM_CTLCOLORSTATIC: a brush to paint the static with, or nullopt for the default.
-    virtual std::optional<HBRUSH> OnStaticColour(HDC dc, HWND control);
     virtual void OnDestroy() {}
 
     // Ends a modal dialog with the given result (EndDialog).

@@ -134,17 +134,6 @@ HICON Win32MainWindow::OnQueryDragIcon() {
     return windowIcon_;
 }
 
-std::optional<HBRUSH> Win32MainWindow::OnStaticColour(HDC dc, HWND control) {
-    const std::optional<COLORREF> colour = view_.FieldTextColour(control);
-    if (!colour)
-        return std::nullopt;
-    // The dialog manager's brush and background, with the field's text colour.
-    const auto brush = reinterpret_cast<HBRUSH>(Default(
-        WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-    ::SetTextColor(dc, *colour);
-    return brush;
-}
-
 void Win32MainWindow::OnDestroy() {
     view_.Detach();
 }

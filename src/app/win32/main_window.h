@@ -33,7 +33,6 @@ class Win32MainWindow final : public Dialog {
     bool OnPaint() override;
     bool OnClose() override;
     HICON OnQueryDragIcon() override;
-    std::optional<HBRUSH> OnStaticColour(HDC dc, HWND control) override;
     void OnDestroy() override;
 
   private:

@@ -12,17 +12,8 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-void StaticField::SetText(std::string_view text) {
-    ::SetWindowTextA(control_, std::string(text).c_str());
-}
-
-std::string StaticField::GetText() const {
-    return WindowText(control_);
-}
-
-void StaticField::SetTextColor(COLORREF colour) {
-    colour_ = colour;
-    ::InvalidateRect(control_, nullptr, TRUE);
+LabelField::LabelField(HWND control) : control_(control) {
+    label_.Attach(control);
 }
 
 }  // namespace tessaly::app::win32

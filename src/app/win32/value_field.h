@@ -1,13 +1,12 @@
 // A value field of the main window as the view writes it: text, text colour and the
-// text read back. StaticField binds a plain static control: the text is the window
-// text, and the colour is applied when the static asks its dialog for colours
-// (WM_CTLCOLORSTATIC), through TextColour.
+// text read back. LabelField binds the field's static control to a LinkLabel, which
+// paints the text in its colour; the window text stays the template's.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/win32/link_label.h"
 #include "app/win32/win32_api.h"
 
 namespace tessaly::app::win32 {
@@ -18,24 +17,22 @@ class ValueField {
     virtual void SetText(std::string_view text) = 0;
     virtual std::string GetText() const = 0;
     virtual void SetTextColor(COLORREF colour) = 0;
-    // The colour the dialog paints the control's text in, nullopt for the default.
-    virtual std::optional<COLORREF> TextColour() const = 0;
     virtual HWND Control() const = 0;
 };
 
-class StaticField final : public ValueField {
+class LabelField final : public ValueField {
   public:
-    explicit StaticField(HWND control) : control_(control) {}
+    // Subclasses the control; the label lets it go when the field or the window goes.
+    explicit LabelField(HWND control);
 
-    void SetText(std::string_view text) override;
-    std::string GetText() const override;
-    void SetTextColor(COLORREF colour) override;
-    std::optional<COLORREF> TextColour() const override { return colour_; }
+    void SetText(std::string_view text) override { label_.SetText(text); }
+    std::string GetText() const override { return label_.GetText(); }
+    void SetTextColor(COLORREF colour) override { label_.SetTextColor(colour); }
     HWND Control() const override { return control_; }
 
   private:
     HWND control_;
-    std::optional<COLORREF> colour_;
+    LinkLabel label_;
 };
 
 // The text of any window (GetWindowTextA).

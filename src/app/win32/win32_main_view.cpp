@@ -34,7 +34,7 @@ void Win32MainView::Attach(HWND window) {
     window_ = window;
     fields_.clear();
     for (int id : kValueFields)
-        fields_.push_back(std::make_unique<StaticField>(::GetDlgItem(window, id)));
+        fields_.push_back(std::make_unique<LabelField>(::GetDlgItem(window, id)));
 }
 
 void Win32MainView::Detach() {
@@ -49,14 +49,6 @@ ValueField* Win32MainView::Field(int controlId) const {
             return field.get();
     }
     return nullptr;
-}
-
-std::optional<COLORREF> Win32MainView::FieldTextColour(HWND control) const {
-    for (const auto& field : fields_) {
-        if (field->Control() == control)
-            return field->TextColour();
-    }
-    return std::nullopt;
 }
 
 void Win32MainView::SetText(int controlId, std::string_view text) {

@@ -1,12 +1,11 @@
-// MainView on the controls of the real main window (template 102): the value fields,
-// the drive list, message boxes, the About and ASPI warning dialogs, the window's
-// timers and the ways it closes. Message boxes and the two dialogs go through hooks
-// when they are set, so that tests can answer them without a user.
+// MainView on the controls of the real main window (template 102): the value fields
+// (each a LinkLabel on its static), the drive list, message boxes, the About and ASPI
+// warning dialogs, the window's timers and the ways it closes. Message boxes and the two dialogs go
+// through hooks when they are set, so that tests can answer them without a user.
 #pragma once
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,10 +31,6 @@ class Win32MainView final : public MainView {
     void Detach();
     HWND Window() const { return window_; }
     void SetHooks(ViewHooks hooks) { hooks_ = std::move(hooks); }
-
-    // The colour of a value field's text, for WM_CTLCOLORSTATIC; nullopt when the
-    // control is not a value field or has the default colour.
-    std::optional<COLORREF> FieldTextColour(HWND control) const;
 
     // DiscFields and MainView
     void SetText(int controlId, std::string_view text) override;
