@@ -1,0 +1,82 @@
+#!/bin/sh
+# Start tessaly.exe under Wine on a bundled scenario, with the virtual wnaspi32.dll
+# beside it, and save a screenshot of its main window.
+#
+#   tools/ci/screenshot.sh [SCENARIO.json [OUT.png [WINE-VERSION]]]
+#     defaults: scenarios/win98.json, build/screenshot/main-window.png, win98
+#
+# Builds tessaly.exe and wnaspi32.dll in build/cross, runs them in a Wine prefix of its
+# own (build/wineprefix-screenshot, made once), and starts Xvfb when there is no display.
+# TESSALY_BUILD_DIR and TESSALY_SCREENSHOT_PREFIX choose other directories for these.
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+SCENARIO=$(realpath "${1:-$ROOT/scenarios/win98.json}")
+OUT=${2:-$ROOT/build/screenshot/main-window.png}
+VERSION=${3:-win98}
+BUILD=${TESSALY_BUILD_DIR:-$ROOT/build/cross}
+RUN="$(dirname "$BUILD")/screenshot"
+DELAY=${TESSALY_SCREENSHOT_DELAY:-6}
+export WINEPREFIX=${TESSALY_SCREENSHOT_PREFIX:-$ROOT/build/wineprefix-screenshot} WINEARCH=win32 WINEDEBUG=-all
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+
+"$ROOT/tools/ci/install-deps.sh" >&2
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw32.cmake" -DTESSALY_BENCH=OFF >&2
+cmake --build "$BUILD" --target tessaly wnaspi32 >&2
+mkdir -p "$RUN" "$(dirname "$OUT")"
+cp "$BUILD/tessaly.exe" "$BUILD/wnaspi32/wnaspi32.dll" "$RUN/"
+
+XVFB_PID= APP_PID=
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+  n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  XVFB_PID=$!
+  i=0
+  until [ -e "/tmp/.X11-unix/X$n" ]; do
+    i=$((i + 1))
+    [ $i -gt 100 ] && { echo "screenshot: Xvfb :$n did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+  export DISPLAY=":$n"
+fi
+
+if [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
+  echo "screenshot: creating $WINEPREFIX" >&2
+  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w
+  # Wine's own fonts (else "MS Sans Serif" falls back to a wider font) and a virtual
+  # desktop of 800 x 600, which gives windows their title bars.
+  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >/dev/null 2>&1
+  touch "$WINEPREFIX/.tessaly-prefix-ready"
+fi
+# The DLL beside the exe instead of Wine's own, and the Windows version the exe sees.
+wine reg add 'HKCU\Software\Wine\DllOverrides' /v wnaspi32 /d native,builtin /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\AppDefaults\tessaly.exe' /v Version /d "$VERSION" /f \
+  >/dev/null 2>&1
+
+cd "$RUN"
+TESSALY_SCENARIO="$SCENARIO" wine tessaly.exe </dev/null >/dev/null 2>&1 &
+APP_PID=$!
+sleep "$DELAY"
+kill -0 "$APP_PID" 2>/dev/null || { echo "screenshot: tessaly.exe has ended" >&2; exit 1; }
+
+# The window sits at the desktop's top left corner: cut the desktop away around it.
+import -window root "$RUN/root.png"
+convert "$RUN/root.png" -crop 800x600+0+0 +repage "$RUN/desktop.png"
+BACKGROUND=$(convert "$RUN/desktop.png" -format '%[pixel:p{799,599}]' info:)
+convert "$RUN/desktop.png" -bordercolor "$BACKGROUND" -border 1 -trim +repage "$OUT"
+echo "screenshot: $OUT ($(identify -format '%wx%h' "$OUT"))"
