@@ -128,10 +128,11 @@ InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platfor
     OsNameText(platform, os, sizeof os);
     report.osLine = std::string("Operating system: ") + os;
     const AspiVersionTexts aspi = AspiVersionInfo(platform, transport);
-    report.aspiLine = aspi.version == "n/a"
-                          ? "ASPI Manager    : n/a"
-                          : std::string("ASPI Manager    : ") + transport.GetAspiPath() +
-                                " version " + aspi.version;
+    // Without a version to show, the line says n/a, also where the manager was bypassed.
+    const bool noVersion = aspi.version == "n/a" || aspi.version == "n/a (not used by Tessaly)";
+    report.aspiLine = noVersion ? "ASPI Manager    : n/a"
+                                : std::string("ASPI Manager    : ") + transport.GetAspiPath() +
+                                      " version " + aspi.version;
     report.descriptionLine = "Description     : " + aspi.description;
     if (aspi.company != "n/a")
         report.descriptionLine += " (" + aspi.company + ")";

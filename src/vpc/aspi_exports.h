@@ -1,10 +1,8 @@
 // The two entry points of the emulated wnaspi32.dll as plain functions, for
-// GetProcAddress to hand out. A function pointer carries no object, so the entry
-// points forward to one "current" manager: the virtual PC sets it when the program
-// loads the library and clears it when the library is freed or the virtual PC ends.
-// One virtual PC at a time can have the library loaded. A call while no manager is
-// current (a freed library) answers 0 from the support call and SS_INVALID_CMD from
-// SendASPI32Command instead of crashing.
+// GetProcAddress to hand out. A function pointer carries no object, so each virtual PC
+// that loads the library is given one of a few slots, each with its own pair of entry
+// points that forward to that PC's manager. A call while the library is freed answers
+// 0 from the support call and SS_INVALID_CMD from SendASPI32Command instead of crashing.
 #pragma once
 
 #include <string_view>
@@ -14,11 +12,15 @@
 
 namespace tessaly::vpc {
 
+// The manager answers through its slot's entry points (a slot is claimed on first use).
 void SetCurrentAspiManager(AspiManager* manager);
-// Clears the current manager if it is this one.
+// The slot's entry points stop reaching the manager (the library was freed).
 void ClearCurrentAspiManager(const AspiManager* manager);
+// Gives the manager's slot back (the virtual PC ends).
+void ReleaseAspiManager(const AspiManager* manager);
 
-// "GetASPI32SupportInfo" or "SendASPI32Command" (exact case), else nullptr.
-platform::AnyProc AspiExport(std::string_view name);
+// The manager's "GetASPI32SupportInfo" or "SendASPI32Command" (exact case), else nullptr;
+// nullptr too when every slot is taken.
+platform::AnyProc AspiExport(const AspiManager* manager, std::string_view name);
 
 }  // namespace tessaly::vpc

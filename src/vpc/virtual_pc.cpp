@@ -96,7 +96,7 @@ VirtualPc::VirtualPc(Scenario scenario) : scenario_(std::move(scenario)) {
 
 VirtualPc::~VirtualPc() {
     if (aspi_) {
-        ClearCurrentAspiManager(aspi_.get());
+        ReleaseAspiManager(aspi_.get());
         aspi_->WaitIdle();
     }
 }
@@ -238,7 +238,7 @@ platform::AnyProc VirtualPc::GetProcAddress(platform::Module module, const char*
     }
     const std::string_view name = procName;
     const bool exported = name != aspi::kSendCommandName || scenario_.aspi->exports;
-    platform::AnyProc proc = exported ? AspiExport(name) : nullptr;
+    platform::AnyProc proc = exported ? AspiExport(aspi_.get(), name) : nullptr;
     if (proc == nullptr)
         Fail(kErrorProcNotFound);
     return proc;

@@ -16,10 +16,15 @@ namespace tessaly::testing {
 
 class RecordingPlatform : public platform::Platform {
   public:
-    explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) { current_ = this; }
+    explicit RecordingPlatform(platform::Platform& inner) : inner_(inner) {
+        while (slot_ < kSlots && slots_[slot_] != nullptr)
+            ++slot_;
+        if (slot_ < kSlots)
+            slots_[slot_] = this;
+    }
     ~RecordingPlatform() override {
-        if (current_ == this)
-            current_ = nullptr;
+        if (slot_ < kSlots)
+            slots_[slot_] = nullptr;
     }
 
     // What was seen.
@@ -71,9 +76,9 @@ class RecordingPlatform : public platform::Platform {
     }
     platform::AnyProc GetProcAddress(platform::Module module, const char* name) override {
         platform::AnyProc proc = inner_.GetProcAddress(module, name);
-        if (proc != nullptr && std::strcmp(name, aspi::kSendCommandName) == 0) {
+        if (proc != nullptr && slot_ < kSlots && std::strcmp(name, aspi::kSendCommandName) == 0) {
             innerSend_ = reinterpret_cast<aspi::SendASPI32CommandProc>(proc);
-            return reinterpret_cast<platform::AnyProc>(&RecordingSend);
+            return reinterpret_cast<platform::AnyProc>(kRecordingSends[slot_]);
         }
         return proc;
     }
@@ -125,8 +130,11 @@ class RecordingPlatform : public platform::Platform {
     }
 
   private:
+    // A function pointer carries no object: each recorder has a slot with its own entry.
+    static constexpr int kSlots = 4;
+    template <int N>
     static std::uint32_t RecordingSend(void* srb) {
-        RecordingPlatform* self = current_;
+        RecordingPlatform* self = slots_[N];
         if (static_cast<aspi::SRB_Header*>(srb)->SRB_Cmd == aspi::SC_EXEC_SCSI_CMD) {
             aspi::SRB_ExecSCSICmd copy;
             std::memcpy(&copy, srb, sizeof copy);
@@ -137,7 +145,10 @@ class RecordingPlatform : public platform::Platform {
 
     platform::Platform& inner_;
     aspi::SendASPI32CommandProc innerSend_ = nullptr;
-    static inline RecordingPlatform* current_ = nullptr;
+    int slot_ = 0;
+    static inline RecordingPlatform* slots_[kSlots] = {};
+    static constexpr aspi::SendASPI32CommandProc kRecordingSends[kSlots] = {
+        &RecordingSend<0>, &RecordingSend<1>, &RecordingSend<2>, &RecordingSend<3>};
 };
 
 }  // namespace tessaly::testing
