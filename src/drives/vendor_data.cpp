@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "common/hex.h"
 #include "drives/drive_commands.h"
 #include "drives/drive_model_table.h"
 #include "drives/model_identification.h"
@@ -11,19 +12,7 @@
 
 namespace tessaly {
 
-namespace {
-
-int HexValue(std::uint8_t c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool HasBufferUnderrunProof(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
     DriveModelRow row{};
@@ -53,7 +42,7 @@ bool SerialNumberText(ScsiTransport& transport, std::uint8_t adapter, std::uint8
         return false;
     long value = 0;
     for (std::size_t i = 0; i < 5; ++i) {
-        const int digit = HexValue(block[kVendorSerialOffset + i]);
+        const int digit = HexDigitValue(static_cast<char>(block[kVendorSerialOffset + i]));
         // A character that is no hexadecimal digit makes no serial number.
         if (digit < 0)
             return false;

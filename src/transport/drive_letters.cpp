@@ -79,26 +79,15 @@ void ScsiTransport::BuildNtLetterMap() {
     }
 
     for (int letter = 2; letter <= 25; ++letter) {
-        char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
-        if (platform_.GetDriveTypeA(root) != kDriveCdrom)
+        std::uint8_t port = 0;
+        std::uint8_t target = 0;
+        if (!CdromLetterAddress(letter, port, target) || port >= kPortMapSize ||
+            portMap[port] < 0) {
             continue;
-        char name[7] = "\\\\.\\C:";
-        name[4] = static_cast<char>('A' + letter);
-        const Handle device = platform_.CreateFileA(
-            name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
-        if (device == kInvalidHandleValue || device == 0)
-            continue;
-        nt::SCSI_ADDRESS address{};
-        std::uint32_t returned = 0;
-        if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address,
-                                      sizeof address, &returned) &&
-            address.PortNumber < kPortMapSize && portMap[address.PortNumber] >= 0) {
-            const int index = LetterIndex(static_cast<std::uint8_t>(portMap[address.PortNumber]),
-                                          address.TargetId);
-            if (index >= 0)
-                driveLetter_[index] = letter;
         }
-        platform_.CloseHandle(device);
+        const int index = LetterIndex(static_cast<std::uint8_t>(portMap[port]), target);
+        if (index >= 0)
+            driveLetter_[index] = letter;
     }
 }
 

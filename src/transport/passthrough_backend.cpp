@@ -52,30 +52,38 @@ std::int32_t ScsiTransport::StartPassThrough() {
     return portCount;
 }
 
+bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint8_t& target) {
+    const char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
+    if (platform_.GetDriveTypeA(root) != kDriveCdrom)
+        return false;
+    char name[7];
+    DriveDeviceName(letter, name);
+    const Handle device =
+        platform_.CreateFileA(name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
+    if (device == kInvalidHandleValue || device == 0)
+        return false;
+    nt::SCSI_ADDRESS address{};
+    std::uint32_t returned = 0;
+    const bool answered = platform_.DeviceIoControl(device, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0,
+                                                    &address, sizeof address, &returned);
+    platform_.CloseHandle(device);
+    port = address.PortNumber;
+    target = address.TargetId;
+    return answered;
+}
+
 void ScsiTransport::ScanDriveLetters() {
     for (int letter = kFirstHardDiskLetter; letter <= kLastLetter; ++letter) {
-        char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
-        if (platform_.GetDriveTypeA(root) != kDriveCdrom)
+        std::uint8_t port = 0;
+        std::uint8_t target = 0;
+        if (!CdromLetterAddress(letter, port, target))
             continue;
-        char name[7];
-        DriveDeviceName(letter, name);
-        const Handle device = platform_.CreateFileA(
-            name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
-        if (device == kInvalidHandleValue || device == 0)
-            continue;
-
-        nt::SCSI_ADDRESS address{};
-        std::uint32_t returned = 0;
-        if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address,
-                                      sizeof address, &returned)) {
-            const int index = LetterIndex(address.PortNumber, address.TargetId);
-            if (index >= 0) {  // an address outside the tables is never entered
-                handleSlot_[index] = handleSlotCount_;
-                driveLetter_[index] = letter;
-                ++handleSlotCount_;
-            }
-        }
-        platform_.CloseHandle(device);
+        const int index = LetterIndex(port, target);
+        if (index < 0)
+            continue;  // an address outside the tables is never entered
+        handleSlot_[index] = handleSlotCount_;
+        driveLetter_[index] = letter;
+        ++handleSlotCount_;
     }
 }
 

@@ -79,7 +79,8 @@ bool RegistryKey::ReadText(const char* name, char* out, std::size_t size) const 
     if (!ReadBytes(name, bytes))
         return false;
     const std::size_t count = std::min(bytes.size(), size - 1);
-    if (count > 0) std::memcpy(out, bytes.data(), count);
+    if (count > 0)
+        std::memcpy(out, bytes.data(), count);
     out[count] = '\0';
     return true;
 }

@@ -137,6 +137,9 @@ class ScsiTransport {
     std::uint32_t DeviceAccessForVersion() const;
     std::int32_t StartPassThrough();
     void ScanDriveLetters();
+    // The SCSI address a CD-ROM drive letter reports: false when the letter is no
+    // CD-ROM drive, its device does not open, or it does not answer.
+    bool CdromLetterAddress(int letter, std::uint8_t& port, std::uint8_t& target);
     int ScanPorts();
     bool QueryPortInquiryData(int port, std::uint8_t* buffer, std::uint32_t size);
     std::int32_t ExecutePassThrough(std::uint8_t adapter, std::uint8_t target,

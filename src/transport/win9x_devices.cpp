@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/hex.h"
 #include "transport/registry_key.h"
 #include "transport/scsi_transport.h"
 #include "transport/text_match.h"
@@ -17,16 +18,6 @@ namespace {
 
 constexpr std::size_t kEnumNameLength = 200;
 constexpr int kScanAdapters = 8;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // "E" -> 4; anything but a letter gives 0 (no usable letter).
 int LetterIndexOf(const char* text) {
@@ -84,7 +75,7 @@ void ScsiTransport::ScanWin9xDevice(const char* hardwareKey, std::array<bool, 12
     // Without a target id (or with one that is not a hexadecimal digit) the device
     // cannot be matched to an address, and its letter would land on a guess: skip it.
     const int target = instance.ReadText("SCSITargetID", targetText, sizeof targetText)
-                           ? HexDigit(targetText[0])
+                           ? HexDigitValue(targetText[0])
                            : -1;
     if (letter <= 1 || target < 0)
         return;

@@ -1,0 +1,17 @@
+// One hexadecimal digit as the program reads them from drives and the registry.
+#pragma once
+
+namespace tessaly {
+
+// 0-9, a-f or A-F as its value; -1 for any other character.
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace tessaly
