@@ -77,8 +77,10 @@ std::int32_t LoadMedium(ScsiTransport& transport, std::uint8_t adapter, std::uin
 std::int32_t ModeSensePage(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                            std::uint8_t pageCode, std::uint8_t allocationLength,
                            std::uint8_t* answer) {
-    if (answer == nullptr) allocationLength = 0;
-    if (allocationLength > 0) std::memset(answer, 0, allocationLength);
+    if (answer == nullptr)
+        allocationLength = 0;
+    if (allocationLength > 0)
+        std::memset(answer, 0, allocationLength);
     std::uint8_t work[256] = {};
     const bool tenByte = IsTenByteModeModel(transport, adapter, target) ||
                          transport.IsUsbAttached(adapter, target) == 1 ||

@@ -28,7 +28,7 @@ inline constexpr unsigned kTaBottom = 0x08;
 inline constexpr unsigned kTaBaseline = 0x18;
 
 class Printing {
-public:
+  public:
     virtual ~Printing() = default;
 
     // PrintDlgA with PD_RETURNDC and no owner: the chosen printer's device context, or 0
