@@ -2,20 +2,11 @@
 
 #include <cstdio>
 
+#include "common/hex.h"
 #include "vpc/injection_key.h"
 
 namespace tessaly::vpc::reader {
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -31,7 +22,7 @@ bool ParseDigits(std::string_view digits, int base, std::uint64_t& out) {
         return false;
     std::uint64_t value = 0;
     for (char c : digits) {
-        const int d = HexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0 || d >= base)
             return false;
         if (value > (UINT64_MAX - static_cast<std::uint64_t>(d)) / static_cast<unsigned>(base)) {
@@ -183,12 +174,12 @@ std::vector<std::uint8_t> ReadHexBytes(const Json& value, const std::string& pat
         const std::string_view word(text.data() + at, end - at);
         bool good = word.size() % 2 == 0;
         for (char c : word)
-            good = good && HexDigit(c) >= 0;
+            good = good && HexDigitValue(c) >= 0;
         if (!good)
             Fail(path, "bad hex " + Quote(word));
         for (std::size_t i = 0; i < word.size(); i += 2) {
-            bytes.push_back(
-                static_cast<std::uint8_t>(HexDigit(word[i]) * 16 + HexDigit(word[i + 1])));
+            bytes.push_back(static_cast<std::uint8_t>(HexDigitValue(word[i]) * 16 +
+                                                      HexDigitValue(word[i + 1])));
         }
         at = end;
     }

@@ -1,16 +1,13 @@
 #include "cp1252.h"
 
 #include <cstdint>
+#include <vector>
+
+#include "vpc/registry_builder.h"
 
 namespace tessaly::sim {
-namespace {
 
-// Code points of 80h-9Fh; 0 marks the five bytes the code page leaves undefined,
-// which are shown as U+FFFD.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -28,15 +25,13 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
+    std::vector<char16_t> wide(text.size());
+    const int count = vpc::AnsiToUtf16(1252, text.data(), static_cast<int>(text.size()),
+                                       wide.data(), static_cast<int>(wide.size()));
     std::string out;
     out.reserve(text.size());
-    for (char ch : text) {
-        const auto byte = static_cast<std::uint8_t>(ch);
-        char32_t c = byte;
-        if (byte >= 0x80 && byte < 0xA0)
-            c = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : 0xFFFD;
-        AppendUtf8(out, c);
-    }
+    for (int i = 0; i < count; ++i)
+        AppendUtf8(out, wide[i]);
     return out;
 }
 
