@@ -134,7 +134,8 @@ void ExpectSameFields(WindowUnderTest& w, Headless& h) {
 
 TEST(AppMainWindow, OnAVirtualPcShowsWhatTheHeadlessViewShows) {
     auto machine = Machine("win98.json");
-    WindowUnderTest w(std::make_unique<Win32MainWindow>(::GetModuleHandleA(nullptr), *machine));
+    WindowUnderTest w(std::make_unique<Win32MainWindow>(::GetModuleHandleA(nullptr), *machine,
+                                                        machine->Printer()));
     Headless h("win98.json");
     ASSERT_NE(w.handle, nullptr);
     EXPECT_TRUE(w.shown.empty());
@@ -164,11 +165,19 @@ TEST(AppMainWindow, OnAVirtualPcShowsWhatTheHeadlessViewShows) {
     h.dialog.Panel().OnRefreshClick();
     ExpectSameFields(w, h);
 
-    // The About item of the system menu; the print button does nothing without a report.
+    // The About item of the system menu; the print button prints the selected drive's
+    // report on the PC's printer, one page, and the window stays.
     ::SendMessageA(w.handle, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     EXPECT_EQ(w.aboutShown, 1);
     w.Command(IDC_PRINT, BN_CLICKED);
     EXPECT_TRUE(::IsWindow(w.handle));
+    EXPECT_EQ(machine->Printer().DialogsShown(), 1);
+    ASSERT_EQ(machine->Printer().Pages().size(), 1u);
+    const auto& page = machine->Printer().Pages()[0];
+    EXPECT_EQ(page.documentName, "1.19");
+    ASSERT_FALSE(page.texts.empty());
+    EXPECT_EQ(page.texts[0].text, "Tessaly V1.19");
+    EXPECT_EQ(machine->Printer().LiveObjects(), 0);
 
     // Exit ends the dialog and releases the manager.
     w.Command(IDCANCEL, BN_CLICKED);

@@ -8,9 +8,10 @@ imports=$(i686-w64-mingw32-objdump -p "$exe" |
   sed -n '/The Import Tables/,/The Export Tables\|^Sections/p' |
   awk '/DLL Name/ {print "dll", $3; next} /^\t[0-9a-f]+\t/ {print "fn", $NF}')
 bad=0
-for dll in $(echo "$imports" | awk '$1 == "dll" {print $2}'); do
+# DLL names are compared in upper case: the linker keeps the import library's spelling.
+for dll in $(echo "$imports" | awk '$1 == "dll" {print toupper($2)}'); do
   case "$dll" in
-    ADVAPI32.dll|COMDLG32.dll|GDI32.dll|KERNEL32.dll|msvcrt.dll|SHELL32.dll|USER32.dll|VERSION.dll) ;;
+    ADVAPI32.DLL|COMDLG32.DLL|GDI32.DLL|KERNEL32.DLL|MSVCRT.DLL|SHELL32.DLL|USER32.DLL|VERSION.DLL) ;;
     *) echo "unexpected DLL: $dll"; bad=1 ;;
   esac
 done

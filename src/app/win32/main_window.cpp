@@ -3,31 +3,34 @@
 #include <utility>
 
 #include "app/win32/paint_dc.h"
-#include "app/win32/print_hook.h"
 #include "app/win32/res/resource.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_printing.h"
+#include "report/report_printer.h"
 
 namespace tessaly::app::win32 {
 
-// A weak reference: null when no file of the program defines the print report.
-void PrintInformationReport(HWND owner, tessaly::ScsiTransport& transport,
-                            tessaly::app::MainDialog& dialog, tessaly::app::MainView& view)
-    __attribute__((weak));
-
-Win32MainWindow::Win32MainWindow(HINSTANCE instance, std::unique_ptr<platform::Platform> owned,
-                                 platform::Platform* other)
+Win32MainWindow::Win32MainWindow(HINSTANCE instance,
+                                 std::unique_ptr<platform::Platform> ownedPlatform,
+                                 std::unique_ptr<platform::Printing> ownedPrinting,
+                                 platform::Platform* otherPlatform,
+                                 platform::Printing* otherPrinting)
     : Dialog(instance, IDD_MAIN),
-      ownedPlatform_(std::move(owned)),
-      platform_(ownedPlatform_ ? *ownedPlatform_ : *other),
+      ownedPlatform_(std::move(ownedPlatform)),
+      platform_(ownedPlatform_ ? *ownedPlatform_ : *otherPlatform),
+      ownedPrinting_(std::move(ownedPrinting)),
+      printing_(ownedPrinting_ ? *ownedPrinting_ : *otherPrinting),
       transport_(platform_),
       view_(instance),
       dialog_(transport_, platform_, view_) {}
 
 Win32MainWindow::Win32MainWindow(HINSTANCE instance)
-    : Win32MainWindow(instance, std::make_unique<platform::Win32Platform>(), nullptr) {}
+    : Win32MainWindow(instance, std::make_unique<platform::Win32Platform>(),
+                      std::make_unique<platform::Win32Printing>(), nullptr, nullptr) {}
 
-Win32MainWindow::Win32MainWindow(HINSTANCE instance, platform::Platform& platform)
-    : Win32MainWindow(instance, nullptr, &platform) {}
+Win32MainWindow::Win32MainWindow(HINSTANCE instance, platform::Platform& platform,
+                                 platform::Printing& printing)
+    : Win32MainWindow(instance, nullptr, nullptr, &platform, &printing) {}
 
 Win32MainWindow::~Win32MainWindow() = default;
 
@@ -95,8 +98,7 @@ bool Win32MainWindow::OnCommand(int id, int code, HWND) {
 }
 
 void Win32MainWindow::OnPrint() {
-    if (&PrintInformationReport != nullptr)
-        PrintInformationReport(Window(), transport_, dialog_, view_);
+    PrintInformationReport(transport_, platform_, printing_, dialog_.Drives(), view_);
 }
 
 bool Win32MainWindow::OnSysCommand(WPARAM command, LPARAM) {

@@ -1,6 +1,7 @@
 // The main window (template 102): the window's own set-up (system menu, icons), then
 // the program's logic in MainDialog, with the messages routed to it and to the disc
-// panel. It owns the transport and, unless given one, the real Win32 platform.
+// panel. It owns the transport and, unless given them, the real Win32 platform and
+// printing services.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include "app/win32/dialog.h"
 #include "app/win32/win32_main_view.h"
 #include "platform/platform.h"
+#include "platform/printing.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly::app::win32 {
@@ -17,8 +19,9 @@ class Win32MainWindow final : public Dialog {
   public:
     // On the real Win32 platform.
     explicit Win32MainWindow(HINSTANCE instance);
-    // On another platform (the virtual PC in tests); it must outlive the window.
-    Win32MainWindow(HINSTANCE instance, platform::Platform& platform);
+    // On another platform and printer (the virtual PC in tests); they must outlive the
+    // window.
+    Win32MainWindow(HINSTANCE instance, platform::Platform& platform, platform::Printing& printing);
     ~Win32MainWindow() override;
 
     Win32MainView& View() { return view_; }
@@ -36,15 +39,18 @@ class Win32MainWindow final : public Dialog {
     void OnDestroy() override;
 
   private:
-    // The platform is the owned one, or other when none is owned.
-    Win32MainWindow(HINSTANCE instance, std::unique_ptr<platform::Platform> owned,
-                    platform::Platform* other);
+    // The services are the owned ones, or the others when none are owned.
+    Win32MainWindow(HINSTANCE instance, std::unique_ptr<platform::Platform> ownedPlatform,
+                    std::unique_ptr<platform::Printing> ownedPrinting,
+                    platform::Platform* otherPlatform, platform::Printing* otherPrinting);
     void SetUpSystemMenu();
     void SetUpIcons();
     void OnPrint();
 
     std::unique_ptr<platform::Platform> ownedPlatform_;
     platform::Platform& platform_;
+    std::unique_ptr<platform::Printing> ownedPrinting_;
+    platform::Printing& printing_;
     ScsiTransport transport_;
     Win32MainView view_;
     MainDialog dialog_;
