@@ -44,6 +44,9 @@ class Printing {
     virtual unsigned GetTextAlign(Hdc dc) = 0;
     virtual unsigned SetTextAlign(Hdc dc, unsigned align) = 0;
     virtual GdiObject CreatePen(int style, int width, std::uint32_t colorRef) = 0;
+    // CreateFontA with this character-cell height and face, normal weight, the ANSI
+    // character set and variable pitch; every other parameter at its default.
+    virtual GdiObject CreateFontA(int height, const char* faceName) = 0;
     virtual GdiObject SelectObject(Hdc dc, GdiObject object) = 0;
     virtual bool DeleteObject(GdiObject object) = 0;
     virtual bool MoveToEx(Hdc dc, int x, int y) = 0;

@@ -41,6 +41,21 @@ void Heading(Printing& printing, Hdc dc, platform::GdiObject pen, const PageGeom
          page.margin + TextWidth(printing, dc, text));
 }
 
+// Lines lie one line step apart, written in the printer's default font. A printer whose
+// default font is taller than the step (Wine's PostScript driver has one about one and a
+// half steps tall) would print them over each other and past the page's right edge, so
+// the page then gets a font whose cells fill four fifths of a step. 0 when the default
+// font fits (or cannot be measured).
+platform::GdiObject FittingFont(Printing& printing, Hdc dc, const PageGeometry& page) {
+    int width = 0;
+    int height = 0;
+    if (!printing.GetTextExtentPoint32A(dc, "X", 1, &width, &height) || height <= page.lineStep ||
+        page.lineStep < 5) {
+        return 0;
+    }
+    return printing.CreateFontA(page.lineStep * 4 / 5, "Arial");
+}
+
 }  // namespace
 
 PageGeometry PageGeometryOf(int width, int height) {
@@ -108,12 +123,17 @@ bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platfo
     printing.SetTextAlign(dc, printing.GetTextAlign(dc) & ~platform::kTaBaseline);
     const platform::GdiObject pen = printing.CreatePen(platform::kPsSolid, page.ruleWidth, 0);
     printing.StartPage(dc);
+    const platform::GdiObject font = FittingFont(printing, dc, page);
+    if (font != 0)
+        printing.SelectObject(dc, font);
     DrawInfoReport(printing, dc, page, pen, report);
     printing.EndPage(dc);
     printing.EndDoc(dc);
     printing.DeleteDC(dc);
     if (pen != 0)
         printing.DeleteObject(pen);
+    if (font != 0)
+        printing.DeleteObject(font);
     return true;
 }
 

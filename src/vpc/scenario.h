@@ -18,6 +18,8 @@
 //   device     "bus": N                  the bus (path id) the device sits on in its
 //                                        port's inquiry data and SCSI address (0..7,
 //                                        default 0); "path_id" is accepted as well.
+//   printer    "font_height": N          the character-cell height of the printer's
+//                                        default font (default: height / 100).
 //
 // Numbers are JSON integers or strings holding a decimal or "0x" hexadecimal number.
 // Keys the parser does not know are ignored.
@@ -153,6 +155,8 @@ struct PrinterSpec {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     bool cancel = false;
+    // The character-cell height of the printer's default font; 0: height / 100.
+    std::uint32_t fontHeight = 0;
 };
 
 enum class PromptAnswer { kOk, kCancel };

@@ -256,6 +256,10 @@ void ReadUserFacing(const Json& root, Scenario& scenario) {
         }
         if (const Json* v = Find(*printer, "cancel"))
             spec.cancel = ReadBool(*v, "printer.cancel");
+        if (const Json* v = Find(*printer, "font_height")) {
+            spec.fontHeight =
+                static_cast<std::uint32_t>(ReadUnsigned(*v, "printer.font_height", 1000000));
+        }
         scenario.printer = spec;
     }
     if (const Json* prompts = Find(root, "prompts")) {

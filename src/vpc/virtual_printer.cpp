@@ -1,6 +1,8 @@
 #include "vpc/virtual_printer.h"
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -80,6 +82,7 @@ bool VirtualPrinter::DeleteDC(Hdc dc) {
     if (!Valid(dc))
         return false;
     dcOpen_ = false;
+    currentFontHeight_ = 0;
     return true;
 }
 
@@ -95,21 +98,33 @@ unsigned VirtualPrinter::SetTextAlign(Hdc dc, unsigned align) {
     return previous;
 }
 
-GdiObject VirtualPrinter::CreatePen(int, int width, std::uint32_t) {
-    penWidths_.push_back(width);
+GdiObject VirtualPrinter::AddObject(bool font, int size) {
+    objects_.push_back(Object{font, size});
     ++liveObjects_;
-    return static_cast<GdiObject>(penWidths_.size());
+    return static_cast<GdiObject>(objects_.size());
+}
+
+GdiObject VirtualPrinter::CreatePen(int, int width, std::uint32_t) {
+    return AddObject(false, width);
+}
+
+GdiObject VirtualPrinter::CreateFontA(int height, const char*) {
+    return height > 0 ? AddObject(true, height) : 0;
 }
 
 GdiObject VirtualPrinter::SelectObject(Hdc dc, GdiObject object) {
-    if (!Valid(dc) || object == 0 || object > penWidths_.size())
+    if (!Valid(dc) || object == 0 || object > objects_.size())
         return 0;
-    currentPenWidth_ = penWidths_[object - 1];
+    const Object& selected = objects_[object - 1];
+    if (selected.font)
+        currentFontHeight_ = selected.size;
+    else
+        currentPenWidth_ = selected.size;
     return object;
 }
 
 bool VirtualPrinter::DeleteObject(GdiObject object) {
-    if (object == 0 || object > penWidths_.size())
+    if (object == 0 || object > objects_.size())
         return false;
     --liveObjects_;
     return true;
@@ -137,7 +152,8 @@ bool VirtualPrinter::TextOutA(Hdc dc, int x, int y, const char* text, int length
     if (!Valid(dc) || text == nullptr || length < 0)
         return false;
     if (page_)
-        page_->texts.push_back({x, y, std::string(text, static_cast<std::size_t>(length))});
+        page_->texts.push_back(
+            {x, y, std::string(text, static_cast<std::size_t>(length)), FontHeight()});
     return true;
 }
 
@@ -145,9 +161,20 @@ bool VirtualPrinter::GetTextExtentPoint32A(Hdc dc, const char*, int length, int*
                                            int* height) {
     if (!Valid(dc) || length < 0 || width == nullptr || height == nullptr)
         return false;
-    *width = CharWidth() * length;
-    *height = CharWidth();
+    // A chosen font has characters half as wide as its cell is tall.
+    const long long charWidth =
+        currentFontHeight_ > 0 ? std::max(1, currentFontHeight_ / 2) : CharWidth();
+    *width = static_cast<int>(std::min<long long>(charWidth * length, INT_MAX));
+    *height = FontHeight();
     return true;
+}
+
+int VirtualPrinter::FontHeight() const {
+    if (currentFontHeight_ > 0)
+        return currentFontHeight_;
+    if (printer_ && printer_->fontHeight > 0)
+        return static_cast<int>(printer_->fontHeight);
+    return CharWidth();
 }
 
 void VirtualPrinter::GetSystemTime(platform::SystemTime& time) {

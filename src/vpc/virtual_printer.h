@@ -17,6 +17,7 @@ struct PrintedText {
     int x = 0;
     int y = 0;
     std::string text;
+    int fontHeight = 0;  // the character-cell height of the font it was drawn with
 };
 
 struct PrintedLine {
@@ -51,6 +52,7 @@ class VirtualPrinter final : public platform::Printing {
     unsigned GetTextAlign(platform::Hdc dc) override;
     unsigned SetTextAlign(platform::Hdc dc, unsigned align) override;
     platform::GdiObject CreatePen(int style, int width, std::uint32_t colorRef) override;
+    platform::GdiObject CreateFontA(int height, const char* faceName) override;
     platform::GdiObject SelectObject(platform::Hdc dc, platform::GdiObject object) override;
     bool DeleteObject(platform::GdiObject object) override;
     bool MoveToEx(platform::Hdc dc, int x, int y) override;
@@ -71,6 +73,8 @@ class VirtualPrinter final : public platform::Printing {
     static constexpr platform::Hdc kPrinterDc = 0x5000;
     bool Valid(platform::Hdc dc) const { return dc == kPrinterDc && dcOpen_; }
     int CharWidth() const { return printer_ ? static_cast<int>(printer_->height / 100) : 0; }
+    int FontHeight() const;
+    platform::GdiObject AddObject(bool font, int size);
 
     std::optional<PrinterSpec> printer_;
     std::optional<DateSpec> date_;
@@ -78,8 +82,15 @@ class VirtualPrinter final : public platform::Printing {
     // Starts at baseline alignment, so a page drawn without choosing the top of the
     // character cell would show it.
     unsigned align_ = platform::kTaBaseline;
-    std::vector<int> penWidths_;  // index = pen handle - 1
+    // Pens and fonts by handle - 1; `size` is a pen's width or a font's cell height.
+    struct Object {
+        bool font = false;
+        int size = 0;
+    };
+    std::vector<Object> objects_;
     int currentPenWidth_ = 1;
+    // The selected font's cell height; 0 while the default font is selected.
+    int currentFontHeight_ = 0;
     int x_ = 0;
     int y_ = 0;
     std::optional<PrintedPage> page_;

@@ -138,6 +138,32 @@ TEST(ReportPage, ZeroSizedPageDrawsWithoutFailing) {
     EXPECT_EQ(w.pc.machine->Printer().LiveObjects(), 0) << "the pen is deleted";
 }
 
+// A printer whose default font is taller than the line step gets a font that fits it; one
+// whose font fits (the step is 110 units here) keeps its own.
+TEST(ReportPage, FontTallerThanTheLineStepIsReplacedByOneThatFits) {
+    struct Case {
+        int defaultHeight;
+        int drawnHeight;
+    };
+    for (const Case c : {Case{110, 110}, Case{66, 66}, Case{111, 88}, Case{300, 88}}) {
+        std::string json = Drive(kWin98, "atapi", kRecorder, kManager);
+        const std::string printer = R"("height": 6600})";
+        json.replace(json.find(printer), printer.size(),
+                     R"("height": 6600, "font_height": )" + std::to_string(c.defaultHeight) + "}");
+        Window w(json);
+        ASSERT_TRUE(w.Print());
+        const vpc::PrintedPage& p = w.pc.machine->Printer().Pages().back();
+        ASSERT_FALSE(p.texts.empty());
+        for (const auto& t : p.texts)
+            EXPECT_EQ(t.fontHeight, c.drawnHeight) << c.defaultHeight << ": " << t.text;
+        // Positions stay those of the layout; right alignment follows the font's widths.
+        EXPECT_EQ(p.texts[0].y, 330);
+        const int charWidth = c.drawnHeight == c.defaultHeight ? 66 : 44;
+        EXPECT_EQ(p.texts[1].x, 4560 - 18 * charWidth) << p.texts[1].text;
+        EXPECT_EQ(w.pc.machine->Printer().LiveObjects(), 0) << "pen and font are deleted";
+    }
+}
+
 TEST(ReportContent, SoftwareLines) {
     struct Row {
         const char* what;

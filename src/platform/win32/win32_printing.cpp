@@ -88,6 +88,12 @@ GdiObject Win32Printing::CreatePen(int style, int width, std::uint32_t colorRef)
     return reinterpret_cast<GdiObject>(::CreatePen(style, width, colorRef));
 }
 
+GdiObject Win32Printing::CreateFontA(int height, const char* faceName) {
+    return reinterpret_cast<GdiObject>(::CreateFontA(
+        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, faceName));
+}
+
 GdiObject Win32Printing::SelectObject(Hdc dc, GdiObject object) {
     return reinterpret_cast<GdiObject>(::SelectObject(ToDc(dc), ToObject(object)));
 }

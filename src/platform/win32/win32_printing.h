@@ -19,6 +19,7 @@ class Win32Printing final : public Printing {
     unsigned GetTextAlign(Hdc dc) override;
     unsigned SetTextAlign(Hdc dc, unsigned align) override;
     GdiObject CreatePen(int style, int width, std::uint32_t colorRef) override;
+    GdiObject CreateFontA(int height, const char* faceName) override;
     GdiObject SelectObject(Hdc dc, GdiObject object) override;
     bool DeleteObject(GdiObject object) override;
     bool MoveToEx(Hdc dc, int x, int y) override;
