@@ -125,6 +125,14 @@ void VirtualAspi::SignalEvent(void* postProc) {
     ::SetEvent(static_cast<HANDLE>(postProc));
 }
 
+void VirtualAspi::RecordRelease() {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    if (log_ == nullptr)
+        return;
+    std::fputs("FreeLibrary\n", log_);
+    std::fflush(log_);
+}
+
 void VirtualAspi::RecordCommand(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* cdb,
                                 std::size_t cdbLength) {
     std::lock_guard<std::mutex> lock(logMutex_);

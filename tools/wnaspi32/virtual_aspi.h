@@ -35,6 +35,8 @@ class VirtualAspi final : private vpc::AspiManager::Host {
     // Hands the request block to the manager; without one, stores SS_INVALID_HA in the
     // block's status and returns it (SS_INVALID_CMD for a null block).
     std::uint32_t Send(void* srb);
+    // Appends "FreeLibrary" to the command log: the program has released this DLL.
+    void RecordRelease();
 
   private:
     struct AttachedDrive {

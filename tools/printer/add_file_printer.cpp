@@ -1,0 +1,201 @@
+// add_file_printer.exe: gives the Wine prefix it runs in a PostScript printer, "Tessaly PS",
+// on port LPT1:, and makes it the default printer. Wine's spooler sends what LPT1: receives
+// to the Unix file named by HKCU\Software\Wine\Printing\Spooler "LPT1:", which
+// tools/ci/wine-printer.sh sets, so every job a program prints lands in that file.
+//
+// The driver is Wine's PostScript driver, wineps.drv, with the generic PPD that winspool.drv
+// carries as resource PPDFILE #1. A program in a Windows 9x version setting looks drivers
+// and print processors up in the "Windows 4.0" environment (without the driver there,
+// PrintDlgA cannot return the default printer), so the driver is added to that environment
+// as well as to "Windows NT x86". The printer uses the "winprint" print processor, whose
+// winprint.dll is copied to the 9x processor directory too: with Wine's own "wineps"
+// processor EndDoc fails. The print dialog of a 9x program loads the driver's config
+// module from the 9x driver directory's version-3 folder, where the spooler puts no copy
+// (without it DocumentProperties fails and the dialog's OK button does nothing), so the NT
+// driver's wineps.drv is copied there.
+//
+// Running it again succeeds, and puts back these settings if something changed them. Exit
+// code 0 on success; otherwise one line on standard error names the step that failed.
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <winspool.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+namespace {
+
+constexpr char kPrinterName[] = "Tessaly PS";
+constexpr char kDriverName[] = "Tessaly PostScript";
+constexpr char kPpdName[] = "tessaly.ppd";
+constexpr char kPort[] = "LPT1:";
+constexpr char kProcessor[] = "winprint";
+constexpr char kNtEnvironment[] = "Windows NT x86";
+constexpr char kWin9xEnvironment[] = "Windows 4.0";
+
+// A failed step: what was being done and the system's error code.
+struct Failure {
+    std::string what;
+    DWORD code;
+};
+
+Failure Failed(std::string what) {
+    return {std::move(what), ::GetLastError()};
+}
+
+// The printer driver directory of an environment ("...\spool\drivers\w32x86").
+bool DriverDirectory(const char* environment, std::string& dir, Failure& failure) {
+    char buffer[MAX_PATH];
+    DWORD needed = 0;
+    if (!::GetPrinterDriverDirectoryA(nullptr, const_cast<char*>(environment), 1,
+                                      reinterpret_cast<BYTE*>(buffer), sizeof buffer, &needed)) {
+        failure = Failed("GetPrinterDriverDirectoryA");
+        return false;
+    }
+    dir = buffer;
+    return true;
+}
+
+// The print processor directory of an environment ("...\spool\prtprocs\w32x86").
+bool ProcessorDirectory(const char* environment, std::string& dir, Failure& failure) {
+    char buffer[MAX_PATH];
+    DWORD needed = 0;
+    if (!::GetPrintProcessorDirectoryA(nullptr, const_cast<char*>(environment), 1,
+                                       reinterpret_cast<BYTE*>(buffer), sizeof buffer, &needed)) {
+        failure = Failed("GetPrintProcessorDirectoryA");
+        return false;
+    }
+    dir = buffer;
+    return true;
+}
+
+// Writes winspool.drv's generic PPD to `path`.
+bool ExtractPpd(const std::string& path, Failure& failure) {
+    HMODULE spool = ::LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!spool) {
+        failure = Failed("LoadLibraryExA winspool.drv");
+        return false;
+    }
+    HRSRC info = ::FindResourceA(spool, MAKEINTRESOURCEA(1), "PPDFILE");
+    HGLOBAL loaded = info ? ::LoadResource(spool, info) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    const DWORD size = info ? ::SizeofResource(spool, info) : 0;
+    if (!data || size == 0) {
+        failure = Failed("the PPDFILE resource of winspool.drv");
+        ::FreeLibrary(spool);
+        return false;
+    }
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    ::WriteFile(file, data, size, &written, nullptr) && written == size;
+    if (!ok)
+        failure = Failed("writing " + path);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    ::FreeLibrary(spool);
+    return ok;
+}
+
+// Adds the driver to one environment, with the PPD in that environment's driver directory,
+// from where the spooler copies it next to the driver.
+bool AddDriver(const char* environment, Failure& failure) {
+    std::string driverDir;
+    if (!DriverDirectory(environment, driverDir, failure))
+        return false;
+    const std::string ppd = driverDir + "\\" + kPpdName;
+    if (!ExtractPpd(ppd, failure))
+        return false;
+    DRIVER_INFO_3A info = {};
+    info.cVersion = 3;
+    info.pName = const_cast<char*>(kDriverName);
+    info.pEnvironment = const_cast<char*>(environment);
+    info.pDriverPath = const_cast<char*>("wineps.drv");
+    info.pDataFile = const_cast<char*>(ppd.c_str());
+    info.pConfigFile = const_cast<char*>("wineps.drv");
+    info.pDefaultDataType = const_cast<char*>("RAW");
+    if (!::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) &&
+        ::GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
+        failure = Failed(std::string("AddPrinterDriverExA for ") + environment);
+        return false;
+    }
+    return true;
+}
+
+// Adds the printer, or brings an existing one back to these settings.
+bool AddPrinter(Failure& failure) {
+    PRINTER_INFO_2A info = {};
+    info.pPrinterName = const_cast<char*>(kPrinterName);
+    info.pPortName = const_cast<char*>(kPort);
+    info.pDriverName = const_cast<char*>(kDriverName);
+    info.pPrintProcessor = const_cast<char*>(kProcessor);
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE printer = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (printer) {
+        ::ClosePrinter(printer);
+        return true;
+    }
+    if (::GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
+        failure = Failed("AddPrinterA");
+        return false;
+    }
+    PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!::OpenPrinterA(const_cast<char*>(kPrinterName), &printer, &access)) {
+        failure = Failed("OpenPrinterA");
+        return false;
+    }
+    const bool ok = ::SetPrinterA(printer, 2, reinterpret_cast<BYTE*>(&info), 0);
+    if (!ok)
+        failure = Failed("SetPrinterA");
+    ::ClosePrinter(printer);
+    return ok;
+}
+
+// Copies `from` into the directory `dir` (made when missing) as `name`.
+bool CopyInto(const std::string& from, const std::string& dir, const char* name, Failure& failure) {
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string to = dir + "\\" + name;
+    if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        failure = Failed("copying " + from + " to " + to);
+        return false;
+    }
+    return true;
+}
+
+bool Install(Failure& failure) {
+    if (!AddDriver(kNtEnvironment, failure) || !AddDriver(kWin9xEnvironment, failure) ||
+        !AddPrinter(failure))
+        return false;
+    if (!::SetDefaultPrinterA(kPrinterName)) {
+        failure = Failed("SetDefaultPrinterA");
+        return false;
+    }
+    std::string ntDir;
+    std::string win9xDir;
+    if (!ProcessorDirectory(kNtEnvironment, ntDir, failure) ||
+        !ProcessorDirectory(kWin9xEnvironment, win9xDir, failure))
+        return false;
+    if (!CopyInto(ntDir + "\\winprint.dll", win9xDir, "winprint.dll", failure))
+        return false;
+    std::string ntDriverDir;
+    std::string win9xDriverDir;
+    if (!DriverDirectory(kNtEnvironment, ntDriverDir, failure) ||
+        !DriverDirectory(kWin9xEnvironment, win9xDriverDir, failure))
+        return false;
+    return CopyInto(ntDriverDir + "\\3\\wineps.drv", win9xDriverDir + "\\3", "wineps.drv", failure);
+}
+
+}  // namespace
+
+int main() {
+    Failure failure;
+    if (!Install(failure)) {
+        std::fprintf(stderr, "add_file_printer: %s failed (error %lu)\n", failure.what.c_str(),
+                     static_cast<unsigned long>(failure.code));
+        return 1;
+    }
+    return 0;
+}
