@@ -158,6 +158,20 @@ TEST(AppResources, AboutTemplate) {
     EXPECT_EQ(controls[1].text, "Tessaly Version 1.19");
     EXPECT_TRUE(controls[1].style & SS_NOPREFIX);
     EXPECT_EQ(controls[2].text, "Copyright (C) 1998-2003 Varnoth Corporation");
+    // The whole copyright line shows: wrapped at the control's width in the dialog's
+    // font, it needs no more height than the control has.
+    const HWND copyright =
+        ::GetWindow(::GetWindow(::GetWindow(w.window, GW_CHILD), GW_HWNDNEXT), GW_HWNDNEXT);
+    RECT box;
+    ::GetClientRect(copyright, &box);
+    const LONG height = box.bottom;
+    const HDC dc = ::GetDC(copyright);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(copyright, WM_GETFONT, 0, 0)));
+    ::DrawTextA(dc, controls[2].text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_LEFT);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(copyright, dc);
+    EXPECT_LE(box.bottom, height);
     EXPECT_EQ(controls[3].id, IDOK);
     EXPECT_EQ(controls[3].text, "OK");
     EXPECT_EQ(controls[3].style & BS_TYPEMASK, static_cast<DWORD>(BS_DEFPUSHBUTTON));

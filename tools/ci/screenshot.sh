@@ -61,6 +61,9 @@ if [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >/dev/null 2>&1
+  # The desktop setting takes effect only for a new server: a window opened under the
+  # server that wrote it would have no title bar.
+  wineserver -w
   touch "$WINEPREFIX/.tessaly-prefix-ready"
 fi
 # The DLL beside the exe instead of Wine's own, and the Windows version the exe sees.
