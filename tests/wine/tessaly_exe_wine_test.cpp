@@ -8,6 +8,8 @@
 //   tessaly_exe_wine_test [--gtest flags] [PRINT-OUTPUT]
 //     PRINT-OUTPUT  the file the default printer writes its jobs to (a Unix path that
 //                   Wine reaches through drive Z:); without it the print test is skipped.
+//   TESSALY_EXE     optional: another build of tessaly.exe (the shipped one), copied
+//                   beside this exe under that name before it starts.
 //
 // Needs, in the Wine prefix: the override wnaspi32=native,builtin, a Windows 98 version
 // for tessaly.exe, and for the print test a default printer that writes to PRINT-OUTPUT
@@ -20,6 +22,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -169,6 +172,18 @@ class TessalyExe : public ::testing::Test {
                                   WindowsPath(TESSALY_SOURCE_DIR "/scenarios/report.json").c_str());
         ::SetEnvironmentVariableA("TESSALY_COMMAND_LOG", log.c_str());
         watcher_ = new LogWatcher(log);
+
+        const char* other = std::getenv("TESSALY_EXE");
+        if (other != nullptr && *other != '\0') {
+            const std::string from = WindowsPath(other);
+            const std::string to = directory + "tessaly.exe";
+            if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+                std::fprintf(stderr, "cannot copy %s to %s: error %lu\n", from.c_str(), to.c_str(),
+                             ::GetLastError());
+                return;
+            }
+            std::fprintf(stderr, "testing %s\n", from.c_str());
+        }
 
         std::string command = "\"" + directory + "tessaly.exe\"";
         STARTUPINFOA startup = {};
