@@ -291,21 +291,43 @@ TEST_F(TessalyExe, RefreshesAboutEvery500Milliseconds) {
               bursts[1].commands.end());
 }
 
+// Clicks the print button and waits for the print dialog; null when none appears.
+HWND OpenPrintDialog(HWND mainWindow, DWORD processId) {
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(kPrintButtonId, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(mainWindow, kPrintButtonId)));
+    HWND dialog = nullptr;
+    WaitFor(
+        [&] {
+            dialog = FindDialogOf(processId, mainWindow);
+            return dialog != nullptr;
+        },
+        milliseconds(15000));
+    return dialog;
+}
+
+TEST_F(TessalyExe, CancellingThePrintDialogPrintsNothing) {
+    if (printOutput.empty())
+        GTEST_SKIP() << "no printer output file given";
+    const std::string output = WindowsPath(printOutput);
+    ::DeleteFileA(output.c_str());
+    const HWND dialog = OpenPrintDialog(mainWindow_, processId_);
+    ASSERT_NE(dialog, nullptr) << "no print dialog";
+    const HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
+    ASSERT_EQ(WindowText(cancel), "Cancel");
+    ::PostMessageA(cancel, BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }, milliseconds(5000)));
+    ::Sleep(1000);
+    EXPECT_EQ(::GetFileAttributesA(output.c_str()), INVALID_FILE_ATTRIBUTES) << "a job came out";
+    EXPECT_TRUE(::IsWindow(mainWindow_));
+}
+
 TEST_F(TessalyExe, PrintsTheReportThroughThePrintDialog) {
     if (printOutput.empty())
         GTEST_SKIP() << "no printer output file given";
     const std::string output = WindowsPath(printOutput);
     ::DeleteFileA(output.c_str());
-    ::PostMessageA(mainWindow_, WM_COMMAND, MAKEWPARAM(kPrintButtonId, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(mainWindow_, kPrintButtonId)));
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            dialog = FindDialogOf(processId_, mainWindow_);
-            return dialog != nullptr;
-        },
-        milliseconds(15000)))
-        << "no print dialog";
+    const HWND dialog = OpenPrintDialog(mainWindow_, processId_);
+    ASSERT_NE(dialog, nullptr) << "no print dialog";
     EXPECT_EQ(WindowText(dialog), "Print");
     // The dialog has no owner: the main window stays enabled.
     EXPECT_TRUE(::IsWindowEnabled(mainWindow_));
