@@ -291,6 +291,13 @@ TEST_F(TessalyExe, RefreshesAboutEvery500Milliseconds) {
               bursts[1].commands.end());
 }
 
+// The printer's output file, removed, so that a file there later holds a new job.
+std::string FreshPrintOutput() {
+    const std::string output = WindowsPath(printOutput);
+    ::DeleteFileA(output.c_str());
+    return output;
+}
+
 // Clicks the print button and waits for the print dialog; null when none appears.
 HWND OpenPrintDialog(HWND mainWindow, DWORD processId) {
     ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(kPrintButtonId, BN_CLICKED),
@@ -308,8 +315,7 @@ HWND OpenPrintDialog(HWND mainWindow, DWORD processId) {
 TEST_F(TessalyExe, CancellingThePrintDialogPrintsNothing) {
     if (printOutput.empty())
         GTEST_SKIP() << "no printer output file given";
-    const std::string output = WindowsPath(printOutput);
-    ::DeleteFileA(output.c_str());
+    const std::string output = FreshPrintOutput();
     const HWND dialog = OpenPrintDialog(mainWindow_, processId_);
     ASSERT_NE(dialog, nullptr) << "no print dialog";
     const HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
@@ -324,8 +330,7 @@ TEST_F(TessalyExe, CancellingThePrintDialogPrintsNothing) {
 TEST_F(TessalyExe, PrintsTheReportThroughThePrintDialog) {
     if (printOutput.empty())
         GTEST_SKIP() << "no printer output file given";
-    const std::string output = WindowsPath(printOutput);
-    ::DeleteFileA(output.c_str());
+    const std::string output = FreshPrintOutput();
     const HWND dialog = OpenPrintDialog(mainWindow_, processId_);
     ASSERT_NE(dialog, nullptr) << "no print dialog";
     EXPECT_EQ(WindowText(dialog), "Print");
