@@ -41,19 +41,13 @@ std::string Atip(int byte6, int inM, int inS, int inF, int outM, int outS, int o
 }
 
 std::string Recorder(const std::string& answers, const std::string& fail = "{}") {
-    return Json({kWin98, kManager,
-                 R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A",
-                      "answers": )" +
-                     answers + R"(, "fail": )" + fail + "}}]}]"});
+    return Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "answers": )" + answers +
+                                   R"(, "fail": )" + fail + "}");
 }
 
 std::string Reader(const std::string& answers, const std::string& fail = "{}") {
-    return Json({kWin98, kManager,
-                 R"("adapters": [{"bus": "scsi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-ROM VN40S",
-                      "answers": )" +
-                     answers + R"(, "fail": )" + fail + "}}]}]"});
+    return Win98Drive("scsi", R"({"model": "CD-ROM VN40S", "answers": )" + answers +
+                                  R"(, "fail": )" + fail + "}");
 }
 
 FieldMap Refresh(Pc& pc, FieldMap fields = {}) {
@@ -126,10 +120,7 @@ TEST(DiscPanel, FailedAtipReadShowsTheSenseAndDashes) {
     };
     const Row rows[] = {{"open", "No CD inserted"}, {"closed", "No CD inserted"}};
     for (const Row& row : rows) {
-        Pc pc(Json({kWin98, kManager,
-                    R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A", "tray": ")" +
-                        row.tray + "\"}}]}]"}));
+        Pc pc(Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "tray": ")" + row.tray + "\"}"));
         const FieldMap f = Refresh(pc);
         EXPECT_EQ(f.Get(kFieldStatus), row.status) << row.tray;
         for (int id : {1003, 1004, 1005, 1006, 1008})
@@ -236,11 +227,15 @@ TEST(DiscPanel, ReaderWritesTheLeadOutOnlyAfterAReadCapacity) {
 namespace tessaly::testing {
 namespace {
 
-// The commands of one refresh apart from the INQUIRYs the model lookups send.
-std::vector<std::string> DiscCommands(const std::vector<std::string>& log, std::size_t* inquiries) {
+// The commands of one refresh of the panel into fields, apart from the INQUIRYs the
+// model lookups send, which are counted in inquiries.
+std::vector<std::string> RefreshCommands(Pc& pc, FieldMap& fields, std::size_t* inquiries) {
+    pc.transport->Initialize();
+    pc.machine->ClearCommandLog();
+    RefreshDiscPanel(*pc.transport, 0, 1, fields);
     std::vector<std::string> out;
     *inquiries = 0;
-    for (const auto& command : log) {
+    for (const auto& command : pc.machine->CommandLog()) {
         if (command.rfind("0:1 12 ", 0) == 0) {
             ++*inquiries;
         } else {
@@ -251,15 +246,9 @@ std::vector<std::string> DiscCommands(const std::vector<std::string>& log, std::
 }
 
 TEST(DiscPanelCommands, OneRefreshOnARecorder) {
-    Pc pc(Json({kWin98, kManager,
-                R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A", "answers": {
-                      "51": "00 20 00 01",
-                      "43/4": "00 1a 00 00 80 00 00 00 61 18 01 00 4f 3b 4a 00 00 00 00 00 00"}}}]}])"}));
-    pc.transport->Initialize();
-    pc.machine->ClearCommandLog();
+    Pc pc(Recorder(R"({"51": "00 20 00 01",
+        "43/4": "00 1a 00 00 80 00 00 00 61 18 01 00 4f 3b 4a 00 00 00 00 00 00"})"));
     FieldMap fields;
-    RefreshDiscPanel(*pc.transport, 0, 1, fields);
     std::size_t inquiries = 0;
     const std::vector<std::string> expected = {
         "0:1 00 00 00 00 00 00",              // TEST UNIT READY
@@ -272,7 +261,7 @@ TEST(DiscPanelCommands, OneRefreshOnARecorder) {
         "0:1 51 00 00 00 00 00 00 00 04 00",  //   erasable?
         "0:1 43 00 04 00 00 00 00 00 20 00",  //   its own ATIP read, 32 bytes
     };
-    EXPECT_EQ(DiscCommands(pc.machine->CommandLog(), &inquiries), expected);
+    EXPECT_EQ(RefreshCommands(pc, fields, &inquiries), expected);
     // The panel's own identity request, the recorder question, and the format
     // placement's write-capability questions (identity, support, vendor set, recorder).
     EXPECT_EQ(inquiries, 6u);
@@ -280,22 +269,16 @@ TEST(DiscPanelCommands, OneRefreshOnARecorder) {
 }
 
 TEST(DiscPanelCommands, OneRefreshOnAReader) {
-    Pc pc(Json({kWin98, kManager,
-                R"("adapters": [{"bus": "scsi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-ROM VN40S", "answers": {
-                      "43/2": "00 0d 01 02 01 14 00 c0 00 00 00 00 97 24 10",
-                      "25": "00 05 7e 3e 00 00 08 00"}}}]}])"}));
-    pc.transport->Initialize();
-    pc.machine->ClearCommandLog();
+    Pc pc(Reader(R"({"43/2": "00 0d 01 02 01 14 00 c0 00 00 00 00 97 24 10",
+        "25": "00 05 7e 3e 00 00 08 00"})"));
     FieldMap fields;
-    RefreshDiscPanel(*pc.transport, 0, 1, fields);
     std::size_t inquiries = 0;
     const std::vector<std::string> expected = {
         "0:1 17 00 00 00 08 00",              // RELEASE(6)
         "0:1 43 00 00 00 00 00 00 0b b8 80",  // full TOC, 3000 bytes, format in the control byte
         "0:1 25 00 00 00 00 00 00 00 00 00",  // READ CAPACITY
     };
-    EXPECT_EQ(DiscCommands(pc.machine->CommandLog(), &inquiries), expected);
+    EXPECT_EQ(RefreshCommands(pc, fields, &inquiries), expected);
     EXPECT_EQ(fields.Get(kFieldStatus), "CD-R(W) inserted");
     EXPECT_EQ(fields.Get(kFieldLeadInTime), "97m24s10f");
     EXPECT_GT(inquiries, 0u);

@@ -68,11 +68,8 @@ std::string Recorder(bool erasable, int second, int frame, int leadOutMinute, in
                   erasable ? 0x40 : 0x00, minute, second, frame, leadOutMinute, leadOutSecond,
                   leadOutFrame);
     const std::string info = erasable ? "00 20 10 01" : "00 20 00 01";
-    return Json({kWin98, kManager,
-                 R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A",
-                      "answers": {"43/4": ")" +
-                     std::string(atip) + R"(", "51": ")" + info + "\"}}}]}]"});
+    return Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "answers": {"43/4": ")" +
+                                   std::string(atip) + R"(", "51": ")" + info + "\"}}");
 }
 
 TEST(LookupDiscManufacturer, PrecedenceAndKeyGroups) {
@@ -111,13 +108,10 @@ TEST(LookupDiscManufacturer, HighCapacityDiscIsNotLookedUp) {
     // name Taiyo Yuden.
     const std::string atip =
         "00 1a 00 00 80 00 04 00 61 18 01 00 4f 3b 4a 00 00 00 01 00 00 00 00 00 00 00 00 00";
-    Pc pc(Json(
-        {kWin98, kManager,
-         R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A",
-                      "answers": {"43/4": ")" +
-             atip +
-             R"(", "51": "00 20 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 59 3b 4a"}}}]}])"}));
+    Pc pc(Win98Drive(
+        "atapi",
+        R"({"model": "CD-R   VW2410A", "answers": {"43/4": ")" + atip +
+            R"(", "51": "00 20 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 59 3b 4a"}})"));
     pc.transport->Initialize();
     char text[128];
     LookupDiscManufacturer(*pc.transport, 0, 1, text, sizeof text);

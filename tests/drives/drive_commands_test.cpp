@@ -9,14 +9,6 @@
 namespace tessaly::testing {
 namespace {
 
-std::string Drive(const std::string& os, const std::string& bus, const std::string& drive) {
-    return Json({os, kManager,
-                 R"("adapters": [{"bus": ")" + bus +
-                     R"(", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": )" +
-                     drive + "}]}]"});
-}
-
 // Hex text of n bytes: the given ones, then zeros.
 std::string Bytes(std::initializer_list<int> given, std::size_t n) {
     std::string out;
@@ -39,11 +31,11 @@ TEST(ModeSensePage, FormFollowsModelAndAttachment) {
         const char* cdb;
     };
     const Row rows[] = {
-        {"SCSI model: six bytes", Drive(kWin98, "scsi", R"({"model": "CD-R   VW2410S"})"),
+        {"SCSI model: six bytes", Win98Drive("scsi", R"({"model": "CD-R   VW2410S"})"),
          "0:1 1a 00 2a 00 22 00"},
-        {"ATAPI model: ten bytes", Drive(kWin98, "atapi", R"({"model": "CD-R   VW2410A"})"),
+        {"ATAPI model: ten bytes", Win98Drive("atapi", R"({"model": "CD-R   VW2410A"})"),
          "0:1 5a 00 2a 00 00 00 00 00 22 00"},
-        {"SCSI model behind USB: ten bytes", Drive(kWin98, "usb", R"({"model": "CD-R   VW2410S"})"),
+        {"SCSI model behind USB: ten bytes", Win98Drive("usb", R"({"model": "CD-R   VW2410S"})"),
          "0:1 5a 00 2a 00 00 00 00 00 22 00"},
     };
     for (const Row& row : rows) {
@@ -70,8 +62,8 @@ TEST(ModeSensePage, TenByteAnswerIsConvertedToTheSixByteLayout) {
         Bytes({0x00, 0x26, 0x70, 0x10, 0,    0,    0,    0,    0x2A, 0x14, 0x3F, 0x37,
                0xF1, 0x77, 0x29, 0x23, 0x1B, 0x90, 0x01, 0x00, 0x02, 0x00, 0x16, 0x00},
               40);
-    Pc pc(Drive(kWin98, "atapi",
-                R"({"model": "CD-R   VW2410A", "answers": {"5a/2a": ")" + raw + "\"}}"));
+    Pc pc(Win98Drive("atapi",
+                     R"({"model": "CD-R   VW2410A", "answers": {"5a/2a": ")" + raw + "\"}}"));
     pc.transport->Initialize();
     std::uint8_t answer[34];
     EXPECT_EQ(ModeSensePage(*pc.transport, 0, 1, 0x2A, sizeof answer, answer), 1);
@@ -90,7 +82,7 @@ TEST(ModeSensePage, TenByteAnswerIsConvertedToTheSixByteLayout) {
 }
 
 TEST(ModeSensePage, FailureLeavesAZeroFilledAnswer) {
-    Pc pc(Drive(kWin98, "scsi", R"({"model": "CD-R   VW2410S", "fail": {"1a/2a": "05/24/00"}})"));
+    Pc pc(Win98Drive("scsi", R"({"model": "CD-R   VW2410S", "fail": {"1a/2a": "05/24/00"}})"));
     pc.transport->Initialize();
     std::uint8_t answer[34];
     std::memset(answer, 0xAA, sizeof answer);
@@ -126,9 +118,9 @@ TEST(ModeSensePage, Page30hModelsTakeTheirUnderrunBitsFromPage30h) {
         char own[4];
         std::snprintf(own, sizeof own, "%02x", row.pageByte);
         asked.replace((row.checked - 4) * 3, 2, own);
-        Pc pc(Drive(kWin98, "atapi",
-                    std::string(R"({"model": "CD-R   VW5232A", "answers": {")") + key + R"(": ")" +
-                        asked + R"(", "5a/30": ")" + page30 + "\"}}"));
+        Pc pc(Win98Drive("atapi", std::string(R"({"model": "CD-R   VW5232A", "answers": {")") +
+                                      key + R"(": ")" + asked + R"(", "5a/30": ")" + page30 +
+                                      "\"}}"));
         pc.transport->Initialize();
         std::uint8_t answer[64];
         const std::uint8_t length = row.page == 0x05 ? 64 : 34;
@@ -139,9 +131,8 @@ TEST(ModeSensePage, Page30hModelsTakeTheirUnderrunBitsFromPage30h) {
 
 TEST(ModeSensePage, FailedPage30hLeavesTheAnswerUncorrected) {
     const std::string asked = Bytes({0, 0x20, 0, 0, 0, 0, 0, 0, 0x2A, 0x14, 0, 0, 0x80}, 40);
-    Pc pc(Drive(kWin98, "atapi",
-                R"({"model": "CD-R   VW5232A", "answers": {"5a/2a": ")" + asked +
-                    R"("}, "fail": {"5a/30": "05/24/00"}})"));
+    Pc pc(Win98Drive("atapi", R"({"model": "CD-R   VW5232A", "answers": {"5a/2a": ")" + asked +
+                                  R"("}, "fail": {"5a/30": "05/24/00"}})"));
     pc.transport->Initialize();
     std::uint8_t answer[34];
     EXPECT_EQ(ModeSensePage(*pc.transport, 0, 1, 0x2A, sizeof answer, answer), 1);
@@ -151,7 +142,7 @@ TEST(ModeSensePage, FailedPage30hLeavesTheAnswerUncorrected) {
 // Found by fuzzing: an allocation length of 0 with no buffer cleared a null pointer.
 TEST(ModeSensePage, EmptyAllocationTouchesNoBuffer) {
     for (const char* bus : {"scsi", "atapi"}) {
-        Pc pc(Drive(kWin98, bus, R"({"model": "CD-R   VW5232A"})"));
+        Pc pc(Win98Drive(bus, R"({"model": "CD-R   VW5232A"})"));
         pc.transport->Initialize();
         ModeSensePage(*pc.transport, 0, 1, 0x2A, 0, nullptr);
         std::uint8_t four[4] = {1, 2, 3, 4};
@@ -180,8 +171,8 @@ TEST(SerialNumberText, HexadecimalDigitsAsSixDecimalDigits) {
         for (int i = 0; i < 26; ++i)
             hex += "00 ";
         hex += row.serial;
-        Pc pc(Drive(kWin98, "atapi",
-                    R"({"model": "CD-R   VW2410A", "answers": {"f1": ")" + hex + "\"}}"));
+        Pc pc(Win98Drive("atapi",
+                         R"({"model": "CD-R   VW2410A", "answers": {"f1": ")" + hex + "\"}}"));
         pc.transport->Initialize();
         char text[16] = "unchanged";
         EXPECT_EQ(SerialNumberText(*pc.transport, 0, 1, text, sizeof text), row.ok);
@@ -189,8 +180,7 @@ TEST(SerialNumberText, HexadecimalDigitsAsSixDecimalDigits) {
             EXPECT_STREQ(text, row.text);
         }
     }
-    Pc failing(
-        Drive(kWin98, "atapi", R"({"model": "CD-R   VW2410A", "fail": {"f1": "05/20/00"}})"));
+    Pc failing(Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "fail": {"f1": "05/20/00"}})"));
     failing.transport->Initialize();
     char text[16];
     EXPECT_FALSE(SerialNumberText(*failing.transport, 0, 1, text, sizeof text));
@@ -213,19 +203,18 @@ TEST(JumperSettingsValue, OldestRecorderBitsAreMoved) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.model) + " " + row.answer);
-        Pc pc(Drive(kWin98, "scsi",
-                    std::string(R"({"model": ")") + row.model + R"(", "answers": {"de": ")" +
-                        row.answer + "\"}}"));
+        Pc pc(Win98Drive("scsi", std::string(R"({"model": ")") + row.model +
+                                     R"(", "answers": {"de": ")" + row.answer + "\"}}"));
         pc.transport->Initialize();
         EXPECT_EQ(JumperSettingsValue(*pc.transport, 0, 1), row.expected);
     }
-    Pc failing(Drive(kWin98, "scsi", R"({"model": "CD-R   VW2410S", "fail": {"de": "05/20/00"}})"));
+    Pc failing(Win98Drive("scsi", R"({"model": "CD-R   VW2410S", "fail": {"de": "05/20/00"}})"));
     failing.transport->Initialize();
     EXPECT_EQ(JumperSettingsValue(*failing.transport, 0, 1), 0);
 }
 
 TEST(DriveCommands, CdbsAsSent) {
-    Pc pc(Drive(kWin98, "atapi", R"({"model": "CD-R   VW2410A"})"));
+    Pc pc(Win98Drive("atapi", R"({"model": "CD-R   VW2410A"})"));
     pc.transport->Initialize();
     pc.machine->ClearCommandLog();
     TestUnitReady(*pc.transport, 0, 1);

@@ -10,16 +10,9 @@
 namespace tessaly::testing {
 namespace {
 
-std::string Drive(const std::string& bus, const std::string& drive) {
-    return Json({kWin98, kManager,
-                 R"("adapters": [{"bus": ")" + bus +
-                     R"(", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": )" +
-                     drive + "}]}]"});
-}
-
 TEST(DriveQueries, AtapiRecorder) {
-    Pc pc(Drive("atapi", R"({"model": "CD-R   VW1210A", "read_speed_kbs": 5632, "serial": "0001f",
+    Pc pc(Win98Drive("atapi",
+                     R"({"model": "CD-R   VW1210A", "read_speed_kbs": 5632, "serial": "0001f",
                              "jumper": 5, "underrun": {"supported": true, "enabled": true}})"));
     pc.transport->Initialize();
     char text[32];
@@ -38,7 +31,7 @@ TEST(DriveQueries, AtapiRecorder) {
 
 TEST(DriveQueries, Page30hModelReportsUnderrunThroughPage30h) {
     for (const bool enabled : {true, false}) {
-        Pc pc(Drive(
+        Pc pc(Win98Drive(
             "atapi",
             std::string(
                 R"({"model": "CD-R   VW5232A", "underrun": {"supported": true, "enabled": )") +
@@ -55,7 +48,7 @@ TEST(DriveQueries, Page30hModelReportsUnderrunThroughPage30h) {
 }
 
 TEST(DriveQueries, OlderScsiReaderBySpeedIndex) {
-    Pc pc(Drive("scsi", R"({"model": "CD-ROM VN40S", "speed_index": 5})"));
+    Pc pc(Win98Drive("scsi", R"({"model": "CD-ROM VN40S", "speed_index": 5})"));
     pc.transport->Initialize();
     char text[32];
     ReportReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
@@ -64,13 +57,13 @@ TEST(DriveQueries, OlderScsiReaderBySpeedIndex) {
     ASSERT_TRUE(SerialNumberText(*pc.transport, 0, 1, text, sizeof text));
     EXPECT_STREQ(text, "000001") << "the readers have the vendor set too";
 
-    Pc secondary(Drive("atapi", R"({"model": "CD-ROM VN52A"})"));
+    Pc secondary(Win98Drive("atapi", R"({"model": "CD-ROM VN52A"})"));
     secondary.transport->Initialize();
     EXPECT_FALSE(SerialNumberText(*secondary.transport, 0, 1, text, sizeof text));
 }
 
 TEST(DriveQueries, TrayMovesWithEjectAndLoad) {
-    Pc pc(Drive("atapi", R"({"model": "CD-R   VW2410A", "tray": "closed"})"));
+    Pc pc(Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "tray": "closed"})"));
     pc.transport->Initialize();
     EXPECT_EQ(TestUnitReady(*pc.transport, 0, 1), 4) << "closed and empty";
     EXPECT_EQ(pc.transport->GetLastSense(0, 1)[13], 0x01);

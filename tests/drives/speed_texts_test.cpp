@@ -9,14 +9,6 @@
 namespace tessaly::testing {
 namespace {
 
-std::string Drive(const std::string& bus, const std::string& drive) {
-    return Json({kWin98, kManager,
-                 R"("adapters": [{"bus": ")" + bus +
-                     R"(", "identifier": "ha", "devices": [
-                     {"target": 1, "letter": "E", "drive": )" +
-                     drive + "}]}]"});
-}
-
 // A capabilities page answer with the current read speed at page bytes 14-15, in the
 // ten-byte (key 5a) or six-byte (key 1a) layout.
 std::string CapabilitiesAnswer(bool tenByte, unsigned kbs) {
@@ -81,9 +73,9 @@ TEST(ReadSpeedText, FromTheCapabilitiesPageAndTheModelsSpeedTexts) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const bool tenByte = std::string(row.bus) != "scsi";
-        Pc pc(Drive(row.bus, std::string(R"({"model": ")") + row.model + R"(", "answers": {")" +
-                                 (tenByte ? "5a/2a" : "1a/2a") + R"(": ")" +
-                                 CapabilitiesAnswer(tenByte, row.kbs) + "\"}}"));
+        Pc pc(Win98Drive(row.bus, std::string(R"({"model": ")") + row.model +
+                                      R"(", "answers": {")" + (tenByte ? "5a/2a" : "1a/2a") +
+                                      R"(": ")" + CapabilitiesAnswer(tenByte, row.kbs) + "\"}}"));
         pc.transport->Initialize();
         char text[32];
         ReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
@@ -104,8 +96,9 @@ TEST(ReadSpeedText, OlderReadersNameTheSpeedByIndex) {
         char page[64];
         std::snprintf(page, sizeof page, "00 00 00 08 00 00 00 00 00 00 08 00 31 06 %02x 00",
                       row.index);
-        Pc pc(Drive("scsi", std::string(R"({"model": "CD-ROM VN40S", "answers": {"1a/31": ")") +
-                                page + "\"}}"));
+        Pc pc(Win98Drive(
+            "scsi",
+            std::string(R"({"model": "CD-ROM VN40S", "answers": {"1a/31": ")") + page + "\"}}"));
         pc.transport->Initialize();
         char text[32];
         ReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
@@ -116,7 +109,7 @@ TEST(ReadSpeedText, OlderReadersNameTheSpeedByIndex) {
 TEST(ReadSpeedText, DriveNotInTheTable) {
     const char* plain =
         R"({"vendor": "OTHERCO ", "product": "CD-ROM DRIVE", "answers": {"1a/2a": ")";
-    Pc pc(Drive("scsi", plain + CapabilitiesAnswer(false, 32 * 176) + "\"}}"));
+    Pc pc(Win98Drive("scsi", plain + CapabilitiesAnswer(false, 32 * 176) + "\"}}"));
     pc.transport->Initialize();
     char text[32];
     ReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
@@ -124,7 +117,7 @@ TEST(ReadSpeedText, DriveNotInTheTable) {
     ReportReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
     EXPECT_STREQ(text, "32  X");
 
-    Pc failing(Drive("scsi", R"({"vendor": "OTHERCO ", "product": "CD-ROM DRIVE",
+    Pc failing(Win98Drive("scsi", R"({"vendor": "OTHERCO ", "product": "CD-ROM DRIVE",
                                  "fail": {"1a/2a": "05/24/00"}})"));
     failing.transport->Initialize();
     ReadSpeedText(*failing.transport, 0, 1, text, sizeof text);
@@ -146,11 +139,11 @@ TEST(CanWriteDiscs, ByModelOrByProductText) {
         {R"({"vendor": "OTHERCO ", "product": "CD-ROM DRIVE"})", false},
     };
     for (const Row& row : rows) {
-        Pc pc(Drive("scsi", row.drive));
+        Pc pc(Win98Drive("scsi", row.drive));
         pc.transport->Initialize();
         EXPECT_EQ(CanWriteDiscs(*pc.transport, 0, 1), row.writes) << row.drive;
     }
-    Pc nobody(Drive("scsi", R"({"model": "CD-R   VW2410S"})"));
+    Pc nobody(Win98Drive("scsi", R"({"model": "CD-R   VW2410S"})"));
     nobody.transport->Initialize();
     EXPECT_FALSE(CanWriteDiscs(*nobody.transport, 0, 7));
 }
@@ -172,7 +165,7 @@ TEST(HasBufferUnderrunProof, FromTheTableOrTheModePages) {
          true},
     };
     for (const Row& row : rows) {
-        Pc pc(Drive("atapi", row.drive));
+        Pc pc(Win98Drive("atapi", row.drive));
         pc.transport->Initialize();
         EXPECT_EQ(HasBufferUnderrunProof(*pc.transport, 0, 1), row.proof) << row.drive;
     }

@@ -1,9 +1,11 @@
-// Builds a virtual PC from an inline scenario and a transport on top of it.
+// Builds a virtual PC from an inline scenario or an example scenario file, and a
+// transport on top of it.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "support/recording_platform.h"
@@ -18,6 +20,16 @@ inline vpc::Scenario ScenarioFrom(const std::string& json) {
     auto scenario = vpc::ParseScenario(json, error);
     EXPECT_TRUE(scenario.has_value()) << error;
     return scenario ? *scenario : vpc::Scenario{};
+}
+
+// A scenario file of the source tree's scenarios folder; nullopt, with the error as a
+// failure, when it does not load.
+inline std::optional<vpc::Scenario> LoadExample(const std::string& file) {
+    std::string error;
+    auto scenario =
+        vpc::LoadScenarioFile(std::string(TESSALY_SOURCE_DIR) + "/scenarios/" + file, error);
+    EXPECT_TRUE(scenario.has_value()) << error;
+    return scenario;
 }
 
 // One PC: the virtual machine, the recorder in front of it and the program's transport.
@@ -52,6 +64,16 @@ inline std::string Json(std::initializer_list<std::string> parts) {
         first = false;
     }
     return out + "}";
+}
+
+// Windows 98 with the ASPI manager and one adapter of the given bus whose one device,
+// target 1 as drive E:, is the given drive.
+inline std::string Win98Drive(const std::string& bus, const std::string& drive) {
+    return Json({kWin98, kManager,
+                 R"("adapters": [{"bus": ")" + bus +
+                     R"(", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": )" +
+                     drive + "}]}]"});
 }
 
 }  // namespace tessaly::testing

@@ -8,35 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "support/emulated_drive_io.h"
+#include "support/pc_fixture.h"
 #include "vpc/emulated_drive.h"
-#include "vpc_test_support.h"
 
 namespace tessaly::vpc::testing {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-DriveSpec Drive(const std::string& json) {
-    const Scenario s = MustParse(
-        JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 0, "drive": )" + json + "}]}]"}));
-    return s.adapters.empty() ? DriveSpec{} : s.adapters[0].devices[0].drive;
-}
-
-struct Outcome {
-    std::uint8_t status = 0xFF;
-    Bytes data;
-    SenseCode sense;
-};
-
-Outcome Send(EmulatedDrive& drive, const Bytes& cdb, std::uint32_t bufferSize = 4096) {
-    Bytes buffer(bufferSize, 0xEE);
-    const CommandResult result = drive.Execute(cdb.data(), cdb.size(), buffer.data(), bufferSize);
-    const SenseBlock sense = drive.Sense();
-    for (std::size_t i = result.transferred; i < buffer.size(); ++i)
-        EXPECT_EQ(buffer[i], 0xEE) << "byte " << i << " beyond the transfer";
-    return Outcome{result.status, Bytes(buffer.begin(), buffer.begin() + result.transferred),
-                   SenseCode{sense[2], sense[12], sense[13]}};
-}
 
 const Bytes kTestUnitReady = {0x00, 0, 0, 0, 0, 0};
 const Bytes kDiscInformation = {0x51, 0, 0, 0, 0, 0, 0, 0x00, 0x22, 0};
@@ -80,13 +57,13 @@ TEST(VpcDiscMedium, DiscCommandsFailWithoutAReadyDisc) {
         for (const DiscCommand& command : DiscCommands()) {
             SCOPED_TRACE(std::string(row.drive) + ": " + command.name);
             EmulatedDrive drive(Drive(row.drive));
-            const Outcome out = Send(drive, command.cdb);
+            const Outcome out = SendDisc(drive, command.cdb);
             EXPECT_EQ(out.status, kScsiStatusCheckCondition);
             EXPECT_EQ(out.sense, row.sense);
             EXPECT_TRUE(out.data.empty());
             // The commands that need no medium still run.
-            EXPECT_EQ(Send(drive, {0x17, 0, 0, 0, 0, 0}).status, kScsiStatusGood);
-            EXPECT_EQ(Send(drive, {0x12, 0, 0, 0, 0x24, 0}).data.size(), 36u);
+            EXPECT_EQ(SendDisc(drive, {0x17, 0, 0, 0, 0, 0}).status, kScsiStatusGood);
+            EXPECT_EQ(SendDisc(drive, {0x12, 0, 0, 0, 0x24, 0}).data.size(), 36u);
         }
     }
 }
@@ -96,20 +73,20 @@ TEST(VpcDiscMedium, OnlyTestUnitReadyCountsBecomingReadyDown) {
         "disc": {"kind": "cd-r", "sessions": 2, "ready_after": 2}})"));
     for (int round = 0; round < 3; ++round) {
         for (const DiscCommand& command : DiscCommands())
-            EXPECT_EQ(Send(drive, command.cdb).sense, sense::kBecomingReady) << command.name;
+            EXPECT_EQ(SendDisc(drive, command.cdb).sense, sense::kBecomingReady) << command.name;
     }
     EXPECT_EQ(drive.BecomingReadyLeft(), 2u);
-    EXPECT_EQ(Send(drive, kTestUnitReady).sense, sense::kBecomingReady);
+    EXPECT_EQ(SendDisc(drive, kTestUnitReady).sense, sense::kBecomingReady);
     EXPECT_EQ(drive.BecomingReadyLeft(), 1u);
     for (const DiscCommand& command : DiscCommands())
-        EXPECT_EQ(Send(drive, command.cdb).sense, sense::kBecomingReady) << command.name;
-    EXPECT_EQ(Send(drive, kTestUnitReady).sense, sense::kBecomingReady);
+        EXPECT_EQ(SendDisc(drive, command.cdb).sense, sense::kBecomingReady) << command.name;
+    EXPECT_EQ(SendDisc(drive, kTestUnitReady).sense, sense::kBecomingReady);
     for (const DiscCommand& command : DiscCommands()) {
-        const Outcome out = Send(drive, command.cdb);
+        const Outcome out = SendDisc(drive, command.cdb);
         EXPECT_EQ(out.status, kScsiStatusGood) << command.name;
         EXPECT_EQ(out.data.size(), command.readyLength) << command.name;
     }
-    EXPECT_EQ(Send(drive, kTestUnitReady).status, kScsiStatusGood);
+    EXPECT_EQ(SendDisc(drive, kTestUnitReady).status, kScsiStatusGood);
 }
 
 // Eject, then load with START STOP UNIT or by hand: the disc commands follow the tray
@@ -133,22 +110,23 @@ TEST(VpcDiscMedium, ReadyAfterALoad) {
         if (row.byHand) {
             ASSERT_TRUE(drive.SetTray("open"));
         } else {
-            ASSERT_EQ(Send(drive, kEject).status, kScsiStatusGood);
+            ASSERT_EQ(SendDisc(drive, kEject).status, kScsiStatusGood);
         }
         for (const DiscCommand& command : DiscCommands())
-            EXPECT_EQ(Send(drive, command.cdb).sense, sense::kNoMediumTrayOpen) << command.name;
+            EXPECT_EQ(SendDisc(drive, command.cdb).sense, sense::kNoMediumTrayOpen) << command.name;
         if (row.byHand) {
             ASSERT_TRUE(drive.SetTray("closed"));
         } else {
-            ASSERT_EQ(Send(drive, kLoad).status, kScsiStatusGood);
+            ASSERT_EQ(SendDisc(drive, kLoad).status, kScsiStatusGood);
         }
         for (std::uint32_t i = 0; i < row.readyAfter; ++i) {
             for (const DiscCommand& command : DiscCommands())
-                EXPECT_EQ(Send(drive, command.cdb).sense, sense::kBecomingReady) << command.name;
-            EXPECT_EQ(Send(drive, kTestUnitReady).sense, sense::kBecomingReady);
+                EXPECT_EQ(SendDisc(drive, command.cdb).sense, sense::kBecomingReady)
+                    << command.name;
+            EXPECT_EQ(SendDisc(drive, kTestUnitReady).sense, sense::kBecomingReady);
         }
         for (const DiscCommand& command : DiscCommands()) {
-            const Outcome out = Send(drive, command.cdb);
+            const Outcome out = SendDisc(drive, command.cdb);
             EXPECT_EQ(out.status, kScsiStatusGood) << command.name;
             EXPECT_EQ(out.data.size(), command.readyLength) << command.name;
         }
@@ -157,13 +135,13 @@ TEST(VpcDiscMedium, ReadyAfterALoad) {
 
 TEST(VpcDiscMedium, RequestSenseHandsOutTheMediumFailureOnce) {
     EmulatedDrive drive(Drive(R"({"model": "CD-R   VW2410S"})"));
-    EXPECT_EQ(Send(drive, kAtip).status, kScsiStatusCheckCondition);
-    Outcome sense = Send(drive, {0x03, 0, 0, 0, 18, 0});
+    EXPECT_EQ(SendDisc(drive, kAtip).status, kScsiStatusCheckCondition);
+    Outcome sense = SendDisc(drive, {0x03, 0, 0, 0, 18, 0});
     ASSERT_EQ(sense.data.size(), 18u);
     EXPECT_EQ(sense.data[2], 0x02);
     EXPECT_EQ(sense.data[12], 0x3A);
     EXPECT_EQ(sense.data[13], 0x01);
-    sense = Send(drive, {0x03, 0, 0, 0, 18, 0});
+    sense = SendDisc(drive, {0x03, 0, 0, 0, 18, 0});
     EXPECT_EQ(sense.data[2], 0x00);
     EXPECT_EQ(sense.data[12], 0x00);
 }
@@ -192,11 +170,11 @@ TEST(VpcDiscClipping, AllocationLengthAndBuffer) {
     };
     EmulatedDrive drive(Drive(R"({"model": "CD-R   VW2410A", "disc": {"kind": "cd-rw",
         "sessions": 2}})"));
-    const Bytes fullToc = Send(drive, {0x43, 0, 2, 0, 0, 0, 0, 0xFF, 0xFF, 0}).data;
+    const Bytes fullToc = SendDisc(drive, {0x43, 0, 2, 0, 0, 0, 0, 0xFF, 0xFF, 0}).data;
     ASSERT_EQ(fullToc.size(), 114u);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        const Outcome out = Send(drive, row.cdb, row.buffer);
+        const Outcome out = SendDisc(drive, row.cdb, row.buffer);
         EXPECT_EQ(out.status, kScsiStatusGood);
         EXPECT_EQ(out.data.size(), row.transferred);
         if (row.cdb[0] == 0x43 && (row.cdb[2] == 2 || row.cdb[9] == 0x80)) {
@@ -281,7 +259,7 @@ TEST(VpcDiscInjection, InjectedAnswersAndFailuresComeFirst) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.drive);
         EmulatedDrive drive(Drive(row.drive));
-        const Outcome out = Send(drive, row.cdb);
+        const Outcome out = SendDisc(drive, row.cdb);
         EXPECT_EQ(out.status, row.status);
         EXPECT_EQ(out.sense, row.sense);
         EXPECT_EQ(out.data, row.data);
@@ -290,41 +268,46 @@ TEST(VpcDiscInjection, InjectedAnswersAndFailuresComeFirst) {
 
 TEST(VpcDiscInjection, InjectedRequestSenseFailure) {
     EmulatedDrive drive(Drive(R"({"tray": "open", "fail": {"03": "04/44/00"}})"));
-    EXPECT_EQ(Send(drive, kCapacity).sense, sense::kNoMediumTrayOpen);
-    const Outcome out = Send(drive, {0x03, 0, 0, 0, 18, 0});
+    EXPECT_EQ(SendDisc(drive, kCapacity).sense, sense::kNoMediumTrayOpen);
+    const Outcome out = SendDisc(drive, {0x03, 0, 0, 0, 18, 0});
     EXPECT_EQ(out.status, kScsiStatusCheckCondition);
     EXPECT_TRUE(out.data.empty());
     EXPECT_EQ(out.sense, (SenseCode{4, 0x44, 0x00}));
 }
 
-Scenario LoadExample(const char* name) {
-    std::string error;
-    const auto scenario =
-        LoadScenarioFile(std::string(TESSALY_SOURCE_DIR) + "/scenarios/" + name, error);
-    if (!scenario) {
-        ADD_FAILURE() << error;
-        return Scenario{};
-    }
-    return *scenario;
+// The drive of a scenario with one adapter, of the given bus, holding one device of
+// the given model; nullptr when there are more or fewer.
+const DriveSpec* OnlyDrive(const Scenario& s, BusKind bus, const char* model) {
+    EXPECT_EQ(s.adapters.size(), 1u);
+    if (s.adapters.size() != 1)
+        return nullptr;
+    EXPECT_EQ(s.adapters[0].devices.size(), 1u);
+    if (s.adapters[0].devices.size() != 1)
+        return nullptr;
+    EXPECT_EQ(s.adapters[0].bus, bus);
+    EXPECT_EQ(s.adapters[0].devices[0].drive.model, model);
+    return &s.adapters[0].devices[0].drive;
+}
+
+// An example scenario; an empty one, after the failure, when it does not load.
+Scenario Example(const char* file) {
+    return tessaly::testing::LoadExample(file).value_or(Scenario{});
 }
 
 TEST(VpcDiscScenarios, XpRecorderWithACdRw) {
-    const Scenario s = LoadExample("xp-cdrw.json");
+    const Scenario s = Example("xp-cdrw.json");
     EXPECT_EQ(s.os.major, 5u);
     EXPECT_EQ(s.os.minor, 1u);
     EXPECT_FALSE(s.aspi.has_value());
-    ASSERT_EQ(s.adapters.size(), 1u);
-    ASSERT_EQ(s.adapters[0].devices.size(), 1u);
-    EXPECT_EQ(s.adapters[0].bus, BusKind::kAtapi);
+    const DriveSpec* settings = OnlyDrive(s, BusKind::kAtapi, "CD-R   VW2410A");
+    ASSERT_NE(settings, nullptr);
     EXPECT_EQ(s.adapters[0].devices[0].letter, 'E');
-    const DriveSpec& settings = s.adapters[0].devices[0].drive;
-    EXPECT_EQ(settings.model, "CD-R   VW2410A");
-    EmulatedDrive drive(settings);
-    const Outcome info = Send(drive, kDiscInformation);
+    EmulatedDrive drive(*settings);
+    const Outcome info = SendDisc(drive, kDiscInformation);
     ASSERT_EQ(info.data.size(), 34u);
     EXPECT_EQ(info.data[2] & 0x10, 0x10) << "erasable";
     EXPECT_EQ(Bytes(info.data.begin() + 20, info.data.begin() + 24), (Bytes{0, 74, 0, 0}));
-    const Outcome atip = Send(drive, kAtip);
+    const Outcome atip = SendDisc(drive, kAtip);
     ASSERT_EQ(atip.data.size(), 28u);
     EXPECT_EQ(atip.data[6] & 0x7C, 0x40 | 0x08 | 0x04) << "rewritable, sub-type 1, A1 valid";
     EXPECT_EQ(Bytes(atip.data.begin() + 8, atip.data.begin() + 11), (Bytes{97, 26, 65}));
@@ -333,16 +316,13 @@ TEST(VpcDiscScenarios, XpRecorderWithACdRw) {
 }
 
 TEST(VpcDiscScenarios, Nt4ReaderWithATwoSessionCdR) {
-    const Scenario s = LoadExample("nt4-multisession.json");
+    const Scenario s = Example("nt4-multisession.json");
     EXPECT_EQ(s.os.major, 4u);
     EXPECT_TRUE(s.aspi.has_value());
-    ASSERT_EQ(s.adapters.size(), 1u);
-    ASSERT_EQ(s.adapters[0].devices.size(), 1u);
-    EXPECT_EQ(s.adapters[0].bus, BusKind::kScsi);
-    const DriveSpec& settings = s.adapters[0].devices[0].drive;
-    EXPECT_EQ(settings.model, "CD-ROM VN40S");
-    EmulatedDrive drive(settings);
-    const Outcome toc = Send(drive, kFullToc);
+    const DriveSpec* settings = OnlyDrive(s, BusKind::kScsi, "CD-ROM VN40S");
+    ASSERT_NE(settings, nullptr);
+    EmulatedDrive drive(*settings);
+    const Outcome toc = SendDisc(drive, kFullToc);
     ASSERT_EQ(toc.data.size(), 114u);
     EXPECT_EQ(toc.data[3], 2) << "sessions";
     const std::size_t c0 = 4 + 5 * 11;
@@ -350,25 +330,22 @@ TEST(VpcDiscScenarios, Nt4ReaderWithATwoSessionCdR) {
     EXPECT_EQ(Bytes(toc.data.begin() + c0 + 8, toc.data.begin() + c0 + 11),
               (Bytes{0x97, 0x24, 0x10}))
         << "in BCD";
-    EXPECT_EQ(Send(drive, kAtip).data.size(), 28u);
+    EXPECT_EQ(SendDisc(drive, kAtip).data.size(), 28u);
 }
 
 TEST(VpcDiscScenarios, Win98RecorderWithItsTrayOpen) {
-    const Scenario s = LoadExample("win98-empty.json");
+    const Scenario s = Example("win98-empty.json");
     EXPECT_EQ(s.os.platform, 1u);
     EXPECT_EQ(s.os.build, 2222u);
     EXPECT_TRUE(s.aspi.has_value());
-    ASSERT_EQ(s.adapters.size(), 1u);
-    ASSERT_EQ(s.adapters[0].devices.size(), 1u);
-    EXPECT_EQ(s.adapters[0].bus, BusKind::kScsi);
-    const DriveSpec& settings = s.adapters[0].devices[0].drive;
-    EXPECT_EQ(settings.model, "CD-R   VW2410S");
-    EXPECT_FALSE(settings.disc.has_value());
-    EmulatedDrive drive(settings);
-    EXPECT_EQ(Send(drive, kTestUnitReady).sense, sense::kNoMediumTrayOpen);
-    EXPECT_EQ(Send(drive, kDiscInformation).sense, sense::kNoMediumTrayOpen);
-    ASSERT_EQ(Send(drive, kLoad).status, kScsiStatusGood);
-    EXPECT_EQ(Send(drive, kAtip).sense, sense::kNoMediumTrayClosed);
+    const DriveSpec* settings = OnlyDrive(s, BusKind::kScsi, "CD-R   VW2410S");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_FALSE(settings->disc.has_value());
+    EmulatedDrive drive(*settings);
+    EXPECT_EQ(SendDisc(drive, kTestUnitReady).sense, sense::kNoMediumTrayOpen);
+    EXPECT_EQ(SendDisc(drive, kDiscInformation).sense, sense::kNoMediumTrayOpen);
+    ASSERT_EQ(SendDisc(drive, kLoad).status, kScsiStatusGood);
+    EXPECT_EQ(SendDisc(drive, kAtip).sense, sense::kNoMediumTrayClosed);
 }
 
 }  // namespace

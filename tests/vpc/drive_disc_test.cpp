@@ -8,40 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "support/emulated_drive_io.h"
 #include "vpc/emulated_drive.h"
-#include "vpc_test_support.h"
 
 namespace tessaly::vpc::testing {
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-DriveSpec Drive(const std::string& json) {
-    const Scenario s = MustParse(
-        JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 0, "drive": )" + json + "}]}]"}));
-    return s.adapters.empty() ? DriveSpec{} : s.adapters[0].devices[0].drive;
-}
 
 // A drive of the given model (empty: a plain drive) holding the given disc.
 DriveSpec WithDisc(const std::string& model, const std::string& disc) {
     const std::string identity = model.empty() ? "" : R"("model": ")" + model + "\", ";
     return Drive("{" + identity + R"("disc": )" + disc + "}");
-}
-
-struct Outcome {
-    std::uint8_t status = 0xFF;
-    Bytes data;
-    SenseCode sense;
-};
-
-Outcome Send(EmulatedDrive& drive, const Bytes& cdb, std::uint32_t bufferSize = 4096) {
-    Bytes buffer(bufferSize, 0xEE);
-    const CommandResult result = drive.Execute(cdb.data(), cdb.size(), buffer.data(), bufferSize);
-    const SenseBlock sense = drive.Sense();
-    for (std::size_t i = result.transferred; i < buffer.size(); ++i)
-        EXPECT_EQ(buffer[i], 0xEE) << "byte " << i << " beyond the transfer";
-    return Outcome{result.status, Bytes(buffer.begin(), buffer.begin() + result.transferred),
-                   SenseCode{sense[2], sense[12], sense[13]}};
 }
 
 Bytes Hex(const std::string& text) {
@@ -96,7 +72,7 @@ TEST(VpcDiscInformation, StatusErasableBitAndLeadOutByKind) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.disc);
         EmulatedDrive drive(WithDisc("CD-R   VW2410A", row.disc));
-        const Outcome out = Send(drive, kDiscInformation);
+        const Outcome out = SendDisc(drive, kDiscInformation);
         ASSERT_EQ(out.status, kScsiStatusGood);
         ASSERT_EQ(out.data.size(), 34u);
         EXPECT_EQ(out.data[0], 0x00);
@@ -146,7 +122,7 @@ TEST(VpcDiscAtip, BytesByKind) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.disc);
         EmulatedDrive drive(WithDisc("CD-R   VW2410A", row.disc));
-        const Outcome out = Send(drive, kAtip);
+        const Outcome out = SendDisc(drive, kAtip);
         EXPECT_EQ(out.status, kScsiStatusGood);
         EXPECT_EQ(out.data, row.expected);
     }
@@ -155,7 +131,7 @@ TEST(VpcDiscAtip, BytesByKind) {
 TEST(VpcDiscAtip, PressedDiscHasNone) {
     for (const char* model : {"CD-R   VW2410A", "CD-ROM VN40S", ""}) {
         EmulatedDrive drive(WithDisc(model, R"({"kind": "cd-rom"})"));
-        const Outcome out = Send(drive, kAtip);
+        const Outcome out = SendDisc(drive, kAtip);
         EXPECT_EQ(out.status, kScsiStatusCheckCondition) << model;
         EXPECT_EQ(out.sense, sense::kInvalidFieldInCdb) << model;
         EXPECT_TRUE(out.data.empty());
@@ -215,7 +191,7 @@ TEST(VpcDiscFullToc, DescriptorsPerSession) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.disc);
         EmulatedDrive drive(WithDisc("CD-R   VW2410A", row.disc));
-        const Outcome out = Send(drive, kFullToc);
+        const Outcome out = SendDisc(drive, kFullToc);
         ASSERT_EQ(out.status, kScsiStatusGood);
         ASSERT_EQ(out.data.size(), 4 + 11 * row.expected.size());
         EXPECT_EQ(static_cast<std::size_t>((out.data[0] << 8) | out.data[1]),
@@ -237,7 +213,7 @@ const char kTwoSessions[] = R"({"kind": "cd-r", "sessions": 2, "c0": "97:24:10"}
 
 TEST(VpcDiscFullToc, TwoSessionsInBinary) {
     EmulatedDrive drive(WithDisc("CD-R   VW2410S", kTwoSessions));
-    const Outcome out = Send(drive, kFullToc);
+    const Outcome out = SendDisc(drive, kFullToc);
     const Bytes expected =
         Hex("00 70 01 02"
             "01 14 00 a0 00 00 00 00 01 00 00"    // first track 1, CD-ROM disc
@@ -255,7 +231,7 @@ TEST(VpcDiscFullToc, TwoSessionsInBinary) {
 
 TEST(VpcDiscFullToc, TwoSessionsInBcdOnTheScsiReaders) {
     EmulatedDrive drive(WithDisc("CD-ROM VN40S", kTwoSessions));
-    const Outcome out = Send(drive, kFullTocInByte9);
+    const Outcome out = SendDisc(drive, kFullTocInByte9);
     const Bytes expected =
         Hex("00 70 01 02"
             "01 14 00 a0 00 00 00 00 01 00 00"
@@ -297,7 +273,7 @@ TEST(VpcDiscFullToc, BcdOnlyOnTheScsiReaders) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.model);
         EmulatedDrive drive(WithDisc(row.model, kTwoSessions));
-        const Outcome out = Send(drive, kFullToc);
+        const Outcome out = SendDisc(drive, kFullToc);
         ASSERT_EQ(out.data.size(), 114u);
         const auto field = [&out](std::size_t descriptor) {
             const std::size_t at = 4 + descriptor * 11 + 8;
@@ -316,7 +292,7 @@ TEST(VpcDiscFullToc, TrackNumbersAboveNineAreBcdOnTheReaders) {
     const Row rows[] = {{"CD-ROM VN40S", 0x12}, {"CD-R   VW2410A", 12}};
     for (const Row& row : rows) {
         EmulatedDrive drive(WithDisc(row.model, R"({"kind": "cd-r", "sessions": 12})"));
-        const Outcome out = Send(drive, FullTocFrom(12));
+        const Outcome out = SendDisc(drive, FullTocFrom(12));
         ASSERT_EQ(out.data.size(), 4u + 4 * 11) << row.model;
         EXPECT_EQ(out.data[3], 12) << row.model << ": last complete session, binary";
         EXPECT_EQ(out.data[4], 12) << row.model << ": session number, binary";
@@ -342,7 +318,7 @@ TEST(VpcDiscFullToc, SessionsLieInsideTheLeadOut) {
         const std::string disc = std::string(R"({"kind": "cd-r", "lead_out": ")") + row.leadOut +
                                  R"(", "sessions": )" + std::to_string(row.sessions) + "}";
         EmulatedDrive drive(WithDisc("CD-R   VW2410A", disc));
-        const Outcome out = Send(drive, {0x43, 0, 2, 0, 0, 0, 0, 0xFF, 0xFF, 0}, 65535);
+        const Outcome out = SendDisc(drive, {0x43, 0, 2, 0, 0, 0, 0, 0xFF, 0xFF, 0}, 65535);
         ASSERT_EQ(out.status, kScsiStatusGood);
         int minute = 0, second = 0, frame = 0;
         ASSERT_EQ(std::sscanf(row.leadOut, "%d:%d:%d", &minute, &second, &frame), 3);
@@ -394,7 +370,7 @@ TEST(VpcDiscFullToc, SessionNumberAndBlankDisc) {
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.disc) + " from session " + std::to_string(row.session));
         EmulatedDrive drive(WithDisc("CD-R   VW2410A", row.disc));
-        const Outcome out = Send(drive, FullTocFrom(row.session));
+        const Outcome out = SendDisc(drive, FullTocFrom(row.session));
         EXPECT_EQ(out.sense, row.sense);
         if (row.sense != sense::kNoSense) {
             EXPECT_EQ(out.status, kScsiStatusCheckCondition);
@@ -435,7 +411,7 @@ TEST(VpcDiscToc, FormatInByte2OrInByte9) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         const Outcome out =
-            Send(drive, {0x43, row.byte1, row.byte2, 0, 0, 0, 0, 0x03, 0x24, row.byte9});
+            SendDisc(drive, {0x43, row.byte1, row.byte2, 0, 0, 0, 0, 0x03, 0x24, row.byte9});
         EXPECT_EQ(out.sense, row.sense);
         EXPECT_EQ(out.status, row.head.empty() ? kScsiStatusCheckCondition : kScsiStatusGood);
         EXPECT_EQ(
@@ -460,7 +436,7 @@ TEST(VpcDiscCapacity, LastBlockAndBlockLength) {
     };
     for (const Row& row : rows) {
         EmulatedDrive drive(WithDisc("CD-ROM VN40S", row.disc));
-        const Outcome out = Send(drive, kCapacity);
+        const Outcome out = SendDisc(drive, kCapacity);
         EXPECT_EQ(out.status, kScsiStatusGood) << row.disc;
         EXPECT_EQ(out.data, row.expected) << row.disc;
     }
@@ -472,7 +448,7 @@ TEST(VpcDiscRelease, EveryModelAcceptsIt) {
           R"({"model": "DVDR   VD0708A", "disc": {"kind": "cd-r", "ready_after": 3}})",
           R"({"model": "CD-ROM VN52A"})", "{}"}) {
         EmulatedDrive emulated(Drive(drive));
-        const Outcome out = Send(emulated, {0x17, 0, 0, 0, 0x08, 0});
+        const Outcome out = SendDisc(emulated, {0x17, 0, 0, 0, 0x08, 0});
         EXPECT_EQ(out.status, kScsiStatusGood) << drive;
         EXPECT_TRUE(out.data.empty()) << drive;
     }

@@ -7,35 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "support/emulated_drive_io.h"
 #include "vpc/emulated_drive.h"
-#include "vpc_test_support.h"
 
 namespace tessaly::vpc::testing {
 namespace {
-
-DriveSpec Drive(const std::string& json) {
-    const Scenario s = MustParse(
-        JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 0, "drive": )" + json + "}]}]"}));
-    return s.adapters.empty() ? DriveSpec{} : s.adapters[0].devices[0].drive;
-}
-
-struct Outcome {
-    std::uint8_t status = 0xFF;
-    std::vector<std::uint8_t> data;
-    SenseCode sense;
-};
-
-Outcome Send(EmulatedDrive& drive, const std::vector<std::uint8_t>& cdb,
-             std::uint32_t bufferSize = 255) {
-    std::vector<std::uint8_t> buffer(bufferSize, 0xEE);
-    const CommandResult result = drive.Execute(cdb.data(), cdb.size(), buffer.data(), bufferSize);
-    const SenseBlock sense = drive.Sense();
-    for (std::size_t i = result.transferred; i < buffer.size(); ++i)
-        EXPECT_EQ(buffer[i], 0xEE) << "byte " << i << " beyond the transfer";
-    return Outcome{result.status,
-                   std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + result.transferred),
-                   SenseCode{sense[2], sense[12], sense[13]}};
-}
 
 std::vector<std::uint8_t> ReadMemory(std::uint32_t address, std::uint16_t length) {
     return {0xF1,
@@ -53,10 +29,6 @@ std::vector<std::uint8_t> ReadMemory(std::uint32_t address, std::uint16_t length
 }
 
 const std::vector<std::uint8_t> kReadJumper = {0xDE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-
-std::string Text(const std::vector<std::uint8_t>& data, std::size_t at, std::size_t count) {
-    return std::string(data.begin() + at, data.begin() + at + count);
-}
 
 std::int32_t SignedBe32(const std::vector<std::uint8_t>& data, std::size_t at) {
     const std::uint32_t raw = (std::uint32_t{data[at]} << 24) |

@@ -4,41 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "support/emulated_drive_io.h"
 #include "vpc/emulated_drive.h"
-#include "vpc_test_support.h"
 
 namespace tessaly::vpc::testing {
 namespace {
-
-DriveSpec Drive(const std::string& json) {
-    const Scenario s = MustParse(
-        JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 0, "drive": )" + json + "}]}]"}));
-    return s.adapters.empty() ? DriveSpec{} : s.adapters[0].devices[0].drive;
-}
-
-struct Outcome {
-    std::uint8_t status = 0xFF;
-    std::vector<std::uint8_t> data;  // the bytes transferred
-    SenseCode sense;                 // the kept sense after the command
-};
-
-Outcome Send(EmulatedDrive& drive, std::vector<std::uint8_t> cdb, std::uint32_t bufferSize = 255) {
-    std::vector<std::uint8_t> buffer(bufferSize, 0xEE);
-    const CommandResult result = drive.Execute(cdb.data(), cdb.size(), buffer.data(), bufferSize);
-    const SenseBlock sense = drive.Sense();
-    Outcome out;
-    out.status = result.status;
-    out.data.assign(buffer.begin(), buffer.begin() + result.transferred);
-    out.sense = SenseCode{sense[2], sense[12], sense[13]};
-    // Nothing beyond the transferred bytes is touched.
-    for (std::size_t i = result.transferred; i < buffer.size(); ++i)
-        EXPECT_EQ(buffer[i], 0xEE);
-    return out;
-}
-
-std::string Text(const std::vector<std::uint8_t>& data, std::size_t at, std::size_t count) {
-    return std::string(data.begin() + at, data.begin() + at + count);
-}
 
 TEST(VpcDrive, InquiryIdentity) {
     struct Row {

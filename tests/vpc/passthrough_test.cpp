@@ -19,8 +19,8 @@ using platform::kErrorInvalidParameter;
 // Port 0: no device. Port 1 (atapi, initiator 5): E: at bus 0 target 1 with the tray
 // open, F: at bus 0 target 0, a device without letter at bus 2 target 3, H: at target
 // 4 failing every pass-through. G: is a USB drive reached by letter only.
-std::string XpPc(const char* os = kXpOs) {
-    return JsonOf({os, R"("adapters": [
+std::string XpPc(const char* os = kXp) {
+    return Json({os, R"("adapters": [
       {"bus": "scsi", "identifier": "aic78xx"},
       {"bus": "atapi", "identifier": "atapi", "scsi_id": 5, "devices": [
         {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A", "tray": "open"}},
@@ -32,7 +32,7 @@ std::string XpPc(const char* os = kXpOs) {
 }
 
 TEST(VpcPassThrough, ScsiAddressOfDriveLetters) {
-    VirtualPc pc(MustParse(XpPc()));
+    VirtualPc pc(ScenarioFrom(XpPc()));
     struct Row {
         const char* name;
         bool ok;
@@ -107,7 +107,7 @@ std::vector<std::string> WalkInquiryData(const std::vector<std::uint8_t>& data, 
 }
 
 TEST(VpcPassThrough, PortInquiryDataWalkedByOffsets) {
-    VirtualPc pc(MustParse(XpPc()));
+    VirtualPc pc(ScenarioFrom(XpPc()));
     const platform::Handle port1 = Open(pc, "\\\\.\\SCSI1:");
     std::vector<std::uint8_t> out(nt::kInquiryDataBufferSize, 0xCC);
     IoResult r = Ioctl(pc, port1, nt::IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0, out.data(),
@@ -141,7 +141,7 @@ TEST(VpcPassThrough, PortInquiryDataWalkedByOffsets) {
 }
 
 TEST(VpcPassThrough, ExecutesOnTheDriveOfTheLetter) {
-    VirtualPc pc(MustParse(XpPc()));
+    VirtualPc pc(ScenarioFrom(XpPc()));
     const platform::Handle f = Open(pc, "\\\\.\\F:");
     std::uint8_t buffer[64] = {};
     nt::PassThroughRequest request = PassThrough({0x12, 0, 0, 0, 0x24, 0}, buffer, sizeof buffer);
@@ -183,7 +183,7 @@ TEST(VpcPassThrough, ExecutesOnTheDriveOfTheLetter) {
 }
 
 TEST(VpcPassThrough, MalformedRequestsAreRefusedBeforeTheDrive) {
-    VirtualPc pc(MustParse(XpPc()));
+    VirtualPc pc(ScenarioFrom(XpPc()));
     const platform::Handle f = Open(pc, "\\\\.\\F:");
     constexpr std::uint32_t kFull = sizeof(nt::PassThroughRequest);
     constexpr std::uint32_t kBare = sizeof(nt::SCSI_PASS_THROUGH_DIRECT);
@@ -231,7 +231,7 @@ TEST(VpcPassThrough, MalformedRequestsAreRefusedBeforeTheDrive) {
 }
 
 TEST(VpcPassThrough, WrongHandlesAndInjectedSystemErrors) {
-    VirtualPc pc(MustParse(XpPc()));
+    VirtualPc pc(ScenarioFrom(XpPc()));
     std::uint8_t buffer[36];
     struct Row {
         const char* label;
@@ -261,7 +261,7 @@ TEST(VpcPassThrough, WrongHandlesAndInjectedSystemErrors) {
 }
 
 TEST(VpcPassThrough, StorageAdapterPropertyByBusOnWindows2000AndLater) {
-    const Scenario scenario = MustParse(JsonOf({kXpOs, R"("adapters": [
+    const Scenario scenario = ScenarioFrom(Json({kXp, R"("adapters": [
         {"bus": "scsi"}, {"bus": "atapi"}, {"bus": "usb"}, {"bus": "1394"}])"}));
     VirtualPc pc(scenario);
     const std::uint8_t expected[] = {1, 2, 7, 4};
@@ -291,7 +291,7 @@ TEST(VpcPassThrough, StorageAdapterPropertyByBusOnWindows2000AndLater) {
     EXPECT_EQ(Ioctl(pc, port0, nt::IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 32).error,
               kErrorInvalidFunction);
 
-    VirtualPc nt4(MustParse(XpPc(kNt4Os)));
+    VirtualPc nt4(ScenarioFrom(XpPc(kNt4)));
     query[0] = 1;
     const platform::Handle nt4Port = Open(nt4, "\\\\.\\SCSI1:");
     EXPECT_EQ(Ioctl(nt4, nt4Port, nt::IOCTL_STORAGE_QUERY_PROPERTY, query, 12, out, 32).error,

@@ -11,81 +11,17 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/pc_fixture.h"
+#include "support/registry_key.h"
 #include "vpc/virtual_pc.h"
 #include "vpc_test_support.h"
 
-namespace tessaly::vpc {
+namespace tessaly::vpc::testing {
 namespace {
 
 using namespace platform;
-using testing::JsonOf;
-using testing::kNt4Os;
-using testing::kXpOs;
-using testing::MustParse;
 
 constexpr char kGuid[] = "{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
-
-// One key opened level by level from a root, closed at the end of its scope.
-class Key {
-  public:
-    Key(VirtualPc& pc, RegKey root, std::initializer_list<std::string> levels) : pc_(pc) {
-        RegKey current = root;
-        for (const std::string& level : levels) {
-            RegKey next = 0;
-            const std::int32_t status = pc_.RegOpenKeyExA(current, level.c_str(), kKeyRead, &next);
-            if (current != root)
-                pc_.RegCloseKey(current);
-            if (status != kErrorSuccess)
-                return;
-            current = next;
-        }
-        key_ = current;
-    }
-    ~Key() {
-        if (key_ != 0)
-            pc_.RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    bool IsOpen() const { return key_ != 0; }
-    RegKey Get() const { return key_; }
-
-    // A value's bytes, its size asked first; nullopt when missing.
-    std::optional<std::vector<std::uint8_t>> Bytes(const char* name,
-                                                   std::uint32_t* type = nullptr) const {
-        std::uint32_t size = 0;
-        if (pc_.RegQueryValueExA(key_, name, type, nullptr, &size) != kErrorSuccess)
-            return std::nullopt;
-        std::vector<std::uint8_t> data(size);
-        if (pc_.RegQueryValueExA(key_, name, type, data.data(), &size) != kErrorSuccess)
-            return std::nullopt;
-        return data;
-    }
-    // A REG_SZ value without its terminator.
-    std::optional<std::string> Text(const char* name) const {
-        std::uint32_t type = 0;
-        const auto data = Bytes(name, &type);
-        if (!data || type != kRegSz || data->empty() || data->back() != 0)
-            return std::nullopt;
-        return std::string(data->begin(), data->end() - 1);
-    }
-    std::vector<std::string> Subkeys() const {
-        std::vector<std::string> names;
-        char name[256];
-        for (std::uint32_t i = 0;; ++i) {
-            std::uint32_t size = sizeof name;
-            if (pc_.RegEnumKeyExA(key_, i, name, &size) != kErrorSuccess)
-                break;
-            names.emplace_back(name, size);
-        }
-        return names;
-    }
-
-  private:
-    VirtualPc& pc_;
-    RegKey key_ = 0;
-};
 
 // A REG_MULTI_SZ value as its strings.
 std::vector<std::string> Strings(const std::vector<std::uint8_t>& data) {
@@ -135,7 +71,7 @@ struct MountedRow {
 };
 
 TEST(VpcRegistryNt, EachCdLetterNamesItsDeviceWhoseEnumKeyTellsTheBus) {
-    VirtualPc pc(MustParse(JsonOf({kXpOs, kXpExternal})));
+    VirtualPc pc(ScenarioFrom(Json({kXp, kXpExternal})));
     const MountedRow rows[] = {
         {"D", "IDE", "CdRomVARNOTH_CD-ROM_VN52A_____1.00", "5&1a2b3c00&0&0.0.0", {"GenCdRom"}},
         {"F",
@@ -187,7 +123,7 @@ TEST(VpcRegistryNt, EachCdLetterNamesItsDeviceWhoseEnumKeyTellsTheBus) {
 }
 
 TEST(VpcRegistryNt, ScsiDevicePathCarriesAdapterAndHexTarget) {
-    VirtualPc pc(MustParse(JsonOf({kNt4Os, R"("adapters": [
+    VirtualPc pc(ScenarioFrom(Json({kNt4, R"("adapters": [
         {"bus": "atapi", "identifier": "atapi"},
         {"bus": "scsi", "identifier": "aic78xx", "devices": [
             {"target": 12, "letter": "H", "drive": {"model": "CD-ROM VN40S"}},
@@ -217,9 +153,9 @@ TEST(VpcRegistryNt, ScsiDevicePathCarriesAdapterAndHexTarget) {
 }
 
 TEST(VpcRegistryNt, DeviceMapNamesEachPortsDriverAndUnits) {
-    for (const char* os : {kNt4Os, kXpOs}) {
+    for (const char* os : {kNt4, kXp}) {
         SCOPED_TRACE(os);
-        VirtualPc pc(MustParse(JsonOf({os, R"("adapters": [
+        VirtualPc pc(ScenarioFrom(Json({os, R"("adapters": [
             {"bus": "atapi", "identifier": "atapi", "devices": [
                 {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW1210A"}}]},
             {"bus": "scsi", "identifier": "aic78xx", "scsi_id": 6},
@@ -258,11 +194,11 @@ TEST(VpcRegistryNt, IdeChannelsExistOnNt5Only) {
     const char adapters[] = R"("adapters": [
         {"bus": "atapi", "identifier": "atapi"}, {"bus": "scsi", "identifier": "aic78xx"},
         {"bus": "atapi", "identifier": "atapi"}, {"bus": "atapi", "identifier": "atapi"}])";
-    VirtualPc nt4(MustParse(JsonOf({kNt4Os, adapters})));
+    VirtualPc nt4(ScenarioFrom(Json({kNt4, adapters})));
     EXPECT_FALSE(
         Key(nt4, kHkeyLocalMachine, {"System", "CurrentControlSet", "Enum", "PCIIDE"}).IsOpen());
 
-    VirtualPc xp(MustParse(JsonOf({kXpOs, adapters})));
+    VirtualPc xp(ScenarioFrom(Json({kXp, adapters})));
     const Key channels(xp, kHkeyLocalMachine,
                        {"System", "CurrentControlSet", "Enum", "PCIIDE", "IDEChannel"});
     ASSERT_TRUE(channels.IsOpen());
@@ -278,7 +214,7 @@ TEST(VpcRegistryNt, IdeChannelsExistOnNt5Only) {
 }
 
 TEST(VpcRegistryNt, ExternalInstanceIdsFollowTheirOrder) {
-    VirtualPc pc(MustParse(JsonOf({kXpOs, R"("external": [
+    VirtualPc pc(ScenarioFrom(Json({kXp, R"("external": [
         {"letter": "K", "bus": "1394", "drive": {"model": "DVDR   VD0708AF"}},
         {"letter": "L", "bus": "usb", "drive": {"model": "CD-R   VW5232AU"}},
         {"letter": "M", "bus": "usb", "drive": {"model": "CD-R   VW5232AU"}}])"})));
@@ -304,10 +240,8 @@ TEST(VpcRegistryNt, ExternalInstanceIdsFollowTheirOrder) {
 }
 
 TEST(VpcRegistryNt, ExampleScenarioWithExternalDrives) {
-    std::string error;
-    auto scenario =
-        LoadScenarioFile(std::string(TESSALY_SOURCE_DIR) + "/scenarios/xp-external.json", error);
-    ASSERT_TRUE(scenario) << error;
+    auto scenario = tessaly::testing::LoadExample("xp-external.json");
+    ASSERT_TRUE(scenario);
     VirtualPc pc(std::move(*scenario));
     const Key mounted(pc, kHkeyLocalMachine, {"System\\MountedDevices"});
     std::vector<std::string> found;  // "letter enumerator first-compatible-id"
@@ -331,4 +265,4 @@ TEST(VpcRegistryNt, ExampleScenarioWithExternalDrives) {
 }
 
 }  // namespace
-}  // namespace tessaly::vpc
+}  // namespace tessaly::vpc::testing

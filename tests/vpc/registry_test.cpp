@@ -16,10 +16,10 @@ namespace tessaly::vpc {
 namespace {
 
 using namespace platform;
-using testing::JsonOf;
-using testing::kWin98Os;
-using testing::kXpOs;
-using testing::MustParse;
+using testing::Json;
+using testing::kWin98;
+using testing::kXp;
+using testing::ScenarioFrom;
 
 constexpr auto kSuccess = kErrorSuccess;
 constexpr auto kNotFound = static_cast<std::int32_t>(kErrorFileNotFound);
@@ -31,7 +31,7 @@ const char kAtapiAdapter[] = R"("adapters": [{"bus": "atapi", "identifier": "ata
     "devices": [{"target": 0, "letter": "D", "drive": {"model": "CD-ROM VN52A"}}]}])";
 
 VirtualPc MakePc(std::initializer_list<std::string> parts) {
-    return VirtualPc(MustParse(JsonOf(parts)));
+    return VirtualPc(ScenarioFrom(Json(parts)));
 }
 
 RegKey OpenOrFail(VirtualPc& pc, RegKey root, const char* path, std::uint32_t access = kKeyRead) {
@@ -41,7 +41,7 @@ RegKey OpenOrFail(VirtualPc& pc, RegKey root, const char* path, std::uint32_t ac
 }
 
 TEST(VpcRegistryCalls, SizeQueryThenReadAndShortBuffer) {
-    VirtualPc pc = MakePc({kXpOs, kAtapiAdapter});
+    VirtualPc pc = MakePc({kXp, kAtapiAdapter});
     const RegKey port = OpenOrFail(pc, kHkeyLocalMachine, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0");
 
     std::uint32_t type = 0;
@@ -68,7 +68,7 @@ TEST(VpcRegistryCalls, SizeQueryThenReadAndShortBuffer) {
 }
 
 TEST(VpcRegistryCalls, EnumerationEndsWithNoMoreItemsAndNamesNeedRoom) {
-    VirtualPc pc = MakePc({kXpOs, kAtapiAdapter});
+    VirtualPc pc = MakePc({kXp, kAtapiAdapter});
     const RegKey scsi = OpenOrFail(pc, kHkeyLocalMachine, "HARDWARE\\DEVICEMAP\\Scsi");
     char name[64];
     std::uint32_t nameSize = sizeof name;
@@ -86,7 +86,7 @@ TEST(VpcRegistryCalls, EnumerationEndsWithNoMoreItemsAndNamesNeedRoom) {
 }
 
 TEST(VpcRegistryCalls, KeyAndValueNamesIgnoreCase) {
-    VirtualPc pc = MakePc({kXpOs, kAtapiAdapter});
+    VirtualPc pc = MakePc({kXp, kAtapiAdapter});
     for (const char* path :
          {"System\\MountedDevices", "SYSTEM\\MOUNTEDDEVICES", "system\\mounteddevices"}) {
         RegKey key = 0;
@@ -100,7 +100,7 @@ TEST(VpcRegistryCalls, KeyAndValueNamesIgnoreCase) {
 }
 
 TEST(VpcRegistryCalls, PathOfSeveralLevelsEqualsOpeningLevelByLevel) {
-    VirtualPc pc = MakePc({kXpOs, kAtapiAdapter});
+    VirtualPc pc = MakePc({kXp, kAtapiAdapter});
     const RegKey whole = OpenOrFail(
         pc, kHkeyLocalMachine,
         "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0\\Scsi Bus 0\\Target Id 0\\Logical Unit Id 0");
@@ -127,7 +127,7 @@ TEST(VpcRegistryCalls, DynDataExistsOnWindows9xOnly) {
         const char* os;
         std::int32_t expected;
     };
-    for (const Row& row : {Row{kWin98Os, kSuccess}, Row{kXpOs, kNotFound}}) {
+    for (const Row& row : {Row{kWin98, kSuccess}, Row{kXp, kNotFound}}) {
         VirtualPc pc = MakePc({row.os});
         RegKey key = 0xDEAD;
         EXPECT_EQ(pc.RegOpenKeyExA(kHkeyDynData, "Config Manager", kKeyRead, &key), row.expected)
@@ -140,7 +140,7 @@ TEST(VpcRegistryCalls, DynDataExistsOnWindows9xOnly) {
 }
 
 TEST(VpcRegistryCalls, BadHandlesAndMissingKeys) {
-    VirtualPc pc = MakePc({kXpOs});
+    VirtualPc pc = MakePc({kXp});
     const RegKey bogus = 0x1234;
     RegKey key = 0xDEAD;
     EXPECT_EQ(pc.RegOpenKeyExA(bogus, "System", kKeyRead, &key), kBadHandle);
@@ -160,7 +160,7 @@ TEST(VpcRegistryCalls, BadHandlesAndMissingKeys) {
 }
 
 TEST(VpcRegistryCalls, EveryOpenIsRecordedWithItsAccessAndClosesBalance) {
-    VirtualPc pc = MakePc({kWin98Os, kAtapiAdapter});
+    VirtualPc pc = MakePc({kWin98, kAtapiAdapter});
     const RegKey config = OpenOrFail(pc, kHkeyDynData, "Config Manager", kKeyQueryValue);
     const RegKey devices = OpenOrFail(pc, config, "Enum", kKeyEnumerateSubKeys);
     const RegKey classes = OpenOrFail(
@@ -200,7 +200,7 @@ TEST(VpcRegistryRaw, EachValueKindReadsBackWithItsTypeAndBytes) {
     for (const ValueRow& row : rows) {
         SCOPED_TRACE(row.json);
         VirtualPc pc = MakePc(
-            {kXpOs, std::string(R"("registry": {"HKLM\\Extra\\Deep": {"V": )") + row.json + "}}"});
+            {kXp, std::string(R"("registry": {"HKLM\\Extra\\Deep": {"V": )") + row.json + "}}"});
         const RegKey key = OpenOrFail(pc, kHkeyLocalMachine, "Extra\\Deep");
         std::uint32_t type = 0;
         std::uint32_t size = 0;
@@ -214,7 +214,7 @@ TEST(VpcRegistryRaw, EachValueKindReadsBackWithItsTypeAndBytes) {
 }
 
 TEST(VpcRegistryRaw, AdditionsReplaceBuiltValuesAndAddKeysOnWindows9x) {
-    VirtualPc pc = MakePc({kWin98Os, kAtapiAdapter,
+    VirtualPc pc = MakePc({kWin98, kAtapiAdapter,
                            R"("registry": {
                                "HKLM\\System\\CurrentControlSet\\Services\\Class\\hdc\\0000":
                                    {"PortDriver": "esdi_506.pdr"},
@@ -248,8 +248,8 @@ TEST(VpcRegistryRaw, RemovalOfAKeyAndOfAValue) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.remove);
-        VirtualPc pc = MakePc(
-            {kXpOs, kAtapiAdapter, std::string(R"("registry_remove": [)") + row.remove + "]"});
+        VirtualPc pc =
+            MakePc({kXp, kAtapiAdapter, std::string(R"("registry_remove": [)") + row.remove + "]"});
         RegKey key = 0;
         const bool opened = pc.RegOpenKeyExA(kHkeyLocalMachine, "System\\MountedDevices", kKeyRead,
                                              &key) == kSuccess;
@@ -266,8 +266,8 @@ TEST(VpcRegistryRaw, RemovalOfAKeyAndOfAValue) {
 }
 
 TEST(VpcRegistryRaw, RemovalComesAfterTheAdditions) {
-    VirtualPc pc = MakePc({kXpOs, R"("registry": {"HKLM\\Extra": {"V": 1}})",
-                           R"("registry_remove": ["HKLM\\Extra"])"});
+    VirtualPc pc = MakePc(
+        {kXp, R"("registry": {"HKLM\\Extra": {"V": 1}})", R"("registry_remove": ["HKLM\\Extra"])"});
     EXPECT_FALSE(pc.Registry().HasKey("HKLM\\Extra"));
 }
 
@@ -305,7 +305,7 @@ TEST(VpcRegistryCodePage, Cp932DecodesTheKatakanaOfTheChannelNames) {
 TEST(VpcRegistryCodePage, ThePcConvertsWithTheScenarioCodePage) {
     VirtualPc japanese = MakePc(
         {R"("os": {"platform": 1, "major": 4, "minor": 10, "build": 2222, "codepage": 932})"});
-    VirtualPc western = MakePc({kWin98Os});
+    VirtualPc western = MakePc({kWin98});
     const char text[] = "\x83\x76";
     char16_t out[4] = {};
     EXPECT_EQ(japanese.MultiByteToWideChar(text, 2, out, 4), 1);

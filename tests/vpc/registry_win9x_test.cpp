@@ -10,79 +10,15 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/pc_fixture.h"
+#include "support/registry_key.h"
 #include "vpc/virtual_pc.h"
 #include "vpc_test_support.h"
 
-namespace tessaly::vpc {
+namespace tessaly::vpc::testing {
 namespace {
 
 using namespace platform;
-using testing::JsonOf;
-using testing::kWin98Os;
-using testing::kXpOs;
-using testing::MustParse;
-
-// One key opened level by level from a root, closed at the end of its scope.
-class Key {
-  public:
-    Key(VirtualPc& pc, RegKey root, std::initializer_list<std::string> levels) : pc_(pc) {
-        RegKey current = root;
-        for (const std::string& level : levels) {
-            RegKey next = 0;
-            const std::int32_t status = pc_.RegOpenKeyExA(current, level.c_str(), kKeyRead, &next);
-            if (current != root)
-                pc_.RegCloseKey(current);
-            if (status != kErrorSuccess)
-                return;
-            current = next;
-        }
-        key_ = current;
-    }
-    ~Key() {
-        if (key_ != 0)
-            pc_.RegCloseKey(key_);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-
-    bool IsOpen() const { return key_ != 0; }
-    RegKey Get() const { return key_; }
-
-    // A value's bytes, its size asked first; nullopt when missing.
-    std::optional<std::vector<std::uint8_t>> Bytes(const char* name,
-                                                   std::uint32_t* type = nullptr) const {
-        std::uint32_t size = 0;
-        if (pc_.RegQueryValueExA(key_, name, type, nullptr, &size) != kErrorSuccess)
-            return std::nullopt;
-        std::vector<std::uint8_t> data(size);
-        if (pc_.RegQueryValueExA(key_, name, type, data.data(), &size) != kErrorSuccess)
-            return std::nullopt;
-        return data;
-    }
-    // A REG_SZ value without its terminator.
-    std::optional<std::string> Text(const char* name) const {
-        std::uint32_t type = 0;
-        const auto data = Bytes(name, &type);
-        if (!data || type != kRegSz || data->empty() || data->back() != 0)
-            return std::nullopt;
-        return std::string(data->begin(), data->end() - 1);
-    }
-    std::vector<std::string> Subkeys() const {
-        std::vector<std::string> names;
-        char name[256];
-        for (std::uint32_t i = 0;; ++i) {
-            std::uint32_t size = sizeof name;
-            if (pc_.RegEnumKeyExA(key_, i, name, &size) != kErrorSuccess)
-                break;
-            names.emplace_back(name, size);
-        }
-        return names;
-    }
-
-  private:
-    VirtualPc& pc_;
-    RegKey key_ = 0;
-};
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts(1);
@@ -123,7 +59,7 @@ struct DeviceRow {
 };
 
 TEST(VpcRegistryWin9x, ConfigManagerListsEachDeviceAndItsEnumKeyHoldsLetterAndTarget) {
-    VirtualPc pc(MustParse(JsonOf({kWin98Os, kTwoAdapters})));
+    VirtualPc pc(ScenarioFrom(Json({kWin98, kTwoAdapters})));
     const DeviceRow expected[] = {
         {"C1000002", "VARNOTH_CD-ROM_VN40S____", "ADAPTER0&TARGET2&LUN0", "D", "2",
          "VARNOTH CD-ROM VN40S    "},
@@ -172,7 +108,7 @@ TEST(VpcRegistryWin9x, ConfigManagerListsEachDeviceAndItsEnumKeyHoldsLetterAndTa
 }
 
 TEST(VpcRegistryWin9x, OnlyTheUsbDeviceLeadsToABridgeThatSaysUsb) {
-    VirtualPc pc(MustParse(JsonOf({kWin98Os, kTwoAdapters})));
+    VirtualPc pc(ScenarioFrom(Json({kWin98, kTwoAdapters})));
     struct Row {
         const char* instanceKey;
         bool bridge;
@@ -199,7 +135,7 @@ TEST(VpcRegistryWin9x, OnlyTheUsbDeviceLeadsToABridgeThatSaysUsb) {
 }
 
 TEST(VpcRegistryWin9x, BridgeIdsFollowAdapterAndTarget) {
-    VirtualPc pc(MustParse(JsonOf({kWin98Os, R"("adapters": [
+    VirtualPc pc(ScenarioFrom(Json({kWin98, R"("adapters": [
         {"bus": "atapi", "identifier": "esdi_506"},
         {"bus": "atapi", "identifier": "esdi_506"},
         {"bus": "usb", "identifier": "usbstor", "devices": [
@@ -211,12 +147,12 @@ TEST(VpcRegistryWin9x, BridgeIdsFollowAdapterAndTarget) {
 
 TEST(VpcRegistryWin9x, DeviceKeyComesFromTheIdentityTheDriveReports) {
     // An injected INQUIRY answer: lower-case vendor "ab cd", product "x y".
-    VirtualPc pc(MustParse(JsonOf({kWin98Os, R"("adapters": [{"bus": "scsi", "identifier": "x",
+    VirtualPc pc(ScenarioFrom(Json({kWin98, R"("adapters": [{"bus": "scsi", "identifier": "x",
         "devices": [{"target": 1, "letter": "E", "drive": {"answers": {"12": ")"
-                                             "05 80 02 02 1f 00 00 00 61 62 20 63 64 20 20 20 "
-                                             "78 20 79 20 20 20 20 20 20 20 20 20 20 20 20 20 "
-                                             "31 2e 30 30"
-                                             R"("}}}]}])"})));
+                                            "05 80 02 02 1f 00 00 00 61 62 20 63 64 20 20 20 "
+                                            "78 20 79 20 20 20 20 20 20 20 20 20 20 20 20 20 "
+                                            "31 2e 30 30"
+                                            R"("}}}]}])"})));
     const Key device(pc, kHkeyLocalMachine,
                      {"Enum", "SCSI", "AB_CD___X_Y_____________", "ADAPTER0&TARGET1&LUN0"});
     ASSERT_TRUE(device.IsOpen());
@@ -232,7 +168,7 @@ struct ClassRow {
 };
 
 TEST(VpcRegistryWin9x, EachAdapterHasAClassKeyNamingItsPortDriver) {
-    VirtualPc pc(MustParse(JsonOf({kWin98Os, R"("adapters": [
+    VirtualPc pc(ScenarioFrom(Json({kWin98, R"("adapters": [
         {"bus": "atapi", "identifier": "esdi_506"},
         {"bus": "scsi", "identifier": "aic78xx"},
         {"bus": "atapi", "identifier": "esdi_506"},
@@ -274,9 +210,9 @@ TEST(VpcRegistryWin9x, EachAdapterHasAClassKeyNamingItsPortDriver) {
 }
 
 TEST(VpcRegistryWin9x, JapaneseWindowsNamesTheChannelsInKatakana) {
-    VirtualPc pc(MustParse(
-        JsonOf({R"("os": {"platform": 1, "major": 4, "minor": 10, "build": 2222, "codepage": 932})",
-                R"("adapters": [{"bus": "atapi", "identifier": "esdi_506"},
+    VirtualPc pc(ScenarioFrom(
+        Json({R"("os": {"platform": 1, "major": 4, "minor": 10, "build": 2222, "codepage": 932})",
+              R"("adapters": [{"bus": "atapi", "identifier": "esdi_506"},
                          {"bus": "atapi", "identifier": "esdi_506"}])"})));
     const std::u16string expected[] = {u"\u30D7\u30E9\u30A4\u30DE\u30EA IDE",
                                        u"\u30BB\u30AB\u30F3\u30C0\u30EA IDE"};
@@ -295,7 +231,7 @@ TEST(VpcRegistryWin9x, JapaneseWindowsNamesTheChannelsInKatakana) {
 }
 
 TEST(VpcRegistryWin9x, NoDevicesLeaveOnlyTheMachinesOwnInTheList) {
-    VirtualPc pc(MustParse(JsonOf({kWin98Os})));
+    VirtualPc pc(ScenarioFrom(Json({kWin98})));
     const Key devices(pc, kHkeyDynData, {"Config Manager", "Enum"});
     ASSERT_TRUE(devices.IsOpen());
     EXPECT_EQ(devices.Subkeys(), (std::vector<std::string>{"C1000000", "C1000001"}));
@@ -303,20 +239,18 @@ TEST(VpcRegistryWin9x, NoDevicesLeaveOnlyTheMachinesOwnInTheList) {
 }
 
 TEST(VpcRegistryWin9x, TheFamiliesKeepApart) {
-    VirtualPc win98(MustParse(JsonOf({kWin98Os, kTwoAdapters})));
+    VirtualPc win98(ScenarioFrom(Json({kWin98, kTwoAdapters})));
     EXPECT_FALSE(win98.Registry().HasKey("HKLM\\System\\MountedDevices"));
     EXPECT_FALSE(win98.Registry().HasKey("HKLM\\HARDWARE\\DEVICEMAP"));
-    VirtualPc xp(MustParse(JsonOf({kXpOs, kTwoAdapters})));
+    VirtualPc xp(ScenarioFrom(Json({kXp, kTwoAdapters})));
     EXPECT_FALSE(xp.Registry().HasKey("HKLM\\Enum\\SCSI"));
     EXPECT_FALSE(xp.Registry().HasKey("HKDD\\Config Manager"));
     EXPECT_FALSE(xp.Registry().HasKey("HKLM\\System\\CurrentControlSet\\Services\\Class"));
 }
 
 TEST(VpcRegistryWin9x, ExampleScenarioWithAUsbAdapter) {
-    std::string error;
-    auto scenario =
-        LoadScenarioFile(std::string(TESSALY_SOURCE_DIR) + "/scenarios/win98-usb.json", error);
-    ASSERT_TRUE(scenario) << error;
+    auto scenario = tessaly::testing::LoadExample("win98-usb.json");
+    ASSERT_TRUE(scenario);
     VirtualPc pc(std::move(*scenario));
     const Key devices(pc, kHkeyDynData, {"Config Manager", "Enum"});
     std::vector<std::string> found;  // "letter instance-key bridge-description"
@@ -345,4 +279,4 @@ TEST(VpcRegistryWin9x, ExampleScenarioWithAUsbAdapter) {
 }
 
 }  // namespace
-}  // namespace tessaly::vpc
+}  // namespace tessaly::vpc::testing

@@ -12,8 +12,8 @@ namespace tessaly::vpc::testing {
 namespace {
 
 std::string WithDrive(const std::string& drive) {
-    return JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 1, "letter": "E", "drive": )" +
-                              drive + "}]}]"});
+    return Json({kXp, R"("adapters": [{"devices": [{"target": 1, "letter": "E", "drive": )" +
+                          drive + "}]}]"});
 }
 
 TEST(VpcScenario, ErrorsNameTheValueAndTheProblem) {
@@ -34,7 +34,7 @@ TEST(VpcScenario, ErrorsNameTheValueAndTheProblem) {
         {"negative", R"({"os": {"platform": 2, "build": -1}})", "os.build: out of range"},
         {"float", R"({"os": {"platform": 2.5}})", "os.platform: expected a number"},
         {"bad number text", R"({"os": {"platform": "0x"}})", R"(os.platform: bad number "0x")"},
-        {"bad date", JsonOf({kXpOs, R"("date": "2003-13-01")"}), R"(date: bad date "2003-13-01")"},
+        {"bad date", Json({kXp, R"("date": "2003-13-01")"}), R"(date: bad date "2003-13-01")"},
         {"unknown model", WithDrive(R"({"model": "CD-R VW9999"})"),
          R"(scenario: adapters[0].devices[0].drive.model: unknown model "CD-R VW9999")"},
         {"bad hex", WithDrive(R"({"answers": {"43/4": "00 1a 0g"}})"),
@@ -55,21 +55,20 @@ TEST(VpcScenario, ErrorsNameTheValueAndTheProblem) {
         {"bad tray", WithDrive(R"({"tray": "ajar"})"), R"(drive.tray: bad tray "ajar")"},
         {"long vendor", WithDrive(R"({"vendor": "VARNOTH CO"})"),
          "drive.vendor: longer than 8 characters"},
-        {"target 16", JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 16}]}])"}),
+        {"target 16", Json({kXp, R"("adapters": [{"devices": [{"target": 16}]}])"}),
          "adapters[0].devices[0].target: out of range (0..15)"},
         {"target twice",
-         JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 1}, {"target": "0x1"}]}])"}),
+         Json({kXp, R"("adapters": [{"devices": [{"target": 1}, {"target": "0x1"}]}])"}),
          "adapters[0].devices[1].target: target 1 used twice"},
-        {"letter 5",
-         JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 1, "letter": "5"}]}])"}),
+        {"letter 5", Json({kXp, R"("adapters": [{"devices": [{"target": 1, "letter": "5"}]}])"}),
          R"(adapters[0].devices[0].letter: bad drive letter "5" (expected A..Z))"},
         {"letter twice",
-         JsonOf({kXpOs, R"("adapters": [{"devices": [{"target": 1, "letter": "E"}]}],)"
-                        R"("external": [{"letter": "e", "bus": "usb"}])"}),
+         Json({kXp, R"("adapters": [{"devices": [{"target": 1, "letter": "E"}]}],)"
+                    R"("external": [{"letter": "e", "bus": "usb"}])"}),
          "external[0].letter: letter E used twice"},
-        {"external on atapi", JsonOf({kXpOs, R"("external": [{"letter": "G", "bus": "atapi"}])"}),
+        {"external on atapi", Json({kXp, R"("external": [{"letter": "G", "bus": "atapi"}])"}),
          R"(external[0].bus: bad bus "atapi" (usb, 1394))"},
-        {"completion", JsonOf({kXpOs, R"("aspi": {"completion": "later"})"}),
+        {"completion", Json({kXp, R"("aspi": {"completion": "later"})"}),
          R"(aspi.completion: bad completion "later")"},
         {"control characters quoted", WithDrive("{\"model\": \"A\\nB\"}"),
          R"(unknown model "A\x0aB")"},
@@ -88,17 +87,16 @@ TEST(VpcScenario, AtMostTwentySixAdapters) {
     for (int i = 0; i < 27; ++i)
         adapters += std::string(i ? "," : "") + "{}";
     std::string error;
-    EXPECT_FALSE(ParseScenario(JsonOf({kXpOs, "\"adapters\": [" + adapters + "]"}), error));
+    EXPECT_FALSE(ParseScenario(Json({kXp, "\"adapters\": [" + adapters + "]"}), error));
     EXPECT_EQ(error, "scenario: adapters: more than 26 entries");
     const std::string twentySix = adapters.substr(3);
-    const auto scenario =
-        ParseScenario(JsonOf({kXpOs, "\"adapters\": [" + twentySix + "]"}), error);
+    const auto scenario = ParseScenario(Json({kXp, "\"adapters\": [" + twentySix + "]"}), error);
     ASSERT_TRUE(scenario) << error;
     EXPECT_EQ(scenario->adapters.size(), 26u);
 }
 
 TEST(VpcScenario, ReadsEveryFieldOfTheContractExample) {
-    const Scenario s = MustParse(R"({
+    const Scenario s = ScenarioFrom(R"({
       "os": { "platform": 2, "major": 5, "minor": 1, "build": 2600, "service": "Service Pack 2" },
       "date": "2003-05-14",
       "aspi": { "file_version": null, "description": "d", "company": "c", "exports": false,
@@ -177,7 +175,7 @@ TEST(VpcScenario, ReadsEveryFieldOfTheContractExample) {
 
 TEST(VpcScenario, DefaultsOfAMinimalScenario) {
     const Scenario s =
-        MustParse(JsonOf({kWin98Os, R"("aspi": {}, "adapters": [{"devices": [{"target": 2}]}])"}));
+        ScenarioFrom(Json({kWin98, R"("aspi": {}, "adapters": [{"devices": [{"target": 2}]}])"}));
     EXPECT_EQ(s.os.platform, 1u);
     ASSERT_TRUE(s.aspi);
     EXPECT_EQ(s.aspi->status, 1);
@@ -196,7 +194,8 @@ TEST(VpcScenario, DefaultsOfAMinimalScenario) {
 TEST(VpcScenario, EveryModelKeyIsAccepted) {
     ASSERT_EQ(DriveModels().size(), kDriveModelCount);
     for (const DriveModel& model : DriveModels()) {
-        const Scenario s = MustParse(WithDrive(R"({"model": ")" + std::string(model.key) + "\"}"));
+        const Scenario s =
+            ScenarioFrom(WithDrive(R"({"model": ")" + std::string(model.key) + "\"}"));
         ASSERT_EQ(s.adapters.size(), 1u);
         EXPECT_EQ(s.adapters[0].devices[0].drive.model, model.key);
     }

@@ -14,7 +14,7 @@ namespace {
 using platform::kInvalidHandleValue;
 
 std::string Pc(const char* os, const std::string& aspi = "") {
-    std::string json = JsonOf({os, R"("adapters": [
+    std::string json = Json({os, R"("adapters": [
         {"bus": "atapi", "identifier": "atapi"},
         {"bus": "atapi", "identifier": "atapi", "devices": [
           {"target": 0, "letter": "E", "drive": {"model": "CD-R   VW2410A"}}]}],
@@ -25,7 +25,7 @@ std::string Pc(const char* os, const std::string& aspi = "") {
 }
 
 TEST(VpcWindows, VersionComesFromTheScenario) {
-    VirtualPc pc(MustParse(Pc(kWin98Os)));
+    VirtualPc pc(ScenarioFrom(Pc(kWin98)));
     platform::OsVersionInfo info;
     std::memset(info.csdVersion, 'x', sizeof info.csdVersion);
     ASSERT_TRUE(pc.GetVersionExA(info));
@@ -37,7 +37,7 @@ TEST(VpcWindows, VersionComesFromTheScenario) {
 }
 
 TEST(VpcWindows, DriveTypes) {
-    VirtualPc pc(MustParse(Pc(kXpOs)));
+    VirtualPc pc(ScenarioFrom(Pc(kXp)));
     const std::pair<const char*, std::uint32_t> rows[] = {
         {"E:\\", platform::kDriveCdrom},     {"e:\\", platform::kDriveCdrom},
         {"G:\\", platform::kDriveCdrom},     {"C:\\", platform::kDriveFixed},
@@ -73,9 +73,9 @@ TEST(VpcWindows, DeviceNamesOpenOnNtOnly) {
         {"\\\\.\\", false},
         {"C:\\autoexec.bat", false},
     };
-    for (const char* os : {kXpOs, kNt4Os, kWin98Os}) {
-        VirtualPc pc(MustParse(Pc(os)));
-        const bool nt = os != kWin98Os;
+    for (const char* os : {kXp, kNt4, kWin98}) {
+        VirtualPc pc(ScenarioFrom(Pc(os)));
+        const bool nt = os != kWin98;
         std::vector<std::string> asked;
         for (const Row& row : rows) {
             const platform::Handle handle = Open(pc, row.name);
@@ -94,7 +94,7 @@ TEST(VpcWindows, DeviceNamesOpenOnNtOnly) {
 }
 
 TEST(VpcWindows, HandlesAreSmallUniqueAndNeverReused) {
-    VirtualPc pc(MustParse(Pc(kXpOs)));
+    VirtualPc pc(ScenarioFrom(Pc(kXp)));
     std::set<platform::Handle> seen;
     for (int i = 0; i < 5; ++i) {
         const platform::Handle file = Open(pc, "\\\\.\\E:");
@@ -119,7 +119,7 @@ TEST(VpcWindows, HandlesAreSmallUniqueAndNeverReused) {
 }
 
 TEST(VpcWindows, OpeningADeviceNeedsOpenExisting) {
-    VirtualPc pc(MustParse(Pc(kXpOs)));
+    VirtualPc pc(ScenarioFrom(Pc(kXp)));
     EXPECT_EQ(pc.CreateFileA("\\\\.\\E:", platform::kGenericRead, 0, 2 /* CREATE_ALWAYS */),
               kInvalidHandleValue);
     EXPECT_EQ(pc.GetLastError(), platform::kErrorInvalidParameter);
@@ -127,7 +127,7 @@ TEST(VpcWindows, OpeningADeviceNeedsOpenExisting) {
 }
 
 TEST(VpcWindows, EventsResetAndTimeOut) {
-    VirtualPc pc(MustParse(Pc(kXpOs)));
+    VirtualPc pc(ScenarioFrom(Pc(kXp)));
     const platform::Handle manual = pc.CreateEventA(true, true);
     EXPECT_EQ(pc.WaitForSingleObject(manual, 0), platform::kWaitObject0);
     EXPECT_EQ(pc.WaitForSingleObject(manual, 0), platform::kWaitObject0) << "manual: stays set";
@@ -144,7 +144,7 @@ TEST(VpcWindows, EventsResetAndTimeOut) {
     EXPECT_EQ(pc.GetLastError(), platform::kErrorInvalidHandle);
     EXPECT_FALSE(pc.ResetEvent(file));
 
-    VirtualPc noEvents(MustParse(JsonOf({kXpOs, R"("event_creation": false)"})));
+    VirtualPc noEvents(ScenarioFrom(Json({kXp, R"("event_creation": false)"})));
     EXPECT_EQ(noEvents.CreateEventA(true, false), 0u);
     EXPECT_NE(noEvents.GetLastError(), 0u);
     EXPECT_EQ(noEvents.OpenHandleCount(), 0u);
@@ -159,17 +159,17 @@ TEST(VpcWindows, ManagerLibraryExistsWithAspiOnly) {
         bool sendExported;
     };
     const Row rows[] = {
-        {"no manager", Pc(kWin98Os), "wnaspi32.dll", false, false},
-        {"manager", Pc(kWin98Os, R"("aspi": {})"), "wnaspi32.dll", true, true},
-        {"upper case", Pc(kWin98Os, R"("aspi": {})"), "WNASPI32.DLL", true, true},
-        {"no extension", Pc(kWin98Os, R"("aspi": {})"), "wnaspi32", true, true},
-        {"full path", Pc(kWin98Os, R"("aspi": {})"), "C:\\WINDOWS\\SYSTEM\\wnaspi32.dll", false,
+        {"no manager", Pc(kWin98), "wnaspi32.dll", false, false},
+        {"manager", Pc(kWin98, R"("aspi": {})"), "wnaspi32.dll", true, true},
+        {"upper case", Pc(kWin98, R"("aspi": {})"), "WNASPI32.DLL", true, true},
+        {"no extension", Pc(kWin98, R"("aspi": {})"), "wnaspi32", true, true},
+        {"full path", Pc(kWin98, R"("aspi": {})"), "C:\\WINDOWS\\SYSTEM\\wnaspi32.dll", false,
          false},
-        {"missing entry point", Pc(kXpOs, R"("aspi": {"exports": false})"), "wnaspi32.dll", true,
+        {"missing entry point", Pc(kXp, R"("aspi": {"exports": false})"), "wnaspi32.dll", true,
          false},
     };
     for (const Row& row : rows) {
-        VirtualPc pc(MustParse(row.json));
+        VirtualPc pc(ScenarioFrom(row.json));
         const platform::Module module = pc.LoadLibraryA(row.file);
         EXPECT_EQ(module != 0, row.loads) << row.label;
         EXPECT_EQ(pc.LoadLibraryCalls(), 1u);
@@ -194,7 +194,7 @@ TEST(VpcWindows, ManagerLibraryExistsWithAspiOnly) {
 }
 
 TEST(VpcWindows, ManagerEntryPointsReachThisPc) {
-    VirtualPc pc(MustParse(Pc(kWin98Os, R"("aspi": {"status": 1})")));
+    VirtualPc pc(ScenarioFrom(Pc(kWin98, R"("aspi": {"status": 1})")));
     const platform::Module module = pc.LoadLibraryA("wnaspi32.dll");
     const auto support = reinterpret_cast<aspi::GetASPI32SupportInfoProc>(
         pc.GetProcAddress(module, aspi::kSupportInfoName));
@@ -226,7 +226,7 @@ TEST(VpcWindows, ManagerEntryPointsReachThisPc) {
 }
 
 TEST(VpcWindows, DriveAccessForTests) {
-    VirtualPc pc(MustParse(Pc(kXpOs)));
+    VirtualPc pc(ScenarioFrom(Pc(kXp)));
     ASSERT_NE(pc.DriveAt(1, 0), nullptr);
     EXPECT_EQ(pc.DriveAt(1, 0)->Spec().model, "CD-R   VW2410A");
     EXPECT_EQ(pc.DriveAt(0, 0), nullptr);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "support/pc_fixture.h"
 #include "transport/aspi_srb.h"
 #include "transport/scsi_command.h"
 #include "transport/scsi_passthrough.h"
@@ -17,33 +18,12 @@
 
 namespace tessaly::vpc::testing {
 
-inline const char kXpOs[] =
-    R"("os": {"platform": 2, "major": 5, "minor": 1, "build": 2600, "service": "Service Pack 2"})";
-inline const char kNt4Os[] =
-    R"("os": {"platform": 2, "major": 4, "minor": 0, "build": 1381, "service": "Service Pack 6"})";
-inline const char kWin98Os[] =
-    R"("os": {"platform": 1, "major": 4, "minor": 10, "build": 2222, "service": " A "})";
-
-// "{part, part, ...}"
-inline std::string JsonOf(std::initializer_list<std::string> parts) {
-    std::string out = "{";
-    for (const std::string& part : parts) {
-        if (out.size() > 1)
-            out += ",";
-        out += part;
-    }
-    return out + "}";
-}
-
-inline Scenario MustParse(const std::string& json) {
-    std::string error;
-    auto scenario = ParseScenario(json, error);
-    if (!scenario) {
-        ADD_FAILURE() << error;
-        return Scenario{};
-    }
-    return *scenario;
-}
+// The scenario builders every suite shares.
+using tessaly::testing::Json;
+using tessaly::testing::kNt4;
+using tessaly::testing::kWin98;
+using tessaly::testing::kXp;
+using tessaly::testing::ScenarioFrom;
 
 inline aspi::SRB_ExecSCSICmd ExecSrb(std::uint8_t haId, std::uint8_t target,
                                      std::initializer_list<std::uint8_t> cdb, std::uint8_t* buffer,
