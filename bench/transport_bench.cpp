@@ -37,8 +37,9 @@ vpc::Scenario Load(const char* json) {
     return *scenario;
 }
 
-void BM_AspiExecuteCommand(benchmark::State& state) {
-    vpc::VirtualPc pc(Load(kAspiPc));
+// One INQUIRY through the transport, on the ASPI or the pass-through PC.
+void BM_ExecuteCommand(benchmark::State& state, const char* json) {
+    vpc::VirtualPc pc(Load(json));
     ScsiTransport transport(pc);
     transport.Initialize();
     std::uint8_t buffer[56];
@@ -47,7 +48,8 @@ void BM_AspiExecuteCommand(benchmark::State& state) {
         pc.ClearCommandLog();
     }
 }
-BENCHMARK(BM_AspiExecuteCommand);
+BENCHMARK_CAPTURE(BM_ExecuteCommand, Aspi, kAspiPc);
+BENCHMARK_CAPTURE(BM_ExecuteCommand, PassThrough, kPassThroughPc);
 
 void BM_AspiManagerOnly(benchmark::State& state) {
     vpc::VirtualPc pc(Load(kAspiPc));
@@ -71,18 +73,6 @@ void BM_AspiManagerOnly(benchmark::State& state) {
     pc.FreeLibrary(module);
 }
 BENCHMARK(BM_AspiManagerOnly);
-
-void BM_PassThroughExecuteCommand(benchmark::State& state) {
-    vpc::VirtualPc pc(Load(kPassThroughPc));
-    ScsiTransport transport(pc);
-    transport.Initialize();
-    std::uint8_t buffer[56];
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(transport.ExecuteCommand(0, 4, kInquiry, buffer, sizeof buffer));
-        pc.ClearCommandLog();
-    }
-}
-BENCHMARK(BM_PassThroughExecuteCommand);
 
 void BM_PassThroughDriverOnly(benchmark::State& state) {
     vpc::VirtualPc pc(Load(kPassThroughPc));

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 
+#include "answer_pieces.h"
 #include "disc/disc_fields.h"
 #include "disc/disc_panel.h"
 #include "vpc/scenario.h"
@@ -31,36 +31,13 @@ class Fields : public tessaly::DiscFields {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
         return 0;
-    tessaly::vpc::Scenario scenario;
-    scenario.os.platform = 1;
-    scenario.os.major = 4;
-    scenario.os.minor = 10;
-    scenario.aspi.emplace();
-    scenario.aspi->completion = tessaly::vpc::AspiCompletion::kDirect;
-    tessaly::vpc::AdapterSpec adapter;
-    adapter.identifier = "ha";
     tessaly::vpc::DeviceSpec device;
     device.target = 1;
     device.drive.model = (data[0] & 1) != 0 ? "CD-R   VW2410A" : "CD-ROM VN40S";
-    std::size_t key = 0;
-    std::vector<std::uint8_t> piece;
-    auto flush = [&] {
-        if (key < sizeof kKeys / sizeof kKeys[0] && !piece.empty()) {
-            device.drive.answers[kKeys[key]] = piece;
-        }
-        piece.clear();
-        ++key;
-    };
-    for (std::size_t i = 1; i < size; ++i) {
-        if (data[i] == 0xFF) {
-            flush();
-        } else {
-            piece.push_back(data[i]);
-        }
-    }
-    flush();
-    adapter.devices.push_back(device);
-    scenario.adapters.push_back(adapter);
+    tessaly::fuzz::SetAnswerPieces(data + 1, size - 1, kKeys, sizeof kKeys / sizeof kKeys[0],
+                                   device.drive);
+    tessaly::vpc::Scenario scenario =
+        tessaly::fuzz::OneDrivePc(tessaly::vpc::AdapterSpec{}.bus, device);
 
     tessaly::vpc::VirtualPc pc(std::move(scenario));
     tessaly::ScsiTransport transport(pc);

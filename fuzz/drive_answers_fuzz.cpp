@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "answer_pieces.h"
 #include "drives/drive_commands.h"
 #include "drives/model_identification.h"
 #include "drives/speed_texts.h"
@@ -32,40 +33,15 @@ void CheckText(const char* text, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2)
         return 0;
-    tessaly::vpc::Scenario scenario;
-    scenario.os.platform = 1;
-    scenario.os.major = 4;
-    scenario.os.minor = 10;
-    scenario.aspi.emplace();
-    scenario.aspi->completion = tessaly::vpc::AspiCompletion::kDirect;
-    tessaly::vpc::AdapterSpec adapter;
-    adapter.bus =
-        (data[0] & 0x80) != 0 ? tessaly::vpc::BusKind::kUsb : tessaly::vpc::BusKind::kScsi;
-    adapter.identifier = "ha";
     tessaly::vpc::DeviceSpec device;
     device.target = 1;
     device.letter = 'E';
     device.drive.model = kModels[data[0] % (sizeof kModels / sizeof kModels[0])];
-    // The rest of the input, split at FFh, answers the commands in kKeys order; an
-    // empty piece leaves the command to the emulated drive.
-    std::size_t key = 0;
-    std::vector<std::uint8_t> piece;
-    auto flush = [&] {
-        if (key < sizeof kKeys / sizeof kKeys[0] && !piece.empty())
-            device.drive.answers[kKeys[key]] = piece;
-        piece.clear();
-        ++key;
-    };
-    for (std::size_t i = 1; i < size; ++i) {
-        if (data[i] == 0xFF) {
-            flush();
-        } else {
-            piece.push_back(data[i]);
-        }
-    }
-    flush();
-    adapter.devices.push_back(device);
-    scenario.adapters.push_back(adapter);
+    // The rest of the input answers the commands in kKeys order.
+    tessaly::fuzz::SetAnswerPieces(data + 1, size - 1, kKeys, sizeof kKeys / sizeof kKeys[0],
+                                   device.drive);
+    tessaly::vpc::Scenario scenario = tessaly::fuzz::OneDrivePc(
+        (data[0] & 0x80) != 0 ? tessaly::vpc::BusKind::kUsb : tessaly::vpc::BusKind::kScsi, device);
 
     tessaly::vpc::VirtualPc pc(std::move(scenario));
     tessaly::ScsiTransport transport(pc);

@@ -6,23 +6,12 @@
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
 #include "support/pc_fixture.h"
+#include "support/started_window.h"
 
 namespace tessaly::testing {
 namespace {
 
-using app::HeadlessView;
-using app::MainDialog;
-
-struct Window {
-    explicit Window(const std::string& json) : pc(json), dialog(*pc.transport, *pc.machine, view) {
-        view.Attach(&dialog);
-        dialog.OnInitDialog();
-    }
-    std::string Field(int id) const { return view.Fields().at(id); }
-    Pc pc;
-    HeadlessView view;
-    MainDialog dialog;
-};
+using Window = StartedWindow;
 
 std::string OneRecorder(const std::string& drive) {
     return Json({kWin98, kManager,

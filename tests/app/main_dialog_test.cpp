@@ -7,30 +7,22 @@
 
 #include "app/headless_view.h"
 #include "support/pc_fixture.h"
+#include "support/started_window.h"
 
 namespace tessaly::testing {
 namespace {
 
-using app::HeadlessView;
 using app::MainDialog;
 
 // A virtual PC with the main window started on it.
-struct Window {
-    explicit Window(const std::string& json, bool continueAfterUsbWarning = true)
-        : pc(json), view(continueAfterUsbWarning), dialog(*pc.transport, *pc.machine, view) {
-        view.Attach(&dialog);
-        initResult = dialog.OnInitDialog();
-    }
+struct Window : StartedWindow {
+    using StartedWindow::StartedWindow;
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const auto& m : view.Messages())
             texts.push_back(m.caption + ": " + m.text);
         return texts;
     }
-    Pc pc;
-    HeadlessView view;
-    MainDialog dialog;
-    bool initResult = false;
 };
 
 std::string Adapter(const std::string& bus, const std::string& devices) {

@@ -7,18 +7,13 @@
 #include "report/report_content.h"
 #include "report/report_printer.h"
 #include "support/pc_fixture.h"
+#include "support/started_window.h"
 
 namespace tessaly::testing {
 namespace {
 
-using app::HeadlessView;
-using app::MainDialog;
-
-struct Window {
-    explicit Window(const std::string& json) : pc(json), dialog(*pc.transport, *pc.machine, view) {
-        view.Attach(&dialog);
-        dialog.OnInitDialog();
-    }
+struct Window : StartedWindow {
+    using StartedWindow::StartedWindow;
     InfoReport Report() {
         return BuildInfoReport(*pc.transport, *pc.machine, pc.machine->Printer(), dialog.Drives(),
                                view);
@@ -27,9 +22,6 @@ struct Window {
         return PrintInformationReport(*pc.transport, *pc.machine, pc.machine->Printer(),
                                       dialog.Drives(), view);
     }
-    Pc pc;
-    HeadlessView view;
-    MainDialog dialog;
 };
 
 std::string Drive(const std::string& os, const std::string& bus, const std::string& drive,
