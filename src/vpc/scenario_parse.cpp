@@ -34,11 +34,8 @@ class LetterSet {
 OsSpec ReadOs(const Json& value, const std::string& path) {
     RequireObject(value, path);
     OsSpec os;
-    const Json* platform = Find(value, "platform");
-    if (platform == nullptr)
-        Fail(Member(path, "platform"), "missing");
-    os.platform =
-        static_cast<std::uint32_t>(ReadUnsigned(*platform, Member(path, "platform"), UINT32_MAX));
+    os.platform = static_cast<std::uint32_t>(
+        ReadUnsigned(Required(value, path, "platform"), Member(path, "platform"), UINT32_MAX));
     if (os.platform != 1 && os.platform != 2)
         Fail(Member(path, "platform"), "expected 1 (Windows 9x) or 2 (NT)");
     const auto number = [&](std::string_view key, std::uint32_t& out) {
@@ -137,11 +134,8 @@ DeviceSpec ReadDevice(const Json& value, const std::string& path, std::set<unsig
                       LetterSet& letters) {
     RequireObject(value, path);
     DeviceSpec device;
-    const Json* target = Find(value, "target");
-    if (target == nullptr)
-        Fail(Member(path, "target"), "missing");
-    device.target =
-        static_cast<std::uint8_t>(ReadUnsigned(*target, Member(path, "target"), kMaxTarget));
+    device.target = static_cast<std::uint8_t>(
+        ReadUnsigned(Required(value, path, "target"), Member(path, "target"), kMaxTarget));
     for (std::string_view key : {"path_id", "bus"}) {
         if (const Json* v = Find(value, key)) {
             device.bus = static_cast<std::uint8_t>(ReadUnsigned(*v, Member(path, key), kMaxBus));
@@ -185,10 +179,7 @@ AdapterSpec ReadAdapter(const Json& value, const std::string& path, LetterSet& l
 ExternalSpec ReadExternal(const Json& value, const std::string& path, LetterSet& letters) {
     RequireObject(value, path);
     ExternalSpec external;
-    const Json* letter = Find(value, "letter");
-    if (letter == nullptr)
-        Fail(Member(path, "letter"), "missing");
-    external.letter = ReadLetter(*letter, Member(path, "letter"));
+    external.letter = ReadLetter(Required(value, path, "letter"), Member(path, "letter"));
     letters.Claim(external.letter, Member(path, "letter"));
     if (const Json* v = Find(value, "bus"))
         external.bus = ReadBus(*v, Member(path, "bus"), true);
@@ -210,10 +201,7 @@ RegistryValue ReadRegistryValue(const Json& value, const std::string& path) {
         }
     } else if (value.is_object()) {
         out.type = RegistryValue::Type::kBinary;
-        const Json* hex = Find(value, "hex");
-        if (hex == nullptr)
-            Fail(Member(path, "hex"), "missing");
-        out.bytes = ReadHexBytes(*hex, Member(path, "hex"), kMaxText);
+        out.bytes = ReadHexBytes(Required(value, path, "hex"), Member(path, "hex"), kMaxText);
     } else {
         out.type = RegistryValue::Type::kDword;
         out.dword = static_cast<std::uint32_t>(ReadUnsigned(value, path, UINT32_MAX));
@@ -279,10 +267,7 @@ Scenario ReadScenario(const Json& root) {
     if (!root.is_object())
         Fail("", "expected a JSON object at the top level");
     Scenario scenario;
-    const Json* os = Find(root, "os");
-    if (os == nullptr)
-        Fail("os", "missing");
-    scenario.os = ReadOs(*os, "os");
+    scenario.os = ReadOs(Required(root, "", "os"), "os");
     if (const Json* v = Find(root, "date"))
         scenario.date = ReadDate(*v, "date");
     if (const Json* v = Find(root, "aspi"))

@@ -83,6 +83,13 @@ std::string Quote(std::string_view text) {
     return out;
 }
 
+const Json& Required(const Json& object, const std::string& path, std::string_view key) {
+    const Json* member = Find(object, key);
+    if (member == nullptr)
+        Fail(Member(path, key), "missing");
+    return *member;
+}
+
 const Json* Find(const Json& object, std::string_view key) {
     if (!object.is_object())
         return nullptr;

@@ -35,6 +35,8 @@ std::string Quote(std::string_view text);
 
 // The member of an object, or nullptr when it is missing or null.
 const Json* Find(const Json& object, std::string_view key);
+// The member of an object at path; a missing or null one fails as "<path.key>: missing".
+const Json& Required(const Json& object, const std::string& path, std::string_view key);
 
 void RequireObject(const Json& value, const std::string& path);
 void RequireArray(const Json& value, const std::string& path, std::size_t maxSize);
