@@ -1,15 +1,5 @@
 # Cross build for 32-bit Windows with Debian's mingw-w64 (POSIX-thread compilers,
-# which GoogleTest needs for std::mutex). Tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tools/ci/wine-run.sh")
+# which GoogleTest needs for std::mutex). Tests run under 32-bit Wine.
+set(TESSALY_MINGW_PROCESSOR i686)
+set(TESSALY_MINGW_THREADS posix)
+include("${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake")

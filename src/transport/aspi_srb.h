@@ -1,6 +1,7 @@
 // Request blocks of the ASPI for Win32 interface, in their published layouts.
 // The manager reads and writes these blocks in place, so field order and
-// packing must match byte for byte on 32-bit Windows.
+// packing must match byte for byte: on 32-bit Windows with 4-byte pointers, on
+// 64-bit Windows (a manager built for it) with 8-byte pointers, byte-packed.
 #pragma once
 
 #include <cstddef>
@@ -85,9 +86,21 @@ static_assert(offsetof(SRB_HAInquiry, HA_SCSI_ID) == 9);
 static_assert(offsetof(SRB_HAInquiry, HA_ManagerId) == 10);
 static_assert(offsetof(SRB_HAInquiry, HA_Identifier) == 26);
 static_assert(offsetof(SRB_HAInquiry, HA_Unique) == 42);
+#elif defined(_WIN64)
+static_assert(sizeof(SRB_ExecSCSICmd) == 88);
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_Target) == 8);
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_BufLen) == 12);
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_BufPointer) == 16);
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_SenseLen) == 24);
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_CDBLen) == 25);
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 28);
+static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 56);
+static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 72);
+static_assert(sizeof(SRB_HAInquiry) == 60);
 #endif
 
-// The manager's two entry points; cdecl, as the 32-bit default calling convention.
+// The manager's two entry points; cdecl, as the 32-bit default calling convention (64-bit
+// Windows has one convention only).
 using GetASPI32SupportInfoProc = std::uint32_t (*)();
 using SendASPI32CommandProc = std::uint32_t (*)(void* srb);
 

@@ -61,6 +61,18 @@ static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset) == 24);
 static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb) == 28);
 static_assert(sizeof(PassThroughRequest) == 80);
 static_assert(offsetof(PassThroughRequest, sense) == 48);
+#elif defined(_WIN64)
+// The 8-byte data pointer is aligned to 8, with padding before it and at the end.
+static_assert(sizeof(SCSI_ADDRESS) == 8);
+static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 56);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataIn) == 8);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataTransferLength) == 12);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, TimeOutValue) == 16);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer) == 24);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset) == 32);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb) == 36);
+static_assert(sizeof(PassThroughRequest) == 96);
+static_assert(offsetof(PassThroughRequest, sense) == 60);
 #endif
 
 // IOCTL_SCSI_GET_INQUIRY_DATA output, read by offset from a 4096-byte buffer:

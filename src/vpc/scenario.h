@@ -4,6 +4,11 @@
 //
 // Options of this virtual PC beyond the shared scenario format:
 //   top level  "event_creation": false   CreateEventA fails (returns 0).
+//   top level  "program_bits": 64        the program runs as a 64-bit process (default 32).
+//   aspi       "bits": 64                the manager file is a 64-bit DLL (default 32). A
+//                                        process loads only a DLL of its own bitness:
+//                                        LoadLibraryA of one of the other fails with
+//                                        ERROR_BAD_EXE_FORMAT (193).
 //   aspi       "translation": "0x04e40409" the version resource's first translation
 //                                        (language low, code page high); null: none.
 //   aspi       "completion": "pending"   (default) SendASPI32Command returns SS_PENDING
@@ -137,6 +142,7 @@ struct AspiSpec {
     bool exports = true;
     std::uint8_t status = 1;
     AspiCompletion completion = AspiCompletion::kPending;
+    std::uint8_t bits = 32;
 };
 
 struct RegistryValue {
@@ -172,6 +178,7 @@ struct Scenario {
     std::optional<PrinterSpec> printer;
     std::map<std::string, PromptAnswer> prompts;
     bool eventCreation = true;
+    std::uint8_t programBits = 32;
 };
 
 inline constexpr std::size_t kMaxAdapters = 26;

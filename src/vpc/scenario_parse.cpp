@@ -31,6 +31,14 @@ class LetterSet {
     std::set<char> used_;
 };
 
+// The bitness of a program or a DLL: 32 or 64.
+std::uint8_t ReadBits(const Json& value, const std::string& path) {
+    const auto bits = ReadUnsigned(value, path, 64);
+    if (bits != 32 && bits != 64)
+        Fail(path, "expected 32 or 64");
+    return static_cast<std::uint8_t>(bits);
+}
+
 OsSpec ReadOs(const Json& value, const std::string& path) {
     RequireObject(value, path);
     OsSpec os;
@@ -104,6 +112,8 @@ AspiSpec ReadAspi(const Json& value, const std::string& path) {
     if (const Json* v = Find(value, "status")) {
         aspi.status = static_cast<std::uint8_t>(ReadUnsigned(*v, at("status"), 255));
     }
+    if (const Json* v = Find(value, "bits"))
+        aspi.bits = ReadBits(*v, at("bits"));
     if (const Json* v = Find(value, "completion")) {
         const std::string mode = ReadString(*v, at("completion"), 64);
         if (mode == "direct") {
@@ -275,6 +285,8 @@ Scenario ReadScenario(const Json& root) {
     if (const Json* v = Find(root, "event_creation")) {
         scenario.eventCreation = ReadBool(*v, "event_creation");
     }
+    if (const Json* v = Find(root, "program_bits"))
+        scenario.programBits = ReadBits(*v, "program_bits");
     LetterSet letters;
     if (const Json* adapters = Find(root, "adapters")) {
         RequireArray(*adapters, "adapters", kMaxAdapters);

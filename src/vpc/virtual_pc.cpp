@@ -19,6 +19,7 @@ using platform::kInvalidHandleValue;
 constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr std::uint32_t kErrorModNotFound = 126;
+constexpr std::uint32_t kErrorBadExeFormat = 193;
 constexpr std::uint32_t kErrorProcNotFound = 127;
 
 constexpr std::string_view kDevicePrefix = "\\\\.\\";
@@ -219,6 +220,10 @@ platform::Module VirtualPc::LoadLibraryA(const char* fileName) {
         EqualsNoCase(name, aspi::kManagerFileName) || EqualsNoCase(name, "wnaspi32");
     if (!isManager || !aspi_) {
         Fail(kErrorModNotFound);
+        return 0;
+    }
+    if (scenario_.aspi->bits != scenario_.programBits) {
+        Fail(kErrorBadExeFormat);  // a DLL of the other bitness is found but not loaded
         return 0;
     }
     ++aspiLoads_;

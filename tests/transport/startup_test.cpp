@@ -53,6 +53,10 @@ TEST(Startup, FallbacksToPassThrough) {
         {"manager file missing", "", 0, false},
         {"entry point missing", R"("aspi": {"exports": false})", 1, false},
         {"status not completed", R"("aspi": {"status": 4})", 0, true},
+        // A process loads only a DLL of its own bitness; the other one fails to load
+        // (ERROR_BAD_EXE_FORMAT) just as a missing file does.
+        {"32-bit manager, 64-bit program", R"("program_bits": 64, "aspi": {"bits": 32})", 0, false},
+        {"64-bit manager, 32-bit program", R"("aspi": {"bits": 64})", 0, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -63,6 +67,16 @@ TEST(Startup, FallbacksToPassThrough) {
         EXPECT_EQ(PassThroughRuns(*pc.recorder), 1);
         EXPECT_EQ(pc.recorder->freeLibraryCalls, row.expectedFrees);
         EXPECT_EQ(pc.machine->AspiLoaded(), row.loadedAfter);
+    }
+}
+
+TEST(Startup, ManagerOfTheProgramsBitnessIsUsed) {
+    for (const char* bits :
+         {R"("aspi": {"bits": 32})", R"("program_bits": 64, "aspi": {"bits": 64})"}) {
+        Pc pc(Json({kNt4, bits, kAtapiDrive}));
+        EXPECT_EQ(pc.transport->Initialize() & 0xFF, 1) << bits;
+        EXPECT_EQ(pc.transport->Mode(), TransportMode::Aspi) << bits;
+        EXPECT_TRUE(pc.machine->AspiLoaded()) << bits;
     }
 }
 

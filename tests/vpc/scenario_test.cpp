@@ -70,6 +70,9 @@ TEST(VpcScenario, ErrorsNameTheValueAndTheProblem) {
          R"(external[0].bus: bad bus "atapi" (usb, 1394))"},
         {"completion", Json({kXp, R"("aspi": {"completion": "later"})"}),
          R"(aspi.completion: bad completion "later")"},
+        {"manager bits", Json({kXp, R"("aspi": {"bits": 16})"}), "aspi.bits: expected 32 or 64"},
+        {"program bits", Json({kXp, R"("program_bits": 128)"}),
+         "program_bits: out of range (0..64)"},
         {"control characters quoted", WithDrive("{\"model\": \"A\\nB\"}"),
          R"(unknown model "A\x0aB")"},
     };
@@ -182,6 +185,8 @@ TEST(VpcScenario, DefaultsOfAMinimalScenario) {
     EXPECT_TRUE(s.aspi->exports);
     EXPECT_EQ(s.aspi->completion, AspiCompletion::kPending);
     EXPECT_TRUE(s.eventCreation);
+    EXPECT_EQ(s.aspi->bits, 32);
+    EXPECT_EQ(s.programBits, 32);
     EXPECT_EQ(s.adapters[0].scsiId, 7);
     const DeviceSpec& device = s.adapters[0].devices[0];
     EXPECT_EQ(device.letter, 0);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace tessaly::app::win32 {
@@ -307,6 +310,58 @@ TEST_F(LinkLabelWindow, DestroyingTheWindowDetaches) {
     ::DestroyWindow(control);
     EXPECT_EQ(label.Window(), nullptr);
     EXPECT_FALSE(label.Attach(nullptr));
+}
+
+// Memory for one object at an address that does not fit in 32 bits, where the system has
+// one: a window that kept a pointer in a 32-bit slot would lose its upper half.
+class HighMemory {
+  public:
+    explicit HighMemory(std::size_t size) {
+        if constexpr (sizeof(void*) == 8) {
+            for (std::uint64_t at = std::uint64_t{1} << 36; at != 0 && base_ == nullptr; at <<= 1) {
+                base_ = ::VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT,
+                                       PAGE_READWRITE);
+            }
+        } else {
+            base_ = ::VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        }
+    }
+    ~HighMemory() {
+        if (base_ != nullptr)
+            ::VirtualFree(base_, 0, MEM_RELEASE);
+    }
+    HighMemory(const HighMemory&) = delete;
+    HighMemory& operator=(const HighMemory&) = delete;
+    void* Get() const { return base_; }
+
+  private:
+    void* base_ = nullptr;
+};
+
+TEST_F(LinkLabelWindow, PointerKeptInTheWindowSurvivesARoundTrip) {
+    HighMemory memory(sizeof(LinkLabel));
+    ASSERT_NE(memory.Get(), nullptr);
+    if (sizeof(void*) == 8) {
+        EXPECT_GT(reinterpret_cast<std::uintptr_t>(memory.Get()), std::uintptr_t{0xFFFFFFFFu});
+    }
+    const HWND control = MakeStatic(SS_LEFT, "Caption");
+    const LONG_PTR systemProc = ::GetWindowLongPtrA(control, GWLP_WNDPROC);
+    struct Destroy {
+        void operator()(LinkLabel* l) const { l->~LinkLabel(); }
+    };
+    const std::unique_ptr<LinkLabel, Destroy> label(new (memory.Get()) LinkLabel);
+    ASSERT_TRUE(label->Attach(control));
+    EXPECT_EQ(::GetWindowLongPtrA(control, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(label.get()));
+    // The subclassed procedure finds the label through the window: it paints the label's
+    // colour, and a second label cannot take the window over.
+    label->SetBackground(RGB(0, 0, 255));
+    Show();
+    EXPECT_EQ(ScreenPixel(control, kWidth - 1, kHeight - 1), RGB(0, 0, 255));
+    LinkLabel other;
+    EXPECT_FALSE(other.Attach(control));
+    label->Detach();
+    EXPECT_EQ(::GetWindowLongPtrA(control, GWLP_USERDATA), 0);
+    EXPECT_EQ(::GetWindowLongPtrA(control, GWLP_WNDPROC), systemProc);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// End to end under Wine: the real tessaly.exe, beside this exe with the virtual
+// End to end under Wine: the real program (TESSALY_PROGRAM: tessaly.exe, or tessaly64.exe
+// in the 64-bit build), beside this exe with the virtual
 // wnaspi32.dll, on scenarios/report.json (Windows 98, one SCSI adapter, a CD-R recorder
 // at target 1 holding a recorded CD-R). This exe starts the program as a user would, watches the
 // DLL's command log while it runs, and drives its window with messages: it reads the
@@ -8,11 +9,11 @@
 //   tessaly_exe_wine_test [--gtest flags] [PRINT-OUTPUT]
 //     PRINT-OUTPUT  the file the default printer writes its jobs to (a Unix path that
 //                   Wine reaches through drive Z:); without it the print test is skipped.
-//   TESSALY_EXE     optional: another build of tessaly.exe (the shipped one), copied
-//                   beside this exe under that name before it starts.
+//   TESSALY_EXE     optional: another build of the program (the shipped one), copied
+//                   beside this exe under the program's name before it starts.
 //
 // Needs, in the Wine prefix: the override wnaspi32=native,builtin, a Windows 98 version
-// for tessaly.exe, and for the print test a default printer that writes to PRINT-OUTPUT
+// for the program, and for the print test a default printer that writes to PRINT-OUTPUT
 // (tests/wine/prepare-tessaly-exe.sh sets all three up).
 #include <windows.h>
 
@@ -176,7 +177,7 @@ class TessalyExe : public ::testing::Test {
         const char* other = std::getenv("TESSALY_EXE");
         if (other != nullptr && *other != '\0') {
             const std::string from = WindowsPath(other);
-            const std::string to = directory + "tessaly.exe";
+            const std::string to = directory + TESSALY_PROGRAM;
             if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
                 std::fprintf(stderr, "cannot copy %s to %s: error %lu\n", from.c_str(), to.c_str(),
                              ::GetLastError());
@@ -185,7 +186,7 @@ class TessalyExe : public ::testing::Test {
             std::fprintf(stderr, "testing %s\n", from.c_str());
         }
 
-        std::string command = "\"" + directory + "tessaly.exe\"";
+        std::string command = "\"" + directory + TESSALY_PROGRAM + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info = {};
@@ -219,7 +220,7 @@ class TessalyExe : public ::testing::Test {
     }
 
     void SetUp() override {
-        ASSERT_NE(process_, nullptr) << "tessaly.exe did not start";
+        ASSERT_NE(process_, nullptr) << TESSALY_PROGRAM " did not start";
         ASSERT_NE(mainWindow_, nullptr) << "no main window with a filled drive list appeared";
     }
 

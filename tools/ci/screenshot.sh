@@ -1,31 +1,42 @@
 #!/bin/sh
-# Start tessaly.exe under Wine on a bundled scenario, with the virtual wnaspi32.dll
+# Start the program under Wine on a bundled scenario, with the virtual wnaspi32.dll
 # beside it, and save a screenshot of its main window.
 #
 #   tools/ci/screenshot.sh [SCENARIO.json [OUT.png [WINE-VERSION]]]
 #     defaults: scenarios/win98.json, build/screenshot/main-window.png, win98
 #
-# Builds tessaly.exe and wnaspi32.dll in build/cross, runs them in a Wine prefix of its
-# own (build/wineprefix-screenshot, made once), and starts Xvfb when there is no display.
-# TESSALY_BUILD_DIR and TESSALY_SCREENSHOT_PREFIX choose other directories for these.
+# TESSALY_WINE_ARCH chooses the program: win32 (the default) tessaly.exe under 32-bit
+# Wine, win64 tessaly64.exe and a 64-bit wnaspi32.dll under 64-bit Wine. Builds them in
+# build/cross (build/cross64), runs them in a Wine prefix of its own
+# (build/wineprefix-screenshot, build/wineprefix-screenshot64; made once), and starts Xvfb
+# when there is no display. TESSALY_BUILD_DIR and TESSALY_SCREENSHOT_PREFIX choose other
+# directories for these.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$ROOT/tools/ci/wine-env.sh"
+ARCH=${TESSALY_WINE_ARCH:-win32}
+tessaly_wine_env "$ARCH"
+case "$ARCH" in
+  win64) SUFFIX=64 TOOLCHAIN=toolchain-mingw64.cmake PROGRAM=tessaly64.exe ;;
+  *) SUFFIX= TOOLCHAIN=toolchain-mingw32.cmake PROGRAM=tessaly.exe ;;
+esac
 SCENARIO=$(realpath "${1:-$ROOT/scenarios/win98.json}")
 OUT=${2:-$ROOT/build/screenshot/main-window.png}
 VERSION=${3:-win98}
-BUILD=${TESSALY_BUILD_DIR:-$ROOT/build/cross}
-RUN="$(dirname "$BUILD")/screenshot"
+BUILD=${TESSALY_BUILD_DIR:-$ROOT/build/cross$SUFFIX}
+RUN="$(dirname "$BUILD")/screenshot$SUFFIX"
 DELAY=${TESSALY_SCREENSHOT_DELAY:-6}
-export WINEPREFIX=${TESSALY_SCREENSHOT_PREFIX:-$ROOT/build/wineprefix-screenshot} WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=${TESSALY_SCREENSHOT_PREFIX:-$ROOT/build/wineprefix-screenshot$SUFFIX}
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
+WINE=$TESSALY_WINE
 
 "$ROOT/tools/ci/install-deps.sh" >&2
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw32.cmake" -DTESSALY_BENCH=OFF >&2
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$TOOLCHAIN" -DTESSALY_BENCH=OFF >&2
 cmake --build "$BUILD" --target tessaly wnaspi32 >&2
 mkdir -p "$RUN" "$(dirname "$OUT")"
-cp "$BUILD/tessaly.exe" "$BUILD/wnaspi32/wnaspi32.dll" "$RUN/"
+cp "$BUILD/$PROGRAM" "$BUILD/wnaspi32/wnaspi32.dll" "$RUN/"
 
 XVFB_PID= APP_PID=
 cleanup() {
@@ -52,14 +63,14 @@ fi
 
 if [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
   echo "screenshot: creating $WINEPREFIX" >&2
-  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1
+  WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w
   # Wine's own fonts (else "MS Sans Serif" falls back to a wider font) and a virtual
   # desktop of 800 x 600, which gives windows their title bars.
   ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >/dev/null 2>&1
   # The desktop setting takes effect only for a new server: a window opened under the
   # server that wrote it would have no title bar.
@@ -67,15 +78,15 @@ if [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
   touch "$WINEPREFIX/.tessaly-prefix-ready"
 fi
 # The DLL beside the exe instead of Wine's own, and the Windows version the exe sees.
-wine reg add 'HKCU\Software\Wine\DllOverrides' /v wnaspi32 /d native,builtin /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\AppDefaults\tessaly.exe' /v Version /d "$VERSION" /f \
+"$WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v wnaspi32 /d native,builtin /f >/dev/null 2>&1
+"$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /d "$VERSION" /f \
   >/dev/null 2>&1
 
 cd "$RUN"
-TESSALY_SCENARIO="$SCENARIO" wine tessaly.exe </dev/null >/dev/null 2>&1 &
+TESSALY_SCENARIO="$SCENARIO" "$WINE" "$PROGRAM" </dev/null >/dev/null 2>&1 &
 APP_PID=$!
 sleep "$DELAY"
-kill -0 "$APP_PID" 2>/dev/null || { echo "screenshot: tessaly.exe has ended" >&2; exit 1; }
+kill -0 "$APP_PID" 2>/dev/null || { echo "screenshot: $PROGRAM has ended" >&2; exit 1; }
 
 # The window sits at the desktop's top left corner: cut the desktop away around it.
 import -window root "$RUN/root.png"

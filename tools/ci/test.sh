@@ -2,12 +2,20 @@
 # Run every Tessaly test: installs what is missing, then builds and runs
 #   native-asan  native Debug build with ASan+UBSan: all GoogleTest and CLI tests
 #   native       native RelWithDebInfo: tessaly-sim and the benchmarks (run briefly)
-#   cross        i686 mingw-w64 static build
-#   wine-prefix  32-bit Wine prefix build/wineprefix (made once), X display from Xvfb
-#   cross-tests  the cross-built test exe under Wine
+#   cross        i686 mingw-w64 static build (tests, virtual wnaspi32.dll, tools, program)
+#   exe          the shipped tessaly.exe (win32-thread runtime), imports checked
+#   cross64      x86_64 mingw-w64 static build, the same targets (64-bit runtime only)
+#   exe64        the shipped tessaly64.exe, imports checked
+#   wine-prefix  the Wine prefix of the runtime (made once), X display from Xvfb
+#   cross-tests  the cross-built tests of the runtime under Wine, the end-to-end test of the
+#                shipped program among them
 #   fuzz         clang/libFuzzer targets, each run for a few seconds
-# A failing stage does not stop the later ones (cross-tests needs cross and wine-prefix);
-# the summary lists every stage and the script exits non-zero if any failed.
+# The Windows runtime for the cross-built tests is found out, not guessed: 32-bit Wine
+# (win32: build/cross, tessaly.exe) where this machine starts i386 programs, else 64-bit
+# Wine (win64: build/cross64, tessaly64.exe). TESSALY_WINE_ARCH=win32|win64 forces it.
+# A failing stage does not stop the later ones (cross-tests needs its build and
+# wine-prefix); the summary lists every stage and the runtime, and the script exits
+# non-zero if any stage failed or could not run.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -15,6 +23,7 @@ BUILD="$ROOT/build"
 JOBS=$(nproc)
 FUZZ_SECONDS=${TESSALY_FUZZ_SECONDS:-5}
 cd "$ROOT"
+. "$ROOT/tools/ci/wine-env.sh"
 
 # Deterministic locale for everything below, Wine included.
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
@@ -31,7 +40,7 @@ cleanup() {
   rc=$1
   trap - EXIT
   if [ "$WINE_STARTED" = 1 ]; then
-    WINEPREFIX="$BUILD/wineprefix" WINEARCH=win32 wineserver -k 2>/dev/null || true
+    WINEPREFIX="$TESSALY_WINE_PREFIX" wineserver -k 2>/dev/null || true
   fi
   if [ -n "$XVFB_PID" ]; then
     kill "$XVFB_PID" 2>/dev/null || true
@@ -39,6 +48,8 @@ cleanup() {
   rm -rf "$TMP"
   printf '\n==== summary ====\n%s  %-12s %5d s\n' "$SUMMARY" total \
     $(( $(date +%s) - RUN_START ))
+  [ -z "${TESSALY_WINE_ARCH:-}" ] ||
+    printf 'Windows runtime: %s (%s)\n' "$TESSALY_WINE_ARCH" "$TESSALY_WINE_ARCH_REASON"
   if [ "$rc" = 0 ]; then echo "ALL TESTS PASSED"; else echo "FAILED:${FAILED:- (exit $rc)}"; fi
   exit "$rc"
 }
@@ -105,20 +116,36 @@ native() {
   fi
 }
 
+# cross_build DIR TOOLCHAIN [CMAKE-ARG...]: configure and build every target.
+cross_build() {
+  dir=$1 toolchain=$2
+  shift 2
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" -DTESSALY_BENCH=OFF "$@"
+}
+
 cross() {
-  cmake -S . -B "$BUILD/cross" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw32.cmake" -DTESSALY_BENCH=OFF
+  cross_build "$BUILD/cross" toolchain-mingw32.cmake
   cmake --build "$BUILD/cross" -j "$JOBS"
 }
 
-# The shipped tessaly.exe, built with the win32-thread runtime so that it imports only
-# what the old Windows versions have; the imports are checked.
+cross64() {
+  cross_build "$BUILD/cross64" toolchain-mingw64.cmake
+  cmake --build "$BUILD/cross64" -j "$JOBS"
+}
+
+# The shipped programs, built with the win32-thread runtime so that they import only what
+# the oldest Windows versions they run on have; the imports are checked.
 exe() {
-  cmake -S . -B "$BUILD/cross-exe" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw32-exe.cmake" -DTESSALY_BENCH=OFF \
-    -DTESSALY_TESTS=OFF
+  cross_build "$BUILD/cross-exe" toolchain-mingw32-exe.cmake -DTESSALY_TESTS=OFF
   cmake --build "$BUILD/cross-exe" -j "$JOBS" --target tessaly
   "$ROOT/tools/ci/check-imports.sh" "$BUILD/cross-exe/tessaly.exe"
+}
+
+exe64() {
+  cross_build "$BUILD/cross-exe64" toolchain-mingw64-exe.cmake -DTESSALY_TESTS=OFF
+  cmake --build "$BUILD/cross-exe64" -j "$JOBS" --target tessaly
+  "$ROOT/tools/ci/check-imports.sh" "$BUILD/cross-exe64/tessaly64.exe"
 }
 
 # A private X server, so GUI code under test has a display and nothing reaches the user's
@@ -143,15 +170,17 @@ start_xvfb() {
 
 wine_prefix() {
   echo "Xvfb on $DISPLAY (pid $XVFB_PID)"
+  echo "Windows runtime: $TESSALY_WINE_ARCH ($TESSALY_WINE_ARCH_REASON)"
   "$ROOT/tools/ci/wine-prefix.sh"
 }
 
-# The end-to-end test drives the shipped exe when the exe stage has built it.
+# The end-to-end test drives the shipped exe when its stage has built it.
 cross_tests() {
+  echo "Windows runtime: $TESSALY_WINE_ARCH; tests of $CROSS_TESTS_DIR"
   shipped=
-  [ -f "$BUILD/cross-exe/tessaly.exe" ] && shipped="$BUILD/cross-exe/tessaly.exe"
-  TESSALY_EXE=$shipped ctest --test-dir "$BUILD/cross" --output-on-failure --no-tests=error \
-    -j "$JOBS" --timeout 300
+  [ -f "$SHIPPED_EXE" ] && shipped="$SHIPPED_EXE"
+  TESSALY_EXE=$shipped ctest --test-dir "$CROSS_TESTS_DIR" --output-on-failure \
+    --no-tests=error -j "$JOBS" --timeout 300
 }
 
 fuzz() {
@@ -196,18 +225,31 @@ fuzz() {
 # --------------------------------------------------------------------------------------
 run_stage dependencies deps
 [ $STAGE_RC = 0 ] || exit 1
+tessaly_detect_wine_arch
+export TESSALY_WINE_ARCH
+tessaly_wine_env "$TESSALY_WINE_ARCH"
+printf '\nWindows runtime for the cross-built tests: %s (%s)\n' "$TESSALY_WINE_ARCH" \
+  "$TESSALY_WINE_ARCH_REASON"
 run_stage native-asan native_asan
 run_stage native native
 run_stage cross cross
 cross_rc=$STAGE_RC
 run_stage exe exe
+if [ "$TESSALY_WINE_ARCH" = win64 ]; then
+  run_stage cross64 cross64
+  cross_rc=$STAGE_RC
+  CROSS_TESTS_DIR="$BUILD/cross64" SHIPPED_EXE="$BUILD/cross-exe64/tessaly64.exe"
+else
+  CROSS_TESTS_DIR="$BUILD/cross" SHIPPED_EXE="$BUILD/cross-exe/tessaly.exe"
+fi
+run_stage exe64 exe64
 start_xvfb
 WINE_STARTED=1
 run_stage wine-prefix wine_prefix
 if [ $cross_rc = 0 ] && [ $STAGE_RC = 0 ]; then
   run_stage cross-tests cross_tests
 else
-  skip_stage cross-tests "needs cross and wine-prefix"
+  skip_stage cross-tests "needs its cross build and wine-prefix"
 fi
 run_stage fuzz fuzz
 

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Create the 32-bit Wine prefix the cross-built tests run in (build/wineprefix), once; it is
-# reused while it exists. Then start a persistent wineserver and Wine's helper processes,
+# Create the Wine prefix the cross-built tests run in, once; it is reused while it exists.
+# TESSALY_WINE_ARCH chooses the runtime: win32 (the default; 32-bit Wine, build/wineprefix)
+# or win64 (64-bit Wine, build/wineprefix64). Then start a persistent wineserver and Wine's helper processes,
 # detached from our stdout/stderr, so that later wine starts are fast and ctest does not
 # wait for helpers that hold its pipes.
 #
@@ -9,8 +10,9 @@
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-export WINEPREFIX="$ROOT/build/wineprefix"
-export WINEARCH=win32 WINEDEBUG=-all
+. "$ROOT/tools/ci/wine-env.sh"
+tessaly_wine_env "${TESSALY_WINE_ARCH:-win32}"
+export WINEPREFIX="$TESSALY_WINE_PREFIX"
 READY="$WINEPREFIX/.tessaly-prefix-ready"
 
 create() {
@@ -21,7 +23,7 @@ create() {
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   # No Mono or Gecko: their installers would ask to download.
-  WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1
+  WINEDLLOVERRIDES="mscoree,mshtml=" "$TESSALY_WINE" wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w
   # Debian's wine rejects the path it looks for its own fonts at; without these links
   # "MS Sans Serif" falls back to DejaVu Sans and dialogs come out too wide.
@@ -41,7 +43,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\DllOverrides]
 "wnaspi32"="native,builtin"
 EOF
-  WINEDLLOVERRIDES="mscoree,mshtml=" wine regedit /S 'C:\tessaly-setup.reg' \
+  WINEDLLOVERRIDES="mscoree,mshtml=" "$TESSALY_WINE" regedit /S 'C:\tessaly-setup.reg' \
     </dev/null >/dev/null 2>&1
   rm -f "$reg"
   wineserver -w
@@ -54,13 +56,13 @@ EOF
 
 # Serialise creation: ctest may start several emulators at once.
 mkdir -p "$ROOT/build"
-exec 9>"$ROOT/build/.wineprefix.lock"
+exec 9>"$ROOT/build/.$(basename "$WINEPREFIX").lock"
 flock 9
 create
 flock -u 9
 
 if [ "${1:-}" != --create ]; then
   wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  "$TESSALY_WINE" cmd /c exit </dev/null >/dev/null 2>&1
   echo "wine-prefix: wineserver running for $WINEPREFIX"
 fi

@@ -3,6 +3,8 @@
 # as its default printer, and send every job printed on it to OUTPUT.ps. Each job replaces
 # the file; an earlier file is removed here, so that what is there later is a new job.
 # Programs print on it in the default (NT) version setting and in a Windows 9x one.
+# TESSALY_WINE names the Wine loader for the prefix's runtime (default: wine; for a
+# 64-bit prefix, /usr/lib/wine/wine64).
 #
 #   TESSALY_PRINTER_TOOL=build/cross/tools/printer/add_file_printer.exe \
 #     tools/ci/wine-printer.sh OUTPUT.ps
@@ -23,6 +25,7 @@ TOOL=${TESSALY_PRINTER_TOOL:-}
 [ -n "$TOOL" ] || die "TESSALY_PRINTER_TOOL is not set (the path of add_file_printer.exe)"
 [ -f "$TOOL" ] || die "no file $TOOL (TESSALY_PRINTER_TOOL)"
 export WINEDEBUG="${WINEDEBUG:--all}"
+WINE=${TESSALY_WINE:-wine}
 
 # The spooler opens the Unix path when a job ends: with its directory missing, EndDoc fails.
 DIR=$(dirname "$1")
@@ -34,16 +37,16 @@ rm -f "$OUT"
 
 # Bring up the wineserver and Wine's helper processes with their stdio detached, so that
 # they do not hold a caller's pipes open.
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+"$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 
-wine "$TOOL" </dev/null >/dev/null || die "$(basename "$TOOL") failed"
-wine reg add 'HKCU\Software\Wine\Printing\Spooler' /v LPT1: /d "$OUT" /f \
+"$WINE" "$TOOL" </dev/null >/dev/null || die "$(basename "$TOOL") failed"
+"$WINE" reg add 'HKCU\Software\Wine\Printing\Spooler' /v LPT1: /d "$OUT" /f \
   </dev/null >/dev/null 2>&1 || die "could not set the spooler's LPT1: to $OUT"
 
 # A job goes to this file only while the printer is the default and LPT1: names it.
-wine reg query 'HKCU\Software\Wine\Printing\Spooler' /v LPT1: </dev/null 2>/dev/null |
+"$WINE" reg query 'HKCU\Software\Wine\Printing\Spooler' /v LPT1: </dev/null 2>/dev/null |
   tr -d '\r' | grep -qF "$OUT" || die "the spooler's LPT1: is not $OUT"
-wine reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device \
+"$WINE" reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device \
   </dev/null 2>/dev/null | tr -d '\r' | grep -qF 'Tessaly PS,' ||
   die "Tessaly PS is not the default printer"
 echo "wine-printer: jobs on Tessaly PS go to $OUT"

@@ -11,11 +11,11 @@ namespace tessaly::app::win32 {
 namespace {
 
 LinkLabel* LabelOf(HWND window) {
-    return reinterpret_cast<LinkLabel*>(::GetWindowLongA(window, GWL_USERDATA));
+    return reinterpret_cast<LinkLabel*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-LONG WindowProcValue(WNDPROC proc) {
-    return static_cast<LONG>(reinterpret_cast<LONG_PTR>(proc));
+LONG_PTR WindowProcValue(WNDPROC proc) {
+    return reinterpret_cast<LONG_PTR>(proc);
 }
 
 HBRUSH ButtonFaceBrush() {
@@ -43,9 +43,9 @@ bool LinkLabel::Attach(HWND window) {
     }
     Detach();
     window_ = window;
-    ::SetWindowLongA(window, GWL_USERDATA, static_cast<LONG>(reinterpret_cast<LONG_PTR>(this)));
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     oldProc_ = reinterpret_cast<WNDPROC>(
-        static_cast<LONG_PTR>(::SetWindowLongA(window, GWL_WNDPROC, WindowProcValue(WindowProc))));
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, WindowProcValue(WindowProc)));
     state_.BindFont(WindowFont(window));
     RebuildFont();
     return true;
@@ -59,11 +59,11 @@ void LinkLabel::Detach() {
         if (state_.BlinkRunning()) {
             ::KillTimer(window_, kBlinkTimerId);
         }
-        if (::GetWindowLongA(window_, GWL_WNDPROC) == WindowProcValue(WindowProc)) {
-            ::SetWindowLongA(window_, GWL_WNDPROC, WindowProcValue(oldProc_));
+        if (::GetWindowLongPtrA(window_, GWLP_WNDPROC) == WindowProcValue(WindowProc)) {
+            ::SetWindowLongPtrA(window_, GWLP_WNDPROC, WindowProcValue(oldProc_));
         }
         if (LabelOf(window_) == this) {
-            ::SetWindowLongA(window_, GWL_USERDATA, 0);
+            ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         }
     }
     window_ = nullptr;

@@ -1,7 +1,8 @@
 // A static control that paints itself: coloured, gradient or transparent background,
 // blinking, raised or rotated text in a font of its own, and a click that opens a link,
 // writes a mail or notifies the parent. Attach subclasses an existing static control
-// (SetWindowLongA on GWL_WNDPROC, `this` in GWL_USERDATA); the label must outlive the
+// (SetWindowLongPtrA on GWLP_WNDPROC, `this` in GWLP_USERDATA: pointer-sized in either
+// build, and the same SetWindowLongA import as ever in the 32-bit one); the label must outlive the
 // window or be detached first. The state and its rules live in app/link_label_state.h;
 // this class does the window and GDI work they ask for. Nothing thrown leaves the window
 // procedure.

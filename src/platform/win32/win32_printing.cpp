@@ -12,12 +12,15 @@ static_assert(sizeof(Hdc) == sizeof(HDC));
 static_assert(sizeof(GdiObject) == sizeof(HGDIOBJ));
 static_assert(kHorzRes == HORZRES && kVertRes == VERTRES && kMmText == MM_TEXT);
 static_assert(kPsSolid == PS_SOLID && kTaBottom == TA_BOTTOM && kTaBaseline == TA_BASELINE);
+// The records keep the layouts the system expects.
 #if !defined(_WIN64)
-// The records keep the layouts the 32-bit system expects.
 static_assert(sizeof(PRINTDLGA) == 66);
 static_assert(sizeof(DOCINFOA) == 20);
-static_assert(sizeof(SYSTEMTIME) == 16);
+#else
+static_assert(sizeof(PRINTDLGA) == 120);
+static_assert(sizeof(DOCINFOA) == 40);
 #endif
+static_assert(sizeof(SYSTEMTIME) == 16);
 
 namespace {
 HDC ToDc(Hdc dc) {
