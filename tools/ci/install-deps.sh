@@ -18,8 +18,8 @@ FULL="$NATIVE clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-i686
 # libraries from that list are kept so that windows render as on a full install.
 WINE_X_LIBS="libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
              libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386
-             libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1
-             libxcomposite1"
+             libxrender1:amd64 libxrandr2:amd64 libxi6:amd64 libxcursor1:amd64
+             libxfixes3:amd64 libxinerama1:amd64 libxcomposite1:amd64"
 
 case "${1:-}" in
   --native) PACKAGES=$NATIVE; NEED_I386=0 ;;

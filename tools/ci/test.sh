@@ -48,7 +48,7 @@ cleanup() {
   rm -rf "$TMP"
   printf '\n==== summary ====\n%s  %-12s %5d s\n' "$SUMMARY" total \
     $(( $(date +%s) - RUN_START ))
-  [ -z "${TESSALY_WINE_ARCH:-}" ] ||
+  [ -z "${TESSALY_WINE_ARCH_REASON:-}" ] ||
     printf 'Windows runtime: %s (%s)\n' "$TESSALY_WINE_ARCH" "$TESSALY_WINE_ARCH_REASON"
   if [ "$rc" = 0 ]; then echo "ALL TESTS PASSED"; else echo "FAILED:${FAILED:- (exit $rc)}"; fi
   exit "$rc"

@@ -7,12 +7,14 @@
 // carries as resource PPDFILE #1. A program in a Windows 9x version setting looks drivers
 // and print processors up in the "Windows 4.0" environment (without the driver there,
 // PrintDlgA cannot return the default printer), so the driver is added to that environment
-// as well as to "Windows NT x86". The printer uses the "winprint" print processor, whose
-// winprint.dll is copied to the 9x processor directory too: with Wine's own "wineps"
-// processor EndDoc fails. The print dialog of a 9x program loads the driver's config
-// module from the 9x driver directory's version-3 folder, where the spooler puts no copy
-// (without it DocumentProperties fails and the dialog's OK button does nothing), so the NT
-// driver's wineps.drv is copied there.
+// as well as to the NT environment of the process's own bitness ("Windows NT x86", or
+// "Windows x64" in the 64-bit build: a printer needs the driver of its own environment).
+// The printer uses the "winprint" print processor, whose winprint.dll is copied to the 9x
+// processor directory too: with Wine's own "wineps" processor EndDoc fails. The print
+// dialog of a 9x program loads the driver's config module from the 9x driver directory's
+// version-3 folder, where the spooler puts no copy (without it DocumentProperties fails and
+// the dialog's OK button does nothing), so the NT driver's wineps.drv is copied there. The
+// copies come from the NT environment, so they have the bitness of the program loading them.
 //
 // Running it again succeeds, and puts back these settings if something changed them. Exit
 // code 0 on success; otherwise one line on standard error names the step that failed.
@@ -31,7 +33,11 @@ constexpr char kDriverName[] = "Tessaly PostScript";
 constexpr char kPpdName[] = "tessaly.ppd";
 constexpr char kPort[] = "LPT1:";
 constexpr char kProcessor[] = "winprint";
+#if defined(_WIN64)
+constexpr char kNtEnvironment[] = "Windows x64";
+#else
 constexpr char kNtEnvironment[] = "Windows NT x86";
+#endif
 constexpr char kWin9xEnvironment[] = "Windows 4.0";
 
 // A failed step: what was being done and the system's error code.
