@@ -2,7 +2,11 @@
 // transport starts and stops on it without a drive.
 #include "platform/win32/win32_platform.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "transport/scsi_transport.h"
 
@@ -34,6 +38,21 @@ TEST(Win32Platform, EventsWaitAndTimeOut) {
     EXPECT_EQ(win32.WaitForSingleObject(event, 0), kWaitTimeout);
     EXPECT_TRUE(win32.ResetEvent(event));
     EXPECT_TRUE(win32.CloseHandle(event));
+}
+
+// What a 64-bit program meets when the ASPI manager installed is a 32-bit DLL: the load
+// fails with ERROR_BAD_EXE_FORMAT, as the virtual PC answers, and start-up then falls back
+// to pass-through as for a missing file.
+TEST(Win32Platform, ADllOfTheOtherBitnessDoesNotLoad) {
+    char directory[MAX_PATH] = {};
+    const UINT length = ::GetSystemWow64DirectoryA(directory, sizeof directory);
+    if (sizeof(void*) == 4 || length == 0 || length >= sizeof directory)
+        GTEST_SKIP() << "only a 64-bit system keeps DLLs of the other bitness";
+    const std::string path = std::string(directory) + "\\version.dll";
+    ASSERT_NE(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+    Win32Platform win32;
+    EXPECT_EQ(win32.LoadLibraryA(path.c_str()), 0u) << path;
+    EXPECT_EQ(win32.GetLastError(), 193u);  // ERROR_BAD_EXE_FORMAT
 }
 
 TEST(Win32Platform, TransportStartsAndStopsWithoutADrive) {

@@ -22,7 +22,7 @@ case "$ARCH" in
   *) SUFFIX= TOOLCHAIN=toolchain-mingw32.cmake PROGRAM=tessaly.exe ;;
 esac
 SCENARIO=$(realpath "${1:-$ROOT/scenarios/win98.json}")
-OUT=${2:-$ROOT/build/screenshot/main-window.png}
+OUT=$(realpath -m "${2:-$ROOT/build/screenshot/main-window.png}")
 VERSION=${3:-win98}
 BUILD=${TESSALY_BUILD_DIR:-$ROOT/build/cross$SUFFIX}
 RUN="$(dirname "$BUILD")/screenshot$SUFFIX"
