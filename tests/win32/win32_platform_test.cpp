@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "transport/scsi_transport.h"
 
 namespace tessaly::platform {
@@ -40,18 +38,15 @@ TEST(Win32Platform, EventsWaitAndTimeOut) {
     EXPECT_TRUE(win32.CloseHandle(event));
 }
 
-// What a 64-bit program meets when the ASPI manager installed is a 32-bit DLL: the load
-// fails with ERROR_BAD_EXE_FORMAT, as the virtual PC answers, and start-up then falls back
-// to pass-through as for a missing file.
+// What a 64-bit program meets when the ASPI manager installed is a 32-bit DLL, and a
+// 32-bit program with a 64-bit one: the load fails with ERROR_BAD_EXE_FORMAT, as the
+// virtual PC answers, and start-up then falls back to pass-through as for a missing file.
 TEST(Win32Platform, ADllOfTheOtherBitnessDoesNotLoad) {
-    char directory[MAX_PATH] = {};
-    const UINT length = ::GetSystemWow64DirectoryA(directory, sizeof directory);
-    if (sizeof(void*) == 4 || length == 0 || length >= sizeof directory)
-        GTEST_SKIP() << "only a 64-bit system keeps DLLs of the other bitness";
-    const std::string path = std::string(directory) + "\\version.dll";
-    ASSERT_NE(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+    const char* path = TESSALY_OTHER_BITNESS_DLL;
+    ASSERT_NE(::GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES)
+        << path << ": the other mingw-w64 compiler's runtime DLL is missing";
     Win32Platform win32;
-    EXPECT_EQ(win32.LoadLibraryA(path.c_str()), 0u) << path;
+    EXPECT_EQ(win32.LoadLibraryA(path), 0u) << path;
     EXPECT_EQ(win32.GetLastError(), 193u);  // ERROR_BAD_EXE_FORMAT
 }
 
