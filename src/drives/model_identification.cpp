@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "report/os_name.h"
 #include "transport/inquiry_data.h"
 #include "transport/text_match.h"
 
@@ -43,11 +42,9 @@ void NormaliseProduct(ScsiTransport& transport, std::uint8_t adapter, std::uint8
 // The text that stands in for an unknown drive's product identification: how it is
 // attached, for a table that would carry rows for generic drives.
 const char* InterfaceLabel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    char osName[256];
-    OsNameText(transport.GetPlatform(), osName, sizeof osName);
     const bool usb = transport.IsUsbAttached(adapter, target) == 1;
     const bool ieee1394 = transport.Is1394Attached(adapter, target) == 1;
-    if (ContainsText(osName, "Windows NT")) {
+    if (transport.Os().IsWindowsNt()) {
         if (usb)
             return "CD/DVD(USB)";
         if (ieee1394)

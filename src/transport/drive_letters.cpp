@@ -34,7 +34,7 @@ std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t ta
         const std::int32_t letter = DriveLetterEntry(adapter, target);
         return letter < 0 ? kNoUsableLetter : letter;
     }
-    if (isNt_) {
+    if (os_.IsNt()) {
         if (!ntLetterMapBuilt_ && mode_ == TransportMode::Aspi)
             BuildNtLetterMap();
         ntLetterMapBuilt_ = true;

@@ -27,7 +27,7 @@ void DriveDeviceName(int letterIndex, char (&name)[7]) {
 }  // namespace
 
 std::uint32_t ScsiTransport::DeviceAccessForVersion() const {
-    return isNt_ && majorVersion_ == 5 ? (kGenericRead | kGenericWrite) : kGenericRead;
+    return os_.Rules() == TransportRules::kNt5 ? (kGenericRead | kGenericWrite) : kGenericRead;
 }
 
 std::int32_t ScsiTransport::StartPassThrough() {

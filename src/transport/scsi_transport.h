@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/os_version.h"
 #include "platform/platform.h"
 #include "transport/aspi_srb.h"
 #include "transport/inquiry_data.h"
@@ -112,7 +113,9 @@ class ScsiTransport {
     TransportMode Mode() const { return mode_; }
     platform::Platform& GetPlatform() const { return platform_; }
     std::uint32_t SupportInfo() const { return supportInfo_; }
-    bool IsNt() const { return isNt_; }
+    bool IsNt() const { return os_.IsNt(); }
+    // The system, classified at start-up.
+    const platform::OsVersion& Os() const { return os_; }
 
     // Per-address tables, for discovery and for callers that need the raw entries.
     std::int32_t DriveLetterEntry(std::uint8_t adapter, std::uint8_t target) const;
@@ -166,8 +169,7 @@ class ScsiTransport {
     platform::Platform& platform_;
 
     TransportMode mode_ = TransportMode::Aspi;
-    bool isNt_ = false;
-    std::uint32_t majorVersion_ = 0;
+    platform::OsVersion os_;
     bool aspiBypassed_ = false;
     std::uint32_t deviceAccess_ = platform::kGenericRead;
     const char* aspiPath_ = aspi::kManagerFileName;
