@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "app/drive_label_rule.h"
-#include "app/file_version.h"
 #include "drives/model_identification.h"
+#include "platform/file_version.h"
+#include "report/report_printer.h"
 #include "transport/inquiry_data.h"
 
 namespace tessaly::app {
@@ -20,8 +21,8 @@ constexpr std::uint32_t kWindows98Minor = 10;
 bool MainDialog::AspiVersionCheck() {
     // Zero-filled, so the four characters tested exist whatever the text's length.
     char version[64] = {};
-    VersionString strings[] = {{"FileVersion", version, sizeof version}};
-    if (!ReadVersionStrings(platform_, aspi::kManagerFileName, strings, 1))
+    platform::VersionString strings[] = {{"FileVersion", version, sizeof version}};
+    if (!platform::ReadVersionStrings(platform_, aspi::kManagerFileName, strings, 1))
         return false;
     if (version[0] == '\0')
         std::strcpy(version, "n/a");
@@ -34,9 +35,9 @@ bool MainDialog::AspiVersionCheck() {
 }
 
 bool MainDialog::OnInitDialog() {
-    const int navyFields[] = {kIdHostAdapter,    kIdTargetId,      kFieldLeadOutLba,
-                              kFieldLeadInLba,   kFieldLeadInTime, kFieldManufacturer,
-                              kFieldLeadOutTime, kFieldStatus};
+    const int navyFields[] = {IDC_HOST_ADAPTER,  IDC_TARGET_ID,    IDC_LEAD_OUT_LBA,
+                              IDC_LEAD_IN_LBA,   IDC_LEAD_IN_TIME, IDC_MANUFACTURER,
+                              IDC_LEAD_OUT_TIME, IDC_STATUS};
     for (int id : navyFields)
         view_.SetTextColor(id, kColorNavy);
     const bool outdatedManager = AspiVersionCheck();
@@ -65,11 +66,11 @@ bool MainDialog::OnInitDialog() {
         view_.SelectDriveItem(0);
     }
 
-    for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
-                   kFieldManufacturer}) {
-        view_.SetText(id, "-");
+    for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
+                            kFieldManufacturer}) {
+        view_.SetField(field, "-");
     }
-    view_.SetText(kFieldStatus, "CD-R(W) inserted");
+    view_.SetField(kFieldStatus, "CD-R(W) inserted");
 
     if (drives_.count >= 1) {
         drives_.selected = 0;
@@ -125,6 +126,10 @@ void MainDialog::ListExternalDrives() {
         }
         ++adapter;  // the next present slot is the next adapter, listed or not
     }
+}
+
+bool MainDialog::OnPrint(platform::Printing& printing) {
+    return PrintInformationReport(transport_, platform_, printing, drives_, view_);
 }
 
 void MainDialog::ReleaseAndStop() {

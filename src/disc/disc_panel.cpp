@@ -94,10 +94,10 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
     TestUnitReady(transport, adapter, target);
     work.fill(0);
     if (ReadTocPmaAtip(transport, adapter, target, 4, 804, work.data()) != 1) {
-        fields.SetText(kFieldStatus, SenseStatusText(transport, adapter, target));
-        for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
-                       kFieldManufacturer}) {
-            fields.SetText(id, "-");
+        fields.SetField(kFieldStatus, SenseStatusText(transport, adapter, target));
+        for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime,
+                                kFieldLeadInTime, kFieldManufacturer}) {
+            fields.SetField(field, "-");
         }
     } else if (const AtipInfo atip = DecodeAtip(ByteView(work.data(), work.size()));
                !atip.isRewritable && atip.highCapacityMark != 0) {
@@ -105,25 +105,25 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
         // lead-in names no maker.
         if (ReadDiscInformation(transport, adapter, target, 40, work.data()) == 1) {
             const DiscTime leadOut{work[21], work[22], work[23]};
-            fields.SetText(kFieldLeadOutTime, ClockText(leadOut));
-            fields.SetText(kFieldLeadOutLba, NumberText(FrameCount(leadOut)));
+            fields.SetField(kFieldLeadOutTime, ClockText(leadOut));
+            fields.SetField(kFieldLeadOutLba, NumberText(FrameCount(leadOut)));
         }
-        fields.SetText(kFieldLeadInTime, TimeText(atip.leadInStart));
-        fields.SetText(kFieldManufacturer, "-");
-        fields.SetText(kFieldStatus, "HC-R inserted");
+        fields.SetField(kFieldLeadInTime, TimeText(atip.leadInStart));
+        fields.SetField(kFieldManufacturer, "-");
+        fields.SetField(kFieldStatus, "HC-R inserted");
     } else if (atip.leadInStart.minute == kLeadInMinute) {
-        fields.SetText(kFieldLeadInLba, NumberText(FrameCount(atip.leadInStart)));
-        fields.SetText(kFieldStatus, status);
-        fields.SetText(kFieldLeadInTime, TimeText(atip.leadInStart));
-        fields.SetText(kFieldLeadOutLba, NumberText(FrameCount(atip.leadOutStart)));
-        fields.SetText(kFieldLeadOutTime, ClockText(atip.leadOutStart));
+        fields.SetField(kFieldLeadInLba, NumberText(FrameCount(atip.leadInStart)));
+        fields.SetField(kFieldStatus, status);
+        fields.SetField(kFieldLeadInTime, TimeText(atip.leadInStart));
+        fields.SetField(kFieldLeadOutLba, NumberText(FrameCount(atip.leadOutStart)));
+        fields.SetField(kFieldLeadOutTime, ClockText(atip.leadOutStart));
         char maker[128];
         LookupDiscManufacturer(transport, adapter, target, maker, sizeof maker);
-        fields.SetText(kFieldManufacturer, maker);
+        fields.SetField(kFieldManufacturer, maker);
     } else {
-        fields.SetText(kFieldStatus, "Disc is not a CD-R(W)");
+        fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
     }
-    fields.SetText(kFieldExtra, "");
+    fields.SetField(kFieldExtra, "");
 }
 
 void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
@@ -131,31 +131,31 @@ void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t
     std::memset(work.data(), kFillByte, kFillLength);
     ReleaseUnit(transport, adapter, target, 0, 0);
     if (ReadTocPmaAtip(transport, adapter, target, 2, kWorkLength, work.data()) != 1) {
-        fields.SetText(kFieldStatus, SenseStatusText(transport, adapter, target));
+        fields.SetField(kFieldStatus, SenseStatusText(transport, adapter, target));
         return;
     }
     if (work[2] == work[3]) {
-        fields.SetText(kFieldStatus, "Not a multisession CD-R(W)");
+        fields.SetField(kFieldStatus, "Not a multisession CD-R(W)");
         return;
     }
     DiscTime leadIn;
     FullTocLeadIn(ByteView(work.data(), work.size()), leadIn);
     if (leadIn.minute != kLeadInMinute) {
-        fields.SetText(kFieldStatus, "Disc is not a CD-R(W)");
+        fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
         return;
     }
-    fields.SetText(kFieldStatus, "CD-R(W) inserted");
-    fields.SetText(kFieldLeadInTime, TimeText(leadIn));
+    fields.SetField(kFieldStatus, "CD-R(W) inserted");
+    fields.SetField(kFieldLeadInTime, TimeText(leadIn));
     // The lead-out is where the recorded area ends: the block after the last one.
     // Without a capacity the lead-out fields keep their texts.
     std::uint8_t capacity[8] = {};
     if (ReadCapacity(transport, adapter, target, capacity) == 1) {
         const std::uint32_t next = (std::uint32_t{capacity[1]} << 16) +
                                    (std::uint32_t{capacity[2]} << 8) + capacity[3] + 1;
-        fields.SetText(kFieldLeadOutLba, NumberText(next));
-        fields.SetText(kFieldLeadOutTime, ClockTextOfFrames(next));
+        fields.SetField(kFieldLeadOutLba, NumberText(next));
+        fields.SetField(kFieldLeadOutTime, ClockTextOfFrames(next));
     }
-    fields.SetText(kFieldManufacturer, "unknown");
+    fields.SetField(kFieldManufacturer, "unknown");
     LookupTocManufacturer(leadIn.second, leadIn.frame, fields);
 }
 

@@ -123,7 +123,7 @@ void LookupTocManufacturer(int second, int frame, DiscFields& fields) {
             Matches(table.secondSeconds[i], table.secondFrames[i], second, frame)) {
             char text[80];
             std::snprintf(text, sizeof text, "%s (type %d)", table.names[i], frame % 10);
-            fields.SetText(kFieldManufacturer, text);
+            fields.SetField(kFieldManufacturer, text);
         }
     }
 }

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/drive_list.h"
-#include "app/main_view.h"
+#include "disc/disc_fields.h"
+#include "drives/drive_list.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "transport/scsi_transport.h"
@@ -60,7 +60,7 @@ struct InfoReport {
 };
 
 InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platform,
-                           platform::Printing& printing, const app::DriveList& drives,
-                           app::MainView& view);
+                           platform::Printing& printing, const DriveList& drives,
+                           DiscFields& shown);
 
 }  // namespace tessaly

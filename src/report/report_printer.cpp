@@ -110,14 +110,14 @@ void DrawInfoReport(Printing& printing, Hdc dc, const PageGeometry& page, platfo
 }
 
 bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
-                            Printing& printing, const app::DriveList& drives, app::MainView& view) {
+                            Printing& printing, const DriveList& drives, DiscFields& shown) {
     const Hdc dc = printing.PrintDlgA();
     if (dc == 0)
         return false;
     const PageGeometry page = PageGeometryOf(printing.GetDeviceCaps(dc, platform::kHorzRes),
                                              printing.GetDeviceCaps(dc, platform::kVertRes));
     printing.SetMapMode(dc, platform::kMmText);
-    const InfoReport report = BuildInfoReport(transport, platform, printing, drives, view);
+    const InfoReport report = BuildInfoReport(transport, platform, printing, drives, shown);
     printing.StartDocA(dc, kProgramVersionText);
     // Texts are placed by the top of their character cells.
     printing.SetTextAlign(dc, printing.GetTextAlign(dc) & ~platform::kTaBaseline);
