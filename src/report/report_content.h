@@ -10,11 +10,12 @@
 #include "drives/drive_list.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
+#include "tessaly_version.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly {
 
-inline constexpr char kProgramVersionText[] = "1.19";
+inline constexpr char kProgramVersionText[] = TESSALY_VERSION_TEXT;
 inline constexpr char kCopyrightLine[] = "Copyright (C) 1998-2003 Varnoth Corporation";
 inline constexpr char kScsiRecorderVariantCode[] = "2410S";
 
