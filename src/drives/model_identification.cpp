@@ -79,7 +79,7 @@ const DriveModelRow* Identify(ScsiTransport& transport, std::uint8_t adapter, st
     if (const DriveModelRow* row = SearchTable(product))
         return row;
 
-    if (transport.GetDriveLetter(adapter, target) <= 2)
+    if (transport.GetDriveLetter(adapter, target) <= kNoDriveLetter)
         return nullptr;
     if (((identity >> 8) & 0xFF) != kCdDvdDevice)
         return nullptr;

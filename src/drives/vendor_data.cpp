@@ -12,8 +12,6 @@
 
 namespace tessaly {
 
-namespace {}  // namespace
-
 bool HasBufferUnderrunProof(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
     DriveModelRow row{};
     IdentifyDriveModel(transport, adapter, target, row);
@@ -25,14 +23,16 @@ bool HasBufferUnderrunProof(ScsiTransport& transport, std::uint8_t adapter, std:
     }
     std::uint8_t answer[34];
     if (page30hModel) {
-        if (ModeSensePage(transport, adapter, target, 0x30, sizeof answer, answer) != 1) {
+        if (ModeSensePage(transport, adapter, target, mode_page::kVendorUnderrun, sizeof answer,
+                          answer) != 1) {
             return false;
         }
-        return (answer[14] & 0x01) != 0;  // page 30h byte 2 bit 0
+        return (answer[kModePageOffset + 2] & 0x01) != 0;  // page 30h byte 2 bit 0
     }
-    if (ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) != 1)
+    if (ModeSensePage(transport, adapter, target, mode_page::kCapabilities, sizeof answer,
+                      answer) != 1)
         return false;
-    return (answer[16] & 0x80) != 0;  // page 2Ah byte 4 bit 7
+    return (answer[kModePageOffset + 4] & 0x80) != 0;  // page 2Ah byte 4 bit 7
 }
 
 bool SerialNumberText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,

@@ -107,8 +107,9 @@ bool DriveLines(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t tar
     }
     report.featuresLine = std::string("Read speed: ") + speed + ", Jumper settings: " + jumperText;
     std::uint8_t page05[64];
-    ModeSensePage(transport, adapter, target, 0x05, sizeof page05, page05);
-    const char* state = (page05[14] & 0x40) != 0 ? "enabled" : "disabled";
+    ModeSensePage(transport, adapter, target, mode_page::kWriteParameters, sizeof page05, page05);
+    // Page 05h byte 2 bit 6: buffer under-run protection on.
+    const char* state = (page05[kModePageOffset + 2] & 0x40) != 0 ? "enabled" : "disabled";
     if (HasBufferUnderrunProof(transport, adapter, target)) {
         report.featuresLine += std::string(", Buffer under run proof ") + state;
     }

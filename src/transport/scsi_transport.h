@@ -32,6 +32,12 @@ inline constexpr std::size_t kStoredSenseLength = 14;
 
 using SenseBytes = std::array<std::uint8_t, kStoredSenseLength>;
 
+// Drive letters by index, 0 = A:. CD-ROM drives are looked for from C: to Z:; C: also
+// stands for "no letter known", as no CD-ROM drive is C:.
+inline constexpr int kFirstDriveLetter = 2;  // C:
+inline constexpr int kLastDriveLetter = 25;  // Z:
+inline constexpr std::int32_t kNoDriveLetter = kFirstDriveLetter;
+
 inline constexpr int kExternalSlots = 26;
 inline constexpr int kWin9xDeviceSlots = 26;
 inline constexpr int kNoExternalAdapter = 100;
@@ -100,7 +106,8 @@ class ScsiTransport {
     std::uint8_t Is1394Attached(std::uint8_t adapter, std::uint8_t target) const;
     bool AnyUsbAttached() const { return anyUsb_; }
 
-    // Drive letter index (0 = A:) of the drive at an address; 2 when none is known.
+    // Drive letter index (0 = A:) of the drive at an address; kNoDriveLetter when none is
+    // known.
     std::int32_t GetDriveLetter(std::uint8_t adapter, std::uint8_t target);
     // How an adapter attaches its drives, from the registry and the port driver.
     int DetectInterfaceKind(std::uint8_t adapter);
