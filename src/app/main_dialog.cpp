@@ -12,8 +12,6 @@ namespace tessaly::app {
 
 namespace {
 
-constexpr int kAllLabelRows = 9;
-constexpr int kExternalLabelRows = 8;
 constexpr std::uint32_t kWindows98Minor = 10;
 
 }  // namespace
@@ -85,13 +83,13 @@ bool MainDialog::OnInitDialog() {
 }
 
 void MainDialog::AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
-                          int rows) {
+                          DriveOrigin origin) {
     // The list holds 32 drives; further ones are not listed, so every item keeps its entry.
     if (!drives_.Add(adapter, target))
         return;
     view_.AddDriveItem(ChooseDriveLabel(product, transport_.IsUsbAttached(adapter, target) == 1,
                                         transport_.Is1394Attached(adapter, target) == 1, target,
-                                        rows));
+                                        origin));
 }
 
 void MainDialog::ListAdapterDrives(int adapterCount) {
@@ -104,7 +102,7 @@ void MainDialog::ListAdapterDrives(int adapterCount) {
                 continue;
             if (!IsSupportedDrive(transport_, adapter, target))
                 continue;
-            AddDrive(adapter, target, identity.product, kAllLabelRows);
+            AddDrive(adapter, target, identity.product, DriveOrigin::kAdapter);
         }
     }
 }
@@ -122,7 +120,7 @@ void MainDialog::ListExternalDrives() {
         InquiryIdentity identity;
         if (adapter < kMaxAdapters && transport_.Inquiry(a, 0, identity) != 0 &&
             IsSupportedDrive(transport_, a, 0)) {
-            AddDrive(a, 0, identity.product, kExternalLabelRows);
+            AddDrive(a, 0, identity.product, DriveOrigin::kExternal);
         }
         ++adapter;  // the next present slot is the next adapter, listed or not
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/disc_panel_controller.h"
+#include "app/drive_label_rule.h"
 #include "app/main_view.h"
 #include "drives/drive_list.h"
 #include "platform/platform.h"
@@ -49,7 +50,8 @@ class MainDialog {
   private:
     void ListAdapterDrives(int adapterCount);
     void ListExternalDrives();
-    void AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product, int rows);
+    void AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
+                  DriveOrigin origin);
 
     ScsiTransport& transport_;
     platform::Platform& platform_;

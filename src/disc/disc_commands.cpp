@@ -16,10 +16,6 @@ namespace {
 constexpr std::size_t kTocHeaderLength = 4;
 constexpr std::size_t kTocDescriptorLength = 11;
 
-bool ProductContainsAny(const char* product, const char* const (&fragments)[2]) {
-    return ContainsText(product, fragments[0]) || ContainsText(product, fragments[1]);
-}
-
 void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                                 std::uint8_t* atip, std::uint16_t length) {
     if (!IsHighCapacityCdR(DecodeAtip(ByteView(atip, length))))
@@ -87,9 +83,8 @@ std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std:
                             std::uint8_t format, std::uint16_t length, std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
-    const bool formatInByte2 =
-        CanWriteDiscs(transport, adapter, target) ||
-        ProductContainsAny(ModelProductText(transport, adapter, target), kTocFormatInByte2Models);
+    const bool formatInByte2 = CanWriteDiscs(transport, adapter, target) ||
+                               HasModelTrait(transport, adapter, target, kTocFormatInByte2);
     if (formatInByte2) {
         cdb[2] = format;
     } else {
@@ -102,8 +97,7 @@ std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std:
     if (format == toc_format::kFullToc) {
         // The SCSI readers answer in BCD already; everyone else is brought to it.
         const bool alreadyBcd = (HasVendorCommandSet(transport, adapter, target) ||
-                                 ProductContainsAny(ModelProductText(transport, adapter, target),
-                                                    kFullTocBcdExemptModels)) &&
+                                 HasModelTrait(transport, adapter, target, kNamedInBcdExemption)) &&
                                 !CanWriteDiscs(transport, adapter, target);
         if (!alreadyBcd)
             FullTocToBcd(answer, length);

@@ -15,15 +15,6 @@ namespace {
 constexpr std::uint8_t kPage30hCorrectionLength = 32;
 constexpr std::size_t kPageOffset = kModePageOffset;
 
-bool IsPage30hModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    const char* product = ModelProductText(transport, adapter, target);
-    for (const char* entry : kPage30hModelList) {
-        if (ContainsText(product, entry))
-            return true;
-    }
-    return false;
-}
-
 void SetBit(ByteWriter& out, ByteView in, std::size_t at, std::uint8_t mask, bool on) {
     const std::uint8_t value = in.U8(at);
     out.U8(at,
@@ -36,7 +27,7 @@ void CorrectFromPage30h(ScsiTransport& transport, std::uint8_t adapter, std::uin
                         std::uint8_t* answer) {
     if (pageCode != mode_page::kWriteParameters && pageCode != mode_page::kCapabilities)
         return;
-    if (!IsPage30hModel(transport, adapter, target))
+    if (!HasModelTrait(transport, adapter, target, kUnderrunInPage30h))
         return;
     std::uint8_t page30[kPage30hCorrectionLength];
     if (ModeSensePage(transport, adapter, target, mode_page::kVendorUnderrun, sizeof page30,

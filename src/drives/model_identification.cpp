@@ -27,15 +27,18 @@ void NormaliseProduct(ScsiTransport& transport, std::uint8_t adapter, std::uint8
     if (std::strcmp(product, kTwoRowReaderProduct) == 0 && id.revision[2] != '0') {
         CopyText(kTwoRowReaderSecondKey, product, sizeof product);
     }
-    for (const EnclosureModelEntry& entry : kUsbModelList) {
-        if (ContainsText(product, entry.substring) &&
+    // Every enclosure model over USB, in table order, then the IEEE 1394 ones.
+    for (const DriveModelRow& row : DriveModelTable) {
+        if (row.enclosure != Enclosure::kNone && ContainsText(product, row.mechanism) &&
             transport.IsUsbAttached(adapter, target) == 1) {
-            CopyText(entry.rowKey, product, sizeof product);
+            CopyText(row.productKey, product, sizeof product);
         }
     }
-    if (ContainsText(product, kIeee1394ModelEntry.substring) &&
-        transport.Is1394Attached(adapter, target) == 1) {
-        CopyText(kIeee1394ModelEntry.rowKey, product, sizeof product);
+    for (const DriveModelRow& row : DriveModelTable) {
+        if (row.enclosure == Enclosure::kUsbOr1394 && ContainsText(product, row.mechanism) &&
+            transport.Is1394Attached(adapter, target) == 1) {
+            CopyText(row.productKey, product, sizeof product);
+        }
     }
 }
 
@@ -138,12 +141,14 @@ const char* ModelSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::
 }
 
 bool IsSecondaryListModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    const char* product = ModelProductText(transport, adapter, target);
-    for (const char* entry : kSecondaryModelList) {
-        if (ContainsText(product, entry))
-            return true;
-    }
-    return false;
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->vendorCommandSet == 0;
+}
+
+bool HasModelTrait(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                   ModelTrait trait) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->Has(trait);
 }
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include "common/bytes.h"
 #include "disc/disc_fields.h"
 #include "drives/drive_commands.h"
+#include "drives/drive_model_table.h"
 #include "drives/model_identification.h"
 #include "drives/speed_texts.h"
 #include "drives/vendor_data.h"
@@ -84,7 +85,7 @@ bool DriveLines(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t tar
     InquiryIdentity id;
     if (transport.Inquiry(adapter, target, id) == 0)
         return false;
-    const bool scsiRecorderVariant = std::strstr(id.product, kScsiRecorderVariantCode) != nullptr;
+    const bool scsiRecorderVariant = std::strstr(id.product, kScsiRecorderCode) != nullptr;
     char serial[32];
     if (!SerialNumberText(transport, adapter, target, serial, sizeof serial)) {
         std::strcpy(serial, "n/a");

@@ -17,7 +17,6 @@ namespace tessaly {
 
 inline constexpr char kProgramVersionText[] = TESSALY_VERSION_TEXT;
 inline constexpr char kCopyrightLine[] = "Copyright (C) 1998-2003 Varnoth Corporation";
-inline constexpr char kScsiRecorderVariantCode[] = "2410S";
 
 struct AspiVersionTexts {
     std::string version = "n/a";
