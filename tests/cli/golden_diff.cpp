@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -43,6 +44,43 @@ std::string ElementPath(const std::string& path, std::size_t index, const Json& 
     return name;
 }
 
+// An array of plain values (command lines, list items).
+bool IsFlat(const Json& array) {
+    for (const Json& element : array) {
+        if (element.is_structured())
+            return false;
+    }
+    return true;
+}
+
+// Lines that differ in number: which were dropped and which were added, by the longest
+// common subsequence, so that one added command reads as one line.
+void DiffLines(const Json& expected, const Json& actual, const std::string& path, Report& report) {
+    const std::size_t n = expected.size();
+    const std::size_t m = actual.size();
+    std::vector<std::vector<std::size_t>> common(n + 1, std::vector<std::size_t>(m + 1, 0));
+    for (std::size_t i = n; i-- > 0;) {
+        for (std::size_t j = m; j-- > 0;) {
+            common[i][j] = expected[i] == actual[j] ? common[i + 1][j + 1] + 1
+                                                    : std::max(common[i + 1][j], common[i][j + 1]);
+        }
+    }
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < n || j < m) {
+        if (i < n && j < m && expected[i] == actual[j]) {
+            ++i;
+            ++j;
+        } else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j])) {
+            report.Add(path + "[" + std::to_string(j) + "]", "added " + Show(actual[j]));
+            ++j;
+        } else {
+            report.Add(path + "[" + std::to_string(i) + "]", "dropped " + Show(expected[i]));
+            ++i;
+        }
+    }
+}
+
 void Compare(const Json& expected, const Json& actual, const std::string& path, Report& report) {
     if (expected.type() != actual.type()) {
         report.Add(path, "expected " + Show(expected) + ", got " + Show(actual));
@@ -60,6 +98,11 @@ void Compare(const Json& expected, const Json& actual, const std::string& path, 
             if (!expected.contains(key))
                 report.Add(path.empty() ? key : path + "." + key, "unexpected " + Show(value));
         }
+        return;
+    }
+    if (expected.is_array() && IsFlat(expected) && IsFlat(actual) &&
+        expected.size() != actual.size()) {
+        DiffLines(expected, actual, path, report);
         return;
     }
     if (expected.is_array()) {

@@ -34,8 +34,9 @@ for scenario in "$root"/scenarios/*.json; do
 done
 
 # One session over every bundled scenario: start-up, polls, a change to the second item
-# (absent on one-drive PCs) and back, eject/load, About, print and close.
-session="tick select:1 tick select:0 eject tick about print close"
+# (absent on one-drive PCs) and back, eject/load, About, print, print of the second item
+# (a page without a drive on one-drive PCs) and close.
+session="tick select:1 tick select:0 eject tick about print select:1 print close"
 for scenario in "$root"/scenarios/*.json; do
     name=$(basename "$scenario" .json)
     # shellcheck disable=SC2086
