@@ -30,8 +30,9 @@ const char kReader[] = R"({
 
 class Fields : public DiscFields {
   public:
-    void SetText(int controlId, std::string_view text) override { texts[controlId] = text; }
-    std::map<int, std::string> texts;
+    void SetField(DiscField field, std::string_view text) override { texts[field] = text; }
+    std::string GetField(DiscField field) override { return texts[field]; }
+    std::map<DiscField, std::string> texts;
 };
 
 void Refresh(benchmark::State& state, const char* json) {

@@ -18,12 +18,13 @@ const char* const kKeys[] = {"43/4", "43/2", "51", "25", "03"};
 
 class Fields : public tessaly::DiscFields {
   public:
-    void SetText(int controlId, std::string_view text) override {
+    void SetField(tessaly::DiscField field, std::string_view text) override {
         if (text.size() > 200)
             __builtin_trap();
-        texts[controlId] = std::string(text);
+        texts[field] = std::string(text);
     }
-    std::map<int, std::string> texts;
+    std::string GetField(tessaly::DiscField field) override { return texts[field]; }
+    std::map<tessaly::DiscField, std::string> texts;
 };
 
 }  // namespace

@@ -25,26 +25,26 @@ void DiscPanelController::Refresh(std::int32_t index) {
 void DiscPanelController::ShowSelectedDrive(std::int32_t index) {
     if (!drives_.IsValid(index))
         return;
-    view_.SetText(kIdHostAdapter, std::to_string(drives_.adapters[index]));
-    view_.SetText(kIdTargetId, std::to_string(drives_.targets[index]));
+    view_.SetText(IDC_HOST_ADAPTER, std::to_string(drives_.adapters[index]));
+    view_.SetText(IDC_TARGET_ID, std::to_string(drives_.targets[index]));
     Refresh(index);
 }
 
 void DiscPanelController::StartPolling() {
-    drives_.pollTimer = view_.SetTimer(kPollTimerId, kPollIntervalMs);
+    pollTimer_ = view_.SetTimer(kPollTimerId, kPollIntervalMs);
 }
 
 void DiscPanelController::StopPolling() {
-    if (drives_.pollTimer != 0)
-        view_.KillTimer(drives_.pollTimer);
-    drives_.pollTimer = 0;
+    if (pollTimer_ != 0)
+        view_.KillTimer(pollTimer_);
+    pollTimer_ = 0;
 }
 
 void DiscPanelController::OnSelectionChange() {
     StopPolling();
-    for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
-                   kFieldManufacturer, kFieldStatus}) {
-        view_.SetText(id, "-");
+    for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
+                            kFieldManufacturer, kFieldStatus}) {
+        view_.SetField(field, "-");
     }
     drives_.selected = view_.SelectedDriveItem();
     ShowSelectedDrive(drives_.selected);

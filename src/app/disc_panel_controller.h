@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "app/drive_list.h"
 #include "app/main_view.h"
+#include "drives/drive_list.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly::app {
@@ -18,7 +18,7 @@ class DiscPanelController {
     DiscPanelController(ScsiTransport& transport, MainView& view, DriveList& drives)
         : transport_(transport), view_(view), drives_(drives) {}
 
-    // The drive's host adapter and target in 1001 and 1002, then one refresh.
+    // The drive's host adapter and target in their fields, then one refresh.
     void ShowSelectedDrive(std::int32_t index);
     void StartPolling();
     void StopPolling();
@@ -34,6 +34,7 @@ class DiscPanelController {
     ScsiTransport& transport_;
     MainView& view_;
     DriveList& drives_;
+    std::uintptr_t pollTimer_ = 0;  // what SetTimer returned; 0 when no timer runs
 };
 
 }  // namespace tessaly::app

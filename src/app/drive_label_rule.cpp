@@ -3,32 +3,40 @@
 #include <cstdio>
 #include <cstring>
 
+#include "drives/drive_model_table.h"
+
 namespace tessaly::app {
 
-const DriveLabelRule kDriveLabelRules[kDriveLabelRuleCount] = {
-    {"VW1610A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 16/40 USB"},
-    {"VW2410A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 24/40 USB"},
-    {"VW4012A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 40/40 USB"},
-    {"VW4812A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 48/48 USB"},
-    {"VW4824A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 48/24 USB"},
-    {"VW5224A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 52/24 USB"},
-    {"VW5232A", LabelCondition::kUsb, "ID:%d  CD-R   Varnoth Traveller 52/32 USB"},
-    {"VD0708A", LabelCondition::kUsbOr1394, "ID:%d  DVDR   Varnoth DiscWriter 708 External"},
-    {"VD0708A", LabelCondition::kNone, "ID:%d  DVDR   Varnoth DiscWriter 708"},
-};
+namespace {
 
-std::string ChooseDriveLabel(const char* product, bool usb, bool ieee1394, int target, int rows) {
+// The text searched for in the 16-character INQUIRY product identification, or nullptr
+// when the row gives no label. Enclosure models are found by their mechanism on the buses
+// of their enclosure; models listed by name by their own code, on an adapter only.
+const char* LabelKey(const DriveModelRow& row, bool usb, bool ieee1394, DriveOrigin origin) {
+    switch (row.enclosure) {
+        case Enclosure::kUsb:
+            return usb ? row.mechanism : nullptr;
+        case Enclosure::kUsbOr1394:
+            return usb || ieee1394 ? row.mechanism : nullptr;
+        case Enclosure::kNone:
+            break;
+    }
+    if (row.Has(kListedByName) && origin == DriveOrigin::kAdapter)
+        return row.productKey + kProductKindLength;
+    return nullptr;
+}
+
+}  // namespace
+
+std::string ChooseDriveLabel(const char* product, bool usb, bool ieee1394, int target,
+                             DriveOrigin origin) {
     char label[128];
-    for (int i = 0; i < rows && i < kDriveLabelRuleCount; ++i) {
-        const DriveLabelRule& rule = kDriveLabelRules[i];
-        if (std::strstr(product, rule.productKey) == nullptr)
+    for (const DriveModelRow& row : DriveModelTable) {
+        const char* key = LabelKey(row, usb, ieee1394, origin);
+        if (key == nullptr || std::strstr(product, key) == nullptr)
             continue;
-        const bool holds = rule.condition == LabelCondition::kNone ||
-                           (rule.condition == LabelCondition::kUsb && usb) ||
-                           (rule.condition == LabelCondition::kUsbOr1394 && (usb || ieee1394));
-        if (!holds)
-            continue;
-        std::snprintf(label, sizeof label, rule.format, target);
+        std::snprintf(label, sizeof label, "ID:%d  %.*s%s", target,
+                      static_cast<int>(kProductKindLength), row.productKey, row.displayName);
         return label;
     }
     std::snprintf(label, sizeof label, "ID:%d  %s", target, product);

@@ -1,23 +1,19 @@
-// The drop-down label of a listed drive: the maker's external models by the
-// mechanism inside them, the DVD recorder by name, anything else by its product text.
+// The drop-down label of a listed drive: the maker's external models by the mechanism
+// inside them, the models listed by name by that name, anything else by its product text.
+// The rules come from the model table's rows, in table order.
 #pragma once
 
 #include <string>
 
 namespace tessaly::app {
 
-enum class LabelCondition { kUsb, kUsbOr1394, kNone };
+// Where discovery found the drive: on a host adapter, or as an external device reached
+// through its drive letter (which a model listed by name does not name).
+enum class DriveOrigin { kAdapter, kExternal };
 
-struct DriveLabelRule {
-    const char* productKey;  // searched in the 16-character INQUIRY product identification
-    LabelCondition condition;
-    const char* format;  // one "%d" for the target id
-};
-
-inline constexpr int kDriveLabelRuleCount = 9;
-extern const DriveLabelRule kDriveLabelRules[kDriveLabelRuleCount];
-
-// The label of the first of the first `rows` rules that match, else "ID:%d  <product>".
-std::string ChooseDriveLabel(const char* product, bool usb, bool ieee1394, int target, int rows);
+// "ID:<target>  <kind>   <model name>" by the first rule that matches, else
+// "ID:<target>  <product>".
+std::string ChooseDriveLabel(const char* product, bool usb, bool ieee1394, int target,
+                             DriveOrigin origin);
 
 }  // namespace tessaly::app

@@ -19,11 +19,12 @@ class HeadlessView : public MainView {
   public:
     explicit HeadlessView(bool continueAfterUsbWarning = true)
         : continueAfterUsbWarning_(continueAfterUsbWarning) {
-        for (int id : kValueFields)
+        for (int id : kValueFieldIds)
             fields_[id] = "";
     }
     void Attach(MainDialog* dialog) { dialog_ = dialog; }
 
+    // Every value field of the main window starts with its (empty) caption.
     // MainView
     void SetText(int controlId, std::string_view text) override;
     void SetTextColor(int, std::uint32_t) override {}
@@ -58,9 +59,6 @@ class HeadlessView : public MainView {
 
   private:
     MainDialog* dialog_ = nullptr;
-    // Every value field of the main window; a field never set shows its (empty) caption.
-    static constexpr int kValueFields[] = {1001, 1002, 1003, 1004, 1005,
-                                           1006, 1007, 1008, 1012, 1013};
     bool continueAfterUsbWarning_;
     std::map<int, std::string> fields_;
     std::vector<std::string> items_;

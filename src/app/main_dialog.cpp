@@ -3,16 +3,15 @@
 #include <cstring>
 
 #include "app/drive_label_rule.h"
-#include "app/file_version.h"
 #include "drives/model_identification.h"
+#include "platform/file_version.h"
+#include "report/report_printer.h"
 #include "transport/inquiry_data.h"
 
 namespace tessaly::app {
 
 namespace {
 
-constexpr int kAllLabelRows = 9;
-constexpr int kExternalLabelRows = 8;
 constexpr std::uint32_t kWindows98Minor = 10;
 
 }  // namespace
@@ -20,8 +19,8 @@ constexpr std::uint32_t kWindows98Minor = 10;
 bool MainDialog::AspiVersionCheck() {
     // Zero-filled, so the four characters tested exist whatever the text's length.
     char version[64] = {};
-    VersionString strings[] = {{"FileVersion", version, sizeof version}};
-    if (!ReadVersionStrings(platform_, aspi::kManagerFileName, strings, 1))
+    platform::VersionString strings[] = {{"FileVersion", version, sizeof version}};
+    if (!platform::ReadVersionStrings(platform_, aspi::kManagerFileName, strings, 1))
         return false;
     if (version[0] == '\0')
         std::strcpy(version, "n/a");
@@ -34,9 +33,9 @@ bool MainDialog::AspiVersionCheck() {
 }
 
 bool MainDialog::OnInitDialog() {
-    const int navyFields[] = {kIdHostAdapter,    kIdTargetId,      kFieldLeadOutLba,
-                              kFieldLeadInLba,   kFieldLeadInTime, kFieldManufacturer,
-                              kFieldLeadOutTime, kFieldStatus};
+    const int navyFields[] = {IDC_HOST_ADAPTER,  IDC_TARGET_ID,    IDC_LEAD_OUT_LBA,
+                              IDC_LEAD_IN_LBA,   IDC_LEAD_IN_TIME, IDC_MANUFACTURER,
+                              IDC_LEAD_OUT_TIME, IDC_STATUS};
     for (int id : navyFields)
         view_.SetTextColor(id, kColorNavy);
     const bool outdatedManager = AspiVersionCheck();
@@ -65,11 +64,11 @@ bool MainDialog::OnInitDialog() {
         view_.SelectDriveItem(0);
     }
 
-    for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
-                   kFieldManufacturer}) {
-        view_.SetText(id, "-");
+    for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
+                            kFieldManufacturer}) {
+        view_.SetField(field, "-");
     }
-    view_.SetText(kFieldStatus, "CD-R(W) inserted");
+    view_.SetField(kFieldStatus, "CD-R(W) inserted");
 
     if (drives_.count >= 1) {
         drives_.selected = 0;
@@ -84,13 +83,13 @@ bool MainDialog::OnInitDialog() {
 }
 
 void MainDialog::AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
-                          int rows) {
+                          DriveOrigin origin) {
     // The list holds 32 drives; further ones are not listed, so every item keeps its entry.
     if (!drives_.Add(adapter, target))
         return;
     view_.AddDriveItem(ChooseDriveLabel(product, transport_.IsUsbAttached(adapter, target) == 1,
                                         transport_.Is1394Attached(adapter, target) == 1, target,
-                                        rows));
+                                        origin));
 }
 
 void MainDialog::ListAdapterDrives(int adapterCount) {
@@ -103,7 +102,7 @@ void MainDialog::ListAdapterDrives(int adapterCount) {
                 continue;
             if (!IsSupportedDrive(transport_, adapter, target))
                 continue;
-            AddDrive(adapter, target, identity.product, kAllLabelRows);
+            AddDrive(adapter, target, identity.product, DriveOrigin::kAdapter);
         }
     }
 }
@@ -121,10 +120,14 @@ void MainDialog::ListExternalDrives() {
         InquiryIdentity identity;
         if (adapter < kMaxAdapters && transport_.Inquiry(a, 0, identity) != 0 &&
             IsSupportedDrive(transport_, a, 0)) {
-            AddDrive(a, 0, identity.product, kExternalLabelRows);
+            AddDrive(a, 0, identity.product, DriveOrigin::kExternal);
         }
         ++adapter;  // the next present slot is the next adapter, listed or not
     }
+}
+
+bool MainDialog::OnPrint(platform::Printing& printing) {
+    return PrintInformationReport(transport_, platform_, printing, drives_, view_);
 }
 
 void MainDialog::ReleaseAndStop() {

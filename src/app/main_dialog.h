@@ -6,14 +6,14 @@
 #include <cstdint>
 
 #include "app/disc_panel_controller.h"
-#include "app/drive_list.h"
+#include "app/drive_label_rule.h"
 #include "app/main_view.h"
+#include "drives/drive_list.h"
 #include "platform/platform.h"
+#include "platform/printing.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly::app {
-
-inline constexpr unsigned kIdmAboutBox = 16;
 
 class MainDialog {
   public:
@@ -28,6 +28,10 @@ class MainDialog {
     bool OnInitDialog();
 
     void OnAbout() { view_.ShowAboutDialog(); }
+    // The print button: the print dialog, then the information report of the selected
+    // drive and of what the window shows, on one page. False when the dialog was
+    // cancelled.
+    bool OnPrint(platform::Printing& printing);
     // WM_CLOSE: release, then the cancel command.
     void OnClose();
     // The cancel command (Exit, Esc): release and end with IDCANCEL.
@@ -46,7 +50,8 @@ class MainDialog {
   private:
     void ListAdapterDrives(int adapterCount);
     void ListExternalDrives();
-    void AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product, int rows);
+    void AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
+                  DriveOrigin origin);
 
     ScsiTransport& transport_;
     platform::Platform& platform_;

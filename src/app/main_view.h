@@ -7,20 +7,31 @@
 #include <string>
 #include <string_view>
 
+#include "app/control_ids.h"
 #include "disc/disc_fields.h"
 
 namespace tessaly::app {
 
-// Control ids of the main window.
-enum ControlId : int {
-    kIdExit = 2,
-    kIdDriveList = 1000,
-    kIdHostAdapter = 1001,
-    kIdTargetId = 1002,
-    kIdEjectLoad = 1010,
-    kIdPrint = 1011,
-    kIdExtraLine2 = 1013,
-};
+// The control that shows a disc field.
+constexpr int FieldControlId(DiscField field) {
+    switch (field) {
+        case kFieldLeadOutTime:
+            return IDC_LEAD_OUT_TIME;
+        case kFieldLeadOutLba:
+            return IDC_LEAD_OUT_LBA;
+        case kFieldManufacturer:
+            return IDC_MANUFACTURER;
+        case kFieldLeadInTime:
+            return IDC_LEAD_IN_TIME;
+        case kFieldStatus:
+            return IDC_STATUS;
+        case kFieldLeadInLba:
+            return IDC_LEAD_IN_LBA;
+        case kFieldExtra:
+            break;
+    }
+    return IDC_EXTRA_LINE1;
+}
 
 // Message box styles and answers (the Win32 values).
 inline constexpr unsigned kMbOk = 0x0;
@@ -34,7 +45,8 @@ inline constexpr std::uint32_t kColorNavy = 0x800000;  // COLORREF: red 0, green
 
 class MainView : public DiscFields {
   public:
-    // LinkLabel::SetText of a value field (DiscFields::SetText), its colour, and GetText.
+    // LinkLabel::SetText of a value field, its colour, and GetText.
+    virtual void SetText(int controlId, std::string_view text) = 0;
     virtual void SetTextColor(int controlId, std::uint32_t colorRef) = 0;
     virtual std::string GetText(int controlId) = 0;
 
@@ -58,6 +70,12 @@ class MainView : public DiscFields {
     virtual void Close() = 0;
     virtual void DestroyWindow() = 0;
     virtual void EndDialog(int result) = 0;
+
+    // DiscFields: the value field that shows each.
+    void SetField(DiscField field, std::string_view text) final {
+        SetText(FieldControlId(field), text);
+    }
+    std::string GetField(DiscField field) final { return GetText(FieldControlId(field)); }
 };
 
 }  // namespace tessaly::app

@@ -1,6 +1,7 @@
 #include "disc/disc_commands.h"
 
 #include "common/bytes.h"
+#include "disc/atip.h"
 #include "disc/disc_time.h"
 #include "drives/drive_model_table.h"
 #include "drives/model_identification.h"
@@ -12,37 +13,20 @@ namespace tessaly {
 
 namespace {
 
-constexpr std::uint8_t kFormatFullToc = 2;
-constexpr std::uint8_t kFormatAtip = 4;
 constexpr std::size_t kTocHeaderLength = 4;
 constexpr std::size_t kTocDescriptorLength = 11;
-constexpr std::uint16_t kDiscInformationLength = 40;
 
-bool ProductContainsAny(const char* product, const char* const (&fragments)[2]) {
-    return ContainsText(product, fragments[0]) || ContainsText(product, fragments[1]);
-}
-
-// ATIP (format 4):
-//   6      bit 6 rewritable, bits 5-3 sub-type, bit 2 A1 valid
-//   8-10   lead-in start M S F       12-14  last lead-out start M S F
-//   16     A1 byte 0 (speed indexes) 18     A1 byte 2 (low nibble: high capacity)
-//   20     A2 byte 0 (ultra-speed class)
-bool IsHighCapacityAtip(ByteView atip) {
-    return (atip.U8(6) & 0x40) == 0 && (atip.U8(6) & 0x04) != 0 && (atip.U8(18) & 0x0F) != 0;
-}
-
-// Disc information: bytes 21-23 hold the lead-out start M S F of a high-capacity CD-R.
 void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                                 std::uint8_t* atip, std::uint16_t length) {
-    if (!IsHighCapacityAtip(ByteView(atip, length)))
+    if (!IsHighCapacityCdR(DecodeAtip(ByteView(atip, length))))
         return;
     std::uint8_t info[kDiscInformationLength] = {};
     if (ReadDiscInformation(transport, adapter, target, sizeof info, info) != 1)
         return;
     ByteWriter out(atip, length);
-    out.U8(12, info[21]);
-    out.U8(13, info[22]);
-    out.U8(14, info[23]);
+    out.U8(12, info[kDiscInfoHighCapacityLeadOut]);
+    out.U8(13, info[kDiscInfoHighCapacityLeadOut + 1]);
+    out.U8(14, info[kDiscInfoHighCapacityLeadOut + 2]);
 }
 
 }  // namespace
@@ -50,7 +34,7 @@ void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, 
 std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter,
                             std::uint8_t target) {
     const SenseBytes sense = transport.GetLastSense(adapter, target);
-    return (std::uint32_t{sense[2]} << 16) + (std::uint32_t{sense[12]} << 8) + sense[13];
+    return PackedSense(sense[2], sense[12], sense[13]);
 }
 
 const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter,
@@ -99,9 +83,8 @@ std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std:
                             std::uint8_t format, std::uint16_t length, std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
-    const bool formatInByte2 =
-        CanWriteDiscs(transport, adapter, target) ||
-        ProductContainsAny(ModelProductText(transport, adapter, target), kTocFormatInByte2Models);
+    const bool formatInByte2 = CanWriteDiscs(transport, adapter, target) ||
+                               HasModelTrait(transport, adapter, target, kTocFormatInByte2);
     if (formatInByte2) {
         cdb[2] = format;
     } else {
@@ -111,15 +94,14 @@ std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std:
     if (result != 1)
         return result;
 
-    if (format == kFormatFullToc) {
+    if (format == toc_format::kFullToc) {
         // The SCSI readers answer in BCD already; everyone else is brought to it.
         const bool alreadyBcd = (HasVendorCommandSet(transport, adapter, target) ||
-                                 ProductContainsAny(ModelProductText(transport, adapter, target),
-                                                    kFullTocBcdExemptModels)) &&
+                                 HasModelTrait(transport, adapter, target, kNamedInBcdExemption)) &&
                                 !CanWriteDiscs(transport, adapter, target);
         if (!alreadyBcd)
             FullTocToBcd(answer, length);
-    } else if (format == kFormatAtip) {
+    } else if (format == toc_format::kAtip) {
         ReplaceHighCapacityLeadOut(transport, adapter, target, answer, length);
     }
     return result;
@@ -131,7 +113,7 @@ std::int32_t ReadTocPmaAtipEx(ScsiTransport& transport, std::uint8_t adapter, st
     std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip, 0, format, 0, 0, 0, number};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
     const std::int32_t result = transport.ExecuteCommand(adapter, target, cdb, answer, length);
-    if (result == 1 && format == kFormatAtip) {
+    if (result == 1 && format == toc_format::kAtip) {
         ReplaceHighCapacityLeadOut(transport, adapter, target, answer, length);
     }
     return result;

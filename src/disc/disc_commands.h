@@ -4,15 +4,32 @@
 
 #include <cstdint>
 
+#include "transport/mmc.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly {
 
 // Sense codes the disc panel tells apart: sense byte 2, ASC, ASCQ packed.
-inline constexpr std::uint32_t kSenseBecomingReady = 0x020401;
-inline constexpr std::uint32_t kSenseNoMedium = 0x023A00;
-inline constexpr std::uint32_t kSenseNoMediumTrayClosed = 0x023A01;
-inline constexpr std::uint32_t kSenseNoMediumTrayOpen = 0x023A02;
+constexpr std::uint32_t PackedSense(std::uint8_t senseByte2, std::uint8_t code,
+                                    std::uint8_t qualifier) {
+    return (std::uint32_t{senseByte2} << 16) + (std::uint32_t{code} << 8) + qualifier;
+}
+inline constexpr std::uint32_t kSenseBecomingReady =
+    PackedSense(sense_key::kNotReady, asc::kNotReady, asc::kBecomingReadyQualifier);
+inline constexpr std::uint32_t kSenseNoMedium =
+    PackedSense(sense_key::kNotReady, asc::kMediumNotPresent, 0);
+inline constexpr std::uint32_t kSenseNoMediumTrayClosed =
+    PackedSense(sense_key::kNotReady, asc::kMediumNotPresent, asc::kTrayClosedQualifier);
+inline constexpr std::uint32_t kSenseNoMediumTrayOpen =
+    PackedSense(sense_key::kNotReady, asc::kMediumNotPresent, asc::kTrayOpenQualifier);
+
+// Disc information (READ DISC INFORMATION): byte 2 bit 4 marks an erasable disc; bytes
+// 21-23 hold the lead-out start M S F of a high-capacity CD-R.
+inline constexpr std::size_t kDiscInfoStatusOffset = 2;
+inline constexpr std::uint8_t kDiscInfoErasable = 0x10;
+inline constexpr std::size_t kDiscInfoHighCapacityLeadOut = 21;
+// The length of the disc information the program reads in full.
+inline constexpr std::uint16_t kDiscInformationLength = 40;
 
 // (sense byte 2 << 16) + (ASC << 8) + ASCQ of the last failed command at the address.
 std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter,

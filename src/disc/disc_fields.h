@@ -1,25 +1,28 @@
-// The value fields of the main window that the disc panel writes, by control id.
-// Writing a field replaces its text; a field nobody writes keeps what it shows.
+// The fields that show the selected drive's disc: written by the disc refresh, read back
+// by the information report. Writing a field replaces its text; a field nobody writes
+// keeps what it shows.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace tessaly {
 
-enum DiscFieldId : int {
-    kFieldLeadOutTime = 1003,
-    kFieldLeadOutLba = 1004,
-    kFieldManufacturer = 1005,
-    kFieldLeadInTime = 1006,
-    kFieldStatus = 1007,
-    kFieldLeadInLba = 1008,
-    kFieldExtra = 1012,
+enum DiscField : int {
+    kFieldLeadOutTime,
+    kFieldLeadOutLba,
+    kFieldManufacturer,
+    kFieldLeadInTime,
+    kFieldStatus,
+    kFieldLeadInLba,
+    kFieldExtra,
 };
 
 class DiscFields {
   public:
     virtual ~DiscFields() = default;
-    virtual void SetText(int controlId, std::string_view text) = 0;
+    virtual void SetField(DiscField field, std::string_view text) = 0;
+    virtual std::string GetField(DiscField field) = 0;
 };
 
 }  // namespace tessaly

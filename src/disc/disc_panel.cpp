@@ -20,7 +20,11 @@ constexpr std::size_t kWorkLength = 3000;
 constexpr std::size_t kSpeedLength = 100;
 constexpr std::size_t kFillLength = 32;
 constexpr std::uint8_t kFillByte = 0x66;
-constexpr std::uint8_t kLeadInMinute = 97;
+// The main ATIP read asks for more than the ATIP's 28 bytes, as drives answer longer
+// forms.
+constexpr std::uint16_t kAtipReadLength = 804;
+constexpr std::uint16_t kShortAtipReadLength = 32;
+constexpr std::uint16_t kDiscStatusLength = 4;
 
 using WorkBuffer = std::array<std::uint8_t, kWorkLength>;
 
@@ -55,7 +59,7 @@ std::string NumberText(std::uint32_t n) {
 // compatible)" and the like.
 std::string RewritableStatus(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
     std::uint8_t speeds[kSpeedLength] = {};
-    ReadTocPmaAtip(transport, adapter, target, 4, 32, speeds);
+    ReadTocPmaAtip(transport, adapter, target, toc_format::kAtip, kShortAtipReadLength, speeds);
     const AtipInfo atip = DecodeAtip(ByteView(speeds, sizeof speeds));
     char text[64];
     if (atip.subType <= 1) {
@@ -86,76 +90,81 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
     std::memset(work.data(), kFillByte, kFillLength);
     TestUnitReady(transport, adapter, target);
     std::string status;
-    if (ReadDiscInformation(transport, adapter, target, 4, work.data()) == 1) {
-        status =
-            (work[2] & 0x10) == 0 ? "CD-R inserted" : RewritableStatus(transport, adapter, target);
+    if (ReadDiscInformation(transport, adapter, target, kDiscStatusLength, work.data()) == 1) {
+        status = (work[kDiscInfoStatusOffset] & kDiscInfoErasable) == 0
+                     ? "CD-R inserted"
+                     : RewritableStatus(transport, adapter, target);
     }
 
     TestUnitReady(transport, adapter, target);
     work.fill(0);
-    if (ReadTocPmaAtip(transport, adapter, target, 4, 804, work.data()) != 1) {
-        fields.SetText(kFieldStatus, SenseStatusText(transport, adapter, target));
-        for (int id : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime, kFieldLeadInTime,
-                       kFieldManufacturer}) {
-            fields.SetText(id, "-");
+    if (ReadTocPmaAtip(transport, adapter, target, toc_format::kAtip, kAtipReadLength,
+                       work.data()) != 1) {
+        fields.SetField(kFieldStatus, SenseStatusText(transport, adapter, target));
+        for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime,
+                                kFieldLeadInTime, kFieldManufacturer}) {
+            fields.SetField(field, "-");
         }
     } else if (const AtipInfo atip = DecodeAtip(ByteView(work.data(), work.size()));
-               !atip.isRewritable && atip.highCapacityMark != 0) {
+               HasHighCapacityMark(atip)) {
         // A high-capacity CD-R: its lead-out comes from the disc information, and its
         // lead-in names no maker.
-        if (ReadDiscInformation(transport, adapter, target, 40, work.data()) == 1) {
-            const DiscTime leadOut{work[21], work[22], work[23]};
-            fields.SetText(kFieldLeadOutTime, ClockText(leadOut));
-            fields.SetText(kFieldLeadOutLba, NumberText(FrameCount(leadOut)));
+        if (ReadDiscInformation(transport, adapter, target, kDiscInformationLength, work.data()) ==
+            1) {
+            constexpr std::size_t at = kDiscInfoHighCapacityLeadOut;
+            const DiscTime leadOut{work[at], work[at + 1], work[at + 2]};
+            fields.SetField(kFieldLeadOutTime, ClockText(leadOut));
+            fields.SetField(kFieldLeadOutLba, NumberText(FrameCount(leadOut)));
         }
-        fields.SetText(kFieldLeadInTime, TimeText(atip.leadInStart));
-        fields.SetText(kFieldManufacturer, "-");
-        fields.SetText(kFieldStatus, "HC-R inserted");
-    } else if (atip.leadInStart.minute == kLeadInMinute) {
-        fields.SetText(kFieldLeadInLba, NumberText(FrameCount(atip.leadInStart)));
-        fields.SetText(kFieldStatus, status);
-        fields.SetText(kFieldLeadInTime, TimeText(atip.leadInStart));
-        fields.SetText(kFieldLeadOutLba, NumberText(FrameCount(atip.leadOutStart)));
-        fields.SetText(kFieldLeadOutTime, ClockText(atip.leadOutStart));
+        fields.SetField(kFieldLeadInTime, TimeText(atip.leadInStart));
+        fields.SetField(kFieldManufacturer, "-");
+        fields.SetField(kFieldStatus, "HC-R inserted");
+    } else if (atip.leadInStart.minute == kRecordableLeadInMinute) {
+        fields.SetField(kFieldLeadInLba, NumberText(FrameCount(atip.leadInStart)));
+        fields.SetField(kFieldStatus, status);
+        fields.SetField(kFieldLeadInTime, TimeText(atip.leadInStart));
+        fields.SetField(kFieldLeadOutLba, NumberText(FrameCount(atip.leadOutStart)));
+        fields.SetField(kFieldLeadOutTime, ClockText(atip.leadOutStart));
         char maker[128];
         LookupDiscManufacturer(transport, adapter, target, maker, sizeof maker);
-        fields.SetText(kFieldManufacturer, maker);
+        fields.SetField(kFieldManufacturer, maker);
     } else {
-        fields.SetText(kFieldStatus, "Disc is not a CD-R(W)");
+        fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
     }
-    fields.SetText(kFieldExtra, "");
+    fields.SetField(kFieldExtra, "");
 }
 
 void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                     DiscFields& fields, WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
     ReleaseUnit(transport, adapter, target, 0, 0);
-    if (ReadTocPmaAtip(transport, adapter, target, 2, kWorkLength, work.data()) != 1) {
-        fields.SetText(kFieldStatus, SenseStatusText(transport, adapter, target));
+    if (ReadTocPmaAtip(transport, adapter, target, toc_format::kFullToc, kWorkLength,
+                       work.data()) != 1) {
+        fields.SetField(kFieldStatus, SenseStatusText(transport, adapter, target));
         return;
     }
     if (work[2] == work[3]) {
-        fields.SetText(kFieldStatus, "Not a multisession CD-R(W)");
+        fields.SetField(kFieldStatus, "Not a multisession CD-R(W)");
         return;
     }
     DiscTime leadIn;
     FullTocLeadIn(ByteView(work.data(), work.size()), leadIn);
-    if (leadIn.minute != kLeadInMinute) {
-        fields.SetText(kFieldStatus, "Disc is not a CD-R(W)");
+    if (leadIn.minute != kRecordableLeadInMinute) {
+        fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
         return;
     }
-    fields.SetText(kFieldStatus, "CD-R(W) inserted");
-    fields.SetText(kFieldLeadInTime, TimeText(leadIn));
+    fields.SetField(kFieldStatus, "CD-R(W) inserted");
+    fields.SetField(kFieldLeadInTime, TimeText(leadIn));
     // The lead-out is where the recorded area ends: the block after the last one.
     // Without a capacity the lead-out fields keep their texts.
     std::uint8_t capacity[8] = {};
     if (ReadCapacity(transport, adapter, target, capacity) == 1) {
         const std::uint32_t next = (std::uint32_t{capacity[1]} << 16) +
                                    (std::uint32_t{capacity[2]} << 8) + capacity[3] + 1;
-        fields.SetText(kFieldLeadOutLba, NumberText(next));
-        fields.SetText(kFieldLeadOutTime, ClockTextOfFrames(next));
+        fields.SetField(kFieldLeadOutLba, NumberText(next));
+        fields.SetField(kFieldLeadOutTime, ClockTextOfFrames(next));
     }
-    fields.SetText(kFieldManufacturer, "unknown");
+    fields.SetField(kFieldManufacturer, "unknown");
     LookupTocManufacturer(leadIn.second, leadIn.frame, fields);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "disc/atip.h"
 #include "disc/disc_commands.h"
 #include "disc/disc_time.h"
 #include "disc/full_toc.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr std::size_t kFillLength = 32;
 constexpr std::uint8_t kFillByte = 0x66;
 constexpr std::uint16_t kTocLength = 3000;
+constexpr std::uint16_t kAtipLength = 32;
 
 // A key names the second and the decade of the frame.
 // An empty entry (-1) matches nothing.
@@ -74,40 +76,40 @@ void LookupDiscManufacturer(ScsiTransport& transport, std::uint8_t adapter, std:
 
     std::uint8_t info[4] = {};
     const bool erasable = ReadDiscInformation(transport, adapter, target, sizeof info, info) == 1 &&
-                          (info[2] & 0x10) != 0;
+                          (info[kDiscInfoStatusOffset] & kDiscInfoErasable) != 0;
 
     Fill(buffer.data());
     const ManufacturerRow* row = nullptr;
     int frame = 0;
-    if (ReadTocPmaAtipEx(transport, adapter, target, 4, 0, 32, buffer.data()) == 1) {
-        const ByteView atip(buffer.data(), 32);
-        const int minute = atip.U8(8);
-        const int second = atip.U8(9);
-        frame = atip.U8(10);
-        const bool highCapacity =
-            (atip.U8(6) & 0x40) == 0 && (atip.U8(6) & 0x04) != 0 && (atip.U8(18) & 0x0F) != 0;
-        if (highCapacity) {
-            std::uint8_t details[40] = {};
+    if (ReadTocPmaAtipEx(transport, adapter, target, toc_format::kAtip, 0, kAtipLength,
+                         buffer.data()) == 1) {
+        const AtipInfo atip = DecodeAtip(ByteView(buffer.data(), kAtipLength));
+        const int minute = atip.leadInStart.minute;
+        const int second = atip.leadInStart.second;
+        frame = atip.leadInStart.frame;
+        if (IsHighCapacityCdR(atip)) {
+            std::uint8_t details[kDiscInformationLength] = {};
             if (ReadDiscInformation(transport, adapter, target, sizeof details, details) == 1) {
                 CopyText("Unknown brand", out, size);
             }
             return;
         }
-        if (minute != 97)
+        if (minute != kRecordableLeadInMinute)
             return;
         if (erasable) {
-            const DiscTime leadOut{atip.U8(12), atip.U8(13), atip.U8(14)};
-            row = FindRewritable(second, frame, FrameCount(leadOut));
+            row = FindRewritable(second, frame, FrameCount(atip.leadOutStart));
         } else {
             row = FindWriteOnce(second, frame);
         }
     } else {
         Fill(buffer.data());
-        if (ReadTocPmaAtip(transport, adapter, target, 2, kTocLength, buffer.data()) != 1)
+        if (ReadTocPmaAtip(transport, adapter, target, toc_format::kFullToc, kTocLength,
+                           buffer.data()) != 1)
             return;
         const ByteView toc(buffer.data(), buffer.size());
         DiscTime leadIn;
-        if (toc.U8(2) == toc.U8(3) || !FullTocLeadIn(toc, leadIn) || leadIn.minute != 97)
+        if (toc.U8(2) == toc.U8(3) || !FullTocLeadIn(toc, leadIn) ||
+            leadIn.minute != kRecordableLeadInMinute)
             return;
         frame = leadIn.frame;
         row = FindWriteOnce(leadIn.second, leadIn.frame);
@@ -123,7 +125,7 @@ void LookupTocManufacturer(int second, int frame, DiscFields& fields) {
             Matches(table.secondSeconds[i], table.secondFrames[i], second, frame)) {
             char text[80];
             std::snprintf(text, sizeof text, "%s (type %d)", table.names[i], frame % 10);
-            fields.SetText(kFieldManufacturer, text);
+            fields.SetField(kFieldManufacturer, text);
         }
     }
 }

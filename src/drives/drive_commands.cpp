@@ -12,20 +12,8 @@ namespace tessaly {
 
 namespace {
 
-constexpr std::uint8_t kPageWriteParameters = 0x05;
-constexpr std::uint8_t kPageCapabilities = 0x2A;
-constexpr std::uint8_t kPageVendor30 = 0x30;
 constexpr std::uint8_t kPage30hCorrectionLength = 32;
-constexpr std::size_t kPageOffset = 12;  // header 4 + block descriptor 8
-
-bool IsPage30hModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    const char* product = ModelProductText(transport, adapter, target);
-    for (const char* entry : kPage30hModelList) {
-        if (ContainsText(product, entry))
-            return true;
-    }
-    return false;
-}
+constexpr std::size_t kPageOffset = kModePageOffset;
 
 void SetBit(ByteWriter& out, ByteView in, std::size_t at, std::uint8_t mask, bool on) {
     const std::uint8_t value = in.U8(at);
@@ -37,18 +25,19 @@ void SetBit(ByteWriter& out, ByteView in, std::size_t at, std::uint8_t mask, boo
 void CorrectFromPage30h(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                         std::uint8_t pageCode, std::uint8_t allocationLength,
                         std::uint8_t* answer) {
-    if (pageCode != kPageWriteParameters && pageCode != kPageCapabilities)
+    if (pageCode != mode_page::kWriteParameters && pageCode != mode_page::kCapabilities)
         return;
-    if (!IsPage30hModel(transport, adapter, target))
+    if (!HasModelTrait(transport, adapter, target, kUnderrunInPage30h))
         return;
     std::uint8_t page30[kPage30hCorrectionLength];
-    if (ModeSensePage(transport, adapter, target, kPageVendor30, sizeof page30, page30) != 1) {
+    if (ModeSensePage(transport, adapter, target, mode_page::kVendorUnderrun, sizeof page30,
+                      page30) != 1) {
         return;
     }
     const ByteView vendor(page30, sizeof page30);
     ByteWriter out(answer, allocationLength);
     const ByteView current(answer, allocationLength);
-    if (pageCode == kPageWriteParameters) {
+    if (pageCode == mode_page::kWriteParameters) {
         // Page 05h byte 2 bit 6 (enabled) from page 30h byte 3 bit 0.
         SetBit(out, current, kPageOffset + 2, 0x40, (vendor.U8(kPageOffset + 3) & 1) != 0);
     } else {
@@ -65,12 +54,12 @@ std::int32_t TestUnitReady(ScsiTransport& transport, std::uint8_t adapter, std::
 }
 
 std::int32_t EjectMedium(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    const std::uint8_t cdb[6] = {opcode::kStartStopUnit, 0, 0, 0, 0x02, 0};
+    const std::uint8_t cdb[6] = {opcode::kStartStopUnit, 0, 0, 0, kStartStopEject, 0};
     return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
 }
 
 std::int32_t LoadMedium(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    const std::uint8_t cdb[6] = {opcode::kStartStopUnit, 0, 0, 0, 0x03, 0};
+    const std::uint8_t cdb[6] = {opcode::kStartStopUnit, 0, 0, 0, kStartStopLoad, 0};
     return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
 }
 

@@ -5,9 +5,14 @@
 
 #include <cstdint>
 
+#include "transport/mmc.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly {
+
+// Where ModeSensePage's answer holds the page: after the 4-byte six-byte-form header and
+// one 8-byte block descriptor.
+inline constexpr std::size_t kModePageOffset = 12;
 
 std::int32_t TestUnitReady(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
 // Opens the tray (START STOP UNIT with LoEj set, Start clear).

@@ -2,8 +2,10 @@
 
 namespace tessaly {
 
+namespace {
+
 // clang-format off
-const DriveModelRow DriveModelTable[kDriveModelRowCount] = {
+constexpr DriveModelRow kRows[] = {
     {"CD-ROM VN04S", "Varnoth QuadSpin 4S",
      {"1X", "2X", "4X", "", "", "", ""},
      0, 0, 0, 0, 0, 0, 1, "04", 0, 0, 0, "VARNOTH VN04S007"},
@@ -45,16 +47,16 @@ const DriveModelRow DriveModelTable[kDriveModelRowCount] = {
      0, 0, 0, 0, 1, 0, 1, "56", 0, 0, 0, "VARNOTH VN56S091"},
     {"CD-ROM VN52A", "Varnoth Spin 52A",
      {"4X", "8X", "16X", "24X", "32X", "40X", "22-52X CAV"},
-     0, 0, 0, 0, 1, 1, 0, "52", 0, 0, 0, "VARNOTH VN52A098"},
+     0, 0, 0, 0, 1, 1, 0, "52", 0, 0, 0, "VARNOTH VN52A098", kTocFormatInByte2},
     {"DVD-ROM VD16A", "Varnoth DiscView 16A",
      {"4X", "8X", "16X", "24X", "32X", "40X", "9-20X"},
-     0, 0, 0, 0, 1, 1, 0, "16", 0, 0, 0, "VARNOTH VD16A105"},
+     0, 0, 0, 0, 1, 1, 0, "16", 0, 0, 0, "VARNOTH VD16A105", kTocFormatInByte2},
     {"CD-R   VW0202", "Varnoth Recorder 2/2",
      {"1X", "2X", "", "", "", "", ""},
-     1, 0, 0, 0, 0, 0, 1, "", 0, 0, 0, ""},
+     1, 0, 0, 0, 0, 0, 1, "", 0, 0, 0, "", kOldJumperOrder},
     {"VW0202 LOADER", "Varnoth Recorder 2/2 (loader)",
      {"1X", "2X", "", "", "", "", ""},
-     1, 0, 0, 0, 0, 0, 1, "", 0, 0, 0, ""},
+     1, 0, 0, 0, 0, 0, 1, "", 0, 0, 0, "", kOldJumperOrder},
     {"CD-R   VW0404", "Varnoth Recorder 4/4",
      {"1X", "2X", "4X", "", "", "", ""},
      1, 0, 0, 0, 0, 0, 1, "0404", 0, 0, 0, "VARNOTH VW0404126"},
@@ -81,37 +83,37 @@ const DriveModelRow DriveModelTable[kDriveModelRowCount] = {
      1, 1, 1, 1, 0, 1, 1, "1210", 0, 0, 0, "VARNOTH VW1210A175"},
     {"CD-R   VW1610AU", "Varnoth Traveller 16/40 USB",
      {"4X CLV", "8X CLV", "12X CLV", "17-40X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 1, "1610", 0, 0, 0, "VARNOTH VW1610AU182"},
+     1, 1, 1, 1, 1, 1, 1, "1610", 0, 0, 0, "VARNOTH VW1610AU182", 0, Enclosure::kUsb, "VW1610A"},
     {"CD-R   VW1610A", "Varnoth Recorder 16/40",
      {"4X CLV", "8X CLV", "12X CLV", "17-40X CAV", "", "", ""},
      1, 1, 1, 1, 1, 1, 1, "1610", 0, 0, 0, "VARNOTH VW1610A189"},
     {"CD-R   VW2410AU", "Varnoth Traveller 24/40 USB",
      {"4X CLV", "8X CLV", "12X CLV", "17-40X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 1, "2410", 0, 0, 0, "VARNOTH VW2410AU196"},
+     1, 1, 1, 1, 1, 1, 1, "2410", 0, 0, 0, "VARNOTH VW2410AU196", 0, Enclosure::kUsb, "VW2410A"},
     {"CD-R   VW2410A", "Varnoth Recorder 24/40",
      {"4X CLV", "8X CLV", "12X CLV", "17-40X CAV", "", "", ""},
      1, 1, 1, 1, 1, 1, 1, "2410", 0, 0, 0, "VARNOTH VW2410A203"},
     {"CD-R   VW4012AU", "Varnoth Traveller 40/40 USB",
      {"4X CLV", "8X CLV", "12X CLV", "17-40X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 1, "4012", 0, 0, 0, "VARNOTH VW4012AU210"},
+     1, 1, 1, 1, 1, 1, 1, "4012", 0, 0, 0, "VARNOTH VW4012AU210", 0, Enclosure::kUsb, "VW4012A"},
     {"CD-R   VW4012A", "Varnoth Recorder 40/40",
      {"4X CLV", "8X CLV", "12X CLV", "17-40X CAV", "", "", ""},
      1, 1, 1, 1, 1, 1, 1, "4012", 0, 0, 0, "VARNOTH VW4012A217"},
     {"CD-R   VW4812AU", "Varnoth Traveller 48/48 USB",
      {"4X CLV", "8X CLV", "16X CLV", "20-48X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 1, "4812", 0, 0, 0, "VARNOTH VW4812AU224"},
+     1, 1, 1, 1, 1, 1, 1, "4812", 0, 0, 0, "VARNOTH VW4812AU224", 0, Enclosure::kUsb, "VW4812A"},
     {"CD-R   VW4812A", "Varnoth Recorder 48/48",
      {"4X CLV", "8X CLV", "16X CLV", "20-48X CAV", "", "", ""},
      1, 1, 1, 1, 1, 1, 1, "4812", 0, 0, 0, "VARNOTH VW4812A231"},
     {"CD-R   VW4824AU", "Varnoth Traveller 48/24 USB",
      {"4X CLV", "8X CLV", "16X CLV", "20-48X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 1, "4824", 0, 0, 0, "VARNOTH VW4824AU238"},
+     1, 1, 1, 1, 1, 1, 1, "4824", 0, 0, 0, "VARNOTH VW4824AU238", 0, Enclosure::kUsb, "VW4824A"},
     {"CD-R   VW4824A", "Varnoth Recorder 48/24",
      {"4X CLV", "8X CLV", "16X CLV", "20-48X CAV", "", "", ""},
      1, 1, 1, 1, 1, 1, 1, "4824", 0, 0, 0, "VARNOTH VW4824A245"},
     {"CD-R   VW5224AU", "Varnoth Traveller 52/24 USB",
      {"4X CLV", "8X CLV", "16X CLV", "22-52X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 1, "5224", 0, 0, 0, "VARNOTH VW5224AU252"},
+     1, 1, 1, 1, 1, 1, 1, "5224", 0, 0, 0, "VARNOTH VW5224AU252", 0, Enclosure::kUsb, "VW5224A"},
     {"CD-R   VW5224A", "Varnoth Recorder 52/24",
      {"4X CLV", "8X CLV", "16X CLV", "22-52X CAV", "", "", ""},
      1, 1, 1, 1, 1, 1, 1, "5224", 0, 0, 0, "VARNOTH VW5224A259"},
@@ -120,31 +122,23 @@ const DriveModelRow DriveModelTable[kDriveModelRowCount] = {
      1, 1, 1, 1, 1, 1, 1, "3210", 0, 0, 0, "VARNOTH VW3210A266"},
     {"CD-R   VW5232AU", "Varnoth Traveller 52/32 USB",
      {"4X CLV", "8X CLV", "16X CLV", "22-52X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 0, "5232", 0, 0, 0, "VARNOTH VW5232AU273"},
+     1, 1, 1, 1, 1, 1, 0, "5232", 0, 0, 0, "VARNOTH VW5232AU273", kUnderrunInPage30h | kNamedInBcdExemption, Enclosure::kUsb, "VW5232A"},
     {"CD-R   VW5232A", "Varnoth Recorder 52/32",
      {"4X CLV", "8X CLV", "16X CLV", "22-52X CAV", "", "", ""},
-     1, 1, 1, 1, 1, 1, 0, "5232", 0, 0, 0, "VARNOTH VW5232A280"},
+     1, 1, 1, 1, 1, 1, 0, "5232", 0, 0, 0, "VARNOTH VW5232A280", kUnderrunInPage30h | kNamedInBcdExemption},
     {"DVDR   VD0708AF", "Varnoth DiscWriter 708 External",
      {"4X", "8X", "16X", "24X", "32X", "40X", "12-40X CAV"},
-     1, 1, 1, 1, 1, 1, 0, "0708", 0, 0, 0, "VARNOTH VD0708AF287"},
+     1, 1, 1, 1, 1, 1, 0, "0708", 0, 0, 0, "VARNOTH VD0708AF287", kUnderrunInPage30h | kNamedInBcdExemption, Enclosure::kUsbOr1394, "VD0708A"},
     {"DVDR   VD0708A", "Varnoth DiscWriter 708",
      {"4X", "8X", "16X", "24X", "32X", "40X", "12-40X CAV"},
-     1, 1, 1, 1, 1, 1, 0, "0708", 0, 0, 0, "VARNOTH VD0708A294"},
+     1, 1, 1, 1, 1, 1, 0, "0708", 0, 0, 0, "VARNOTH VD0708A294", kUnderrunInPage30h | kNamedInBcdExemption | kListedByName},
 };
 // clang-format on
 
-const EnclosureModelEntry kUsbModelList[8] = {
-    {"VW1610A", "CD-R   VW1610AU"}, {"VW2410A", "CD-R   VW2410AU"}, {"VW4012A", "CD-R   VW4012AU"},
-    {"VW4812A", "CD-R   VW4812AU"}, {"VW4824A", "CD-R   VW4824AU"}, {"VW5224A", "CD-R   VW5224AU"},
-    {"VW5232A", "CD-R   VW5232AU"}, {"VD0708A", "DVDR   VD0708AF"},
-};
-const EnclosureModelEntry kIeee1394ModelEntry = {"VD0708A", "DVDR   VD0708AF"};
+}  // namespace
 
-const char* const kSecondaryModelList[5] = {"VN52A", "VD16A", "VW5232AU", "VW5232A", "VD0708A"};
-const char* const kPage30hModelList[2] = {"VW5232A", "VD0708A"};
-const char* const kTocFormatInByte2Models[2] = {"VN52A", "VD16A"};
-const char* const kFullTocBcdExemptModels[2] = {"VW5232A", "VD0708A"};
-const char* const kOldestRecorderKeys[2] = {"CD-R   VW0202", "VW0202 LOADER"};
+constinit const std::span<const DriveModelRow> DriveModelTable{kRows};
+
 const char kScsiRecorderCode[] = "2410S";
 
 const char kTwoRowReaderProduct[17] = "CD-ROM VN32S    ";

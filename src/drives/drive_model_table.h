@@ -1,10 +1,31 @@
-// The maker's drive models: a static, read-only table of 42 rows in search order,
-// and the model lists beside it that key model-specific behaviour by substring.
+// The maker's drive models: a static, read-only table of 42 rows in search order. Each row
+// carries the table's columns and the model's facts beside them: the ways in which it
+// differs from the others, the enclosure an external model is built in, and how the drive
+// list names it.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace tessaly {
+
+// Ways of a model that the table's flags do not carry; combined with |.
+enum ModelTrait : std::uint8_t {
+    // Reports its under-run protection in vendor page 30h instead of pages 05h and 2Ah.
+    kUnderrunInPage30h = 1 << 0,
+    // A recorder named beside the vendor-command models in the full-TOC BCD rule.
+    kNamedInBcdExemption = 1 << 1,
+    // A reader that takes the READ TOC/PMA/ATIP format in CDB byte 2.
+    kTocFormatInByte2 = 1 << 2,
+    // The oldest recorder: its jumper bits come in another order.
+    kOldJumperOrder = 1 << 3,
+    // A drive on a host adapter is listed by the model's name, not its product text.
+    kListedByName = 1 << 4,
+};
+
+// The enclosure of an external model: on which buses a drive whose INQUIRY product
+// identification contains the mechanism's code is this model.
+enum class Enclosure : std::uint8_t { kNone, kUsb, kUsbOr1394 };
 
 struct DriveModelRow {
     char productKey[26];
@@ -22,29 +43,22 @@ struct DriveModelRow {
     std::int32_t valueB;
     std::int32_t valueC;
     char firmwareIdentity[33];
+    std::uint8_t traits = 0;  // ModelTrait flags
+    Enclosure enclosure = Enclosure::kNone;
+    const char* mechanism = nullptr;  // external models: the code of the drive inside
+
+    bool Has(ModelTrait trait) const { return (traits & trait) != 0; }
 };
 
-inline constexpr int kDriveModelRowCount = 42;
+// The medium kind and blanks that begin every product key ("CD-R   ", "DVDR   ").
+inline constexpr std::size_t kProductKindLength = 7;
 
 // Where one product key is a prefix of another, the longer key stands first.
-extern const DriveModelRow DriveModelTable[kDriveModelRowCount];
+extern const std::span<const DriveModelRow> DriveModelTable;
 
-// A drive mechanism also sold in an external enclosure: the INQUIRY product
-// identification containing `substring` on an external bus is the model of `rowKey`.
-struct EnclosureModelEntry {
-    const char* substring;
-    const char* rowKey;
-};
-extern const EnclosureModelEntry kUsbModelList[8];
-extern const EnclosureModelEntry kIeee1394ModelEntry;
-
-// Substrings of a model's product key, each list tested in its order.
-extern const char* const kSecondaryModelList[5];      // models without the vendor command set
-extern const char* const kPage30hModelList[2];        // under-run state in vendor page 30h
-extern const char* const kTocFormatInByte2Models[2];  // readers taking the format in CDB byte 2
-extern const char* const kFullTocBcdExemptModels[2];  // recorders whose full TOC stays binary
-extern const char* const kOldestRecorderKeys[2];      // normal and programming-mode rows
-extern const char kScsiRecorderCode[];                // the recorder's SCSI variant
+// The five-character code of the recorder's SCSI variant, which gets no jumper text in
+// the report.
+extern const char kScsiRecorderCode[];
 
 // The reader with two rows: this exact product identification with a revision whose
 // third character is not '0' is given the second row's key.

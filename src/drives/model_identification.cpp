@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "report/os_name.h"
 #include "transport/inquiry_data.h"
 #include "transport/text_match.h"
 
@@ -28,26 +27,27 @@ void NormaliseProduct(ScsiTransport& transport, std::uint8_t adapter, std::uint8
     if (std::strcmp(product, kTwoRowReaderProduct) == 0 && id.revision[2] != '0') {
         CopyText(kTwoRowReaderSecondKey, product, sizeof product);
     }
-    for (const EnclosureModelEntry& entry : kUsbModelList) {
-        if (ContainsText(product, entry.substring) &&
+    // Every enclosure model over USB, in table order, then the IEEE 1394 ones.
+    for (const DriveModelRow& row : DriveModelTable) {
+        if (row.enclosure != Enclosure::kNone && ContainsText(product, row.mechanism) &&
             transport.IsUsbAttached(adapter, target) == 1) {
-            CopyText(entry.rowKey, product, sizeof product);
+            CopyText(row.productKey, product, sizeof product);
         }
     }
-    if (ContainsText(product, kIeee1394ModelEntry.substring) &&
-        transport.Is1394Attached(adapter, target) == 1) {
-        CopyText(kIeee1394ModelEntry.rowKey, product, sizeof product);
+    for (const DriveModelRow& row : DriveModelTable) {
+        if (row.enclosure == Enclosure::kUsbOr1394 && ContainsText(product, row.mechanism) &&
+            transport.Is1394Attached(adapter, target) == 1) {
+            CopyText(row.productKey, product, sizeof product);
+        }
     }
 }
 
 // The text that stands in for an unknown drive's product identification: how it is
 // attached, for a table that would carry rows for generic drives.
 const char* InterfaceLabel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    char osName[256];
-    OsNameText(transport.GetPlatform(), osName, sizeof osName);
     const bool usb = transport.IsUsbAttached(adapter, target) == 1;
     const bool ieee1394 = transport.Is1394Attached(adapter, target) == 1;
-    if (ContainsText(osName, "Windows NT")) {
+    if (transport.Os().IsWindowsNt()) {
         if (usb)
             return "CD/DVD(USB)";
         if (ieee1394)
@@ -82,7 +82,7 @@ const DriveModelRow* Identify(ScsiTransport& transport, std::uint8_t adapter, st
     if (const DriveModelRow* row = SearchTable(product))
         return row;
 
-    if (transport.GetDriveLetter(adapter, target) <= 2)
+    if (transport.GetDriveLetter(adapter, target) <= kNoDriveLetter)
         return nullptr;
     if (((identity >> 8) & 0xFF) != kCdDvdDevice)
         return nullptr;
@@ -141,12 +141,14 @@ const char* ModelSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::
 }
 
 bool IsSecondaryListModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    const char* product = ModelProductText(transport, adapter, target);
-    for (const char* entry : kSecondaryModelList) {
-        if (ContainsText(product, entry))
-            return true;
-    }
-    return false;
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->vendorCommandSet == 0;
+}
+
+bool HasModelTrait(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                   ModelTrait trait) {
+    const DriveModelRow* row = Identify(transport, adapter, target);
+    return row != nullptr && row->Has(trait);
 }
 
 }  // namespace tessaly

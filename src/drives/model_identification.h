@@ -23,6 +23,11 @@ bool HasVendorCommandSet(ScsiTransport& transport, std::uint8_t adapter, std::ui
 // Speed text index (0 to 6) of the matched row; empty when unknown or out of range.
 const char* ModelSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                            int index);
+// A model of the table without the vendor command set (the six models whose capabilities
+// are read from their mode pages).
 bool IsSecondaryListModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+// Whether the drive's model has the trait; false for a drive that is no model of the table.
+bool HasModelTrait(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                   ModelTrait trait);
 
 }  // namespace tessaly

@@ -18,9 +18,9 @@ constexpr std::uint8_t kCapabilitiesLength = 34;
 constexpr std::uint8_t kSpeedIndexLength = 16;
 constexpr int kLastSpeedIndex = 6;
 
-// The current read speed of page 2Ah (bytes 14-15, answer offsets 26-27) as a factor.
+// The current read speed of page 2Ah (bytes 14-15) as a factor.
 unsigned SpeedFactor(const std::uint8_t (&answer)[kCapabilitiesLength]) {
-    return ByteView(answer, sizeof answer).Be16(26) / kKilobytesPerSpeedUnit;
+    return ByteView(answer, sizeof answer).Be16(kModePageOffset + 14) / kKilobytesPerSpeedUnit;
 }
 
 bool IsKnownModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
@@ -36,7 +36,8 @@ void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
         return;
     std::uint8_t answer[kCapabilitiesLength];
     if (!IsKnownModel(transport, adapter, target)) {
-        const bool ok = ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) == 1;
+        const bool ok = ModeSensePage(transport, adapter, target, mode_page::kCapabilities,
+                                      sizeof answer, answer) == 1;
         const unsigned n = ok ? SpeedFactor(answer) : 0;
         if (n == 0) {
             CopyText("maximum", out, size);
@@ -48,7 +49,7 @@ void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
     if (IsRecorderModel(transport, adapter, target) ||
         IsTenByteModeModel(transport, adapter, target)) {
         // A failed command leaves the answer zero-filled: a speed of 0 reads "maximum".
-        ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer);
+        ModeSensePage(transport, adapter, target, mode_page::kCapabilities, sizeof answer, answer);
         const unsigned n = SpeedFactor(answer);
         if (n == 0) {
             CopyText("maximum", out, size);
@@ -68,8 +69,9 @@ void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
     }
     // The older SCSI readers name the selected speed by its index in vendor page 31h.
     std::uint8_t index[kSpeedIndexLength];
-    ModeSensePage(transport, adapter, target, 0x31, sizeof index, index);
-    const int selected = index[14] > kLastSpeedIndex ? kLastSpeedIndex : index[14];
+    ModeSensePage(transport, adapter, target, mode_page::kVendorSpeed, sizeof index, index);
+    const std::uint8_t chosen = index[kModePageOffset + 2];  // page 31h byte 2
+    const int selected = chosen > kLastSpeedIndex ? kLastSpeedIndex : chosen;
     CopyText(ModelSpeedText(transport, adapter, target, selected), out, size);
 }
 
@@ -103,11 +105,12 @@ bool CanWriteDiscs(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
     if (IsKnownModel(transport, adapter, target))
         return IsRecorderModel(transport, adapter, target);
     std::uint8_t answer[kCapabilitiesLength];
-    if (ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) != 1)
+    if (ModeSensePage(transport, adapter, target, mode_page::kCapabilities, sizeof answer,
+                      answer) != 1)
         return false;
     std::size_t k = 20;
     for (std::size_t i = 1; i <= 19; ++i) {
-        if (answer[i] == 0x2A) {
+        if (answer[i] == mode_page::kCapabilities) {
             k = i;
             break;
         }

@@ -12,27 +12,23 @@
 
 namespace tessaly {
 
-namespace {}  // namespace
-
 bool HasBufferUnderrunProof(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
     DriveModelRow row{};
     IdentifyDriveModel(transport, adapter, target, row);
     if (row.vendorCommandSet != 0)
         return row.underrunProtection != 0;
-    bool page30hModel = false;
-    for (const char* entry : kPage30hModelList) {
-        page30hModel = page30hModel || ContainsText(row.productKey, entry);
-    }
     std::uint8_t answer[34];
-    if (page30hModel) {
-        if (ModeSensePage(transport, adapter, target, 0x30, sizeof answer, answer) != 1) {
+    if (row.Has(kUnderrunInPage30h)) {
+        if (ModeSensePage(transport, adapter, target, mode_page::kVendorUnderrun, sizeof answer,
+                          answer) != 1) {
             return false;
         }
-        return (answer[14] & 0x01) != 0;  // page 30h byte 2 bit 0
+        return (answer[kModePageOffset + 2] & 0x01) != 0;  // page 30h byte 2 bit 0
     }
-    if (ModeSensePage(transport, adapter, target, 0x2A, sizeof answer, answer) != 1)
+    if (ModeSensePage(transport, adapter, target, mode_page::kCapabilities, sizeof answer,
+                      answer) != 1)
         return false;
-    return (answer[16] & 0x80) != 0;  // page 2Ah byte 4 bit 7
+    return (answer[kModePageOffset + 4] & 0x80) != 0;  // page 2Ah byte 4 bit 7
 }
 
 bool SerialNumberText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
@@ -59,9 +55,7 @@ std::uint8_t JumperSettingsValue(ScsiTransport& transport, std::uint8_t adapter,
     std::uint8_t answer[2] = {0, 0};
     VendorReadTwoBytes(transport, adapter, target, answer);
     std::uint8_t j = answer[0];
-    const char* product = ModelProductText(transport, adapter, target);
-    if (std::strcmp(product, kOldestRecorderKeys[0]) == 0 ||
-        std::strcmp(product, kOldestRecorderKeys[1]) == 0) {
+    if (HasModelTrait(transport, adapter, target, kOldJumperOrder)) {
         // Bits 6, 3, 4, 5 of this model move to 3, 4, 5, 6; bits 0-2 and 7 stay.
         const auto bit = [j](int n) { return (j >> n) & 1; };
         j = static_cast<std::uint8_t>((j & 0x87) | (bit(6) << 3) | (bit(3) << 4) | (bit(4) << 5) |

@@ -3,13 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/file_version.h"
 #include "common/bytes.h"
 #include "disc/disc_fields.h"
 #include "drives/drive_commands.h"
+#include "drives/drive_model_table.h"
 #include "drives/model_identification.h"
 #include "drives/speed_texts.h"
 #include "drives/vendor_data.h"
+#include "platform/file_version.h"
 #include "report/os_name.h"
 
 namespace tessaly {
@@ -19,10 +20,10 @@ AspiVersionTexts AspiVersionInfo(platform::Platform& platform, const ScsiTranspo
     char version[256] = "n/a";
     char description[256] = "n/a";
     char company[256] = "n/a";
-    app::VersionString strings[] = {{"FileVersion", version, sizeof version},
-                                    {"FileDescription", description, sizeof description},
-                                    {"CompanyName", company, sizeof company}};
-    app::ReadVersionStrings(platform, transport.GetAspiPath(), strings, 3);
+    platform::VersionString strings[] = {{"FileVersion", version, sizeof version},
+                                         {"FileDescription", description, sizeof description},
+                                         {"CompanyName", company, sizeof company}};
+    platform::ReadVersionStrings(platform, transport.GetAspiPath(), strings, 3);
     texts.version = version;
     texts.description = description;
     texts.company = company;
@@ -84,7 +85,7 @@ bool DriveLines(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t tar
     InquiryIdentity id;
     if (transport.Inquiry(adapter, target, id) == 0)
         return false;
-    const bool scsiRecorderVariant = std::strstr(id.product, kScsiRecorderVariantCode) != nullptr;
+    const bool scsiRecorderVariant = std::strstr(id.product, kScsiRecorderCode) != nullptr;
     char serial[32];
     if (!SerialNumberText(transport, adapter, target, serial, sizeof serial)) {
         std::strcpy(serial, "n/a");
@@ -107,8 +108,9 @@ bool DriveLines(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t tar
     }
     report.featuresLine = std::string("Read speed: ") + speed + ", Jumper settings: " + jumperText;
     std::uint8_t page05[64];
-    ModeSensePage(transport, adapter, target, 0x05, sizeof page05, page05);
-    const char* state = (page05[14] & 0x40) != 0 ? "enabled" : "disabled";
+    ModeSensePage(transport, adapter, target, mode_page::kWriteParameters, sizeof page05, page05);
+    // Page 05h byte 2 bit 6: buffer under-run protection on.
+    const char* state = (page05[kModePageOffset + 2] & 0x40) != 0 ? "enabled" : "disabled";
     if (HasBufferUnderrunProof(transport, adapter, target)) {
         report.featuresLine += std::string(", Buffer under run proof ") + state;
     }
@@ -118,8 +120,8 @@ bool DriveLines(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t tar
 }  // namespace
 
 InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platform,
-                           platform::Printing& printing, const app::DriveList& drives,
-                           app::MainView& view) {
+                           platform::Printing& printing, const DriveList& drives,
+                           DiscFields& shown) {
     InfoReport report;
     report.title = std::string("Tessaly V") + kProgramVersionText;
     report.date = ReportDate(printing);
@@ -146,11 +148,11 @@ InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platfor
     if (!report.hasDrive)
         return report;
     // The disc lines are what the window shows now; no disc command is sent for them.
-    report.statusLine = view.GetText(kFieldStatus);
-    report.manufacturerLine = view.GetText(kFieldManufacturer);
-    report.leadInLine = "Start Time of Lead In: " + view.GetText(kFieldLeadInTime);
-    report.leadOutLine = "Start Time of Lead Out: " + view.GetText(kFieldLeadOutTime) +
-                         ", LBA: " + view.GetText(kFieldLeadOutLba);
+    report.statusLine = shown.GetField(kFieldStatus);
+    report.manufacturerLine = shown.GetField(kFieldManufacturer);
+    report.leadInLine = "Start Time of Lead In: " + shown.GetField(kFieldLeadInTime);
+    report.leadOutLine = "Start Time of Lead Out: " + shown.GetField(kFieldLeadOutTime) +
+                         ", LBA: " + shown.GetField(kFieldLeadOutLba);
     return report;
 }
 

@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <string>
 
-#include "app/drive_list.h"
-#include "app/main_view.h"
+#include "disc/disc_fields.h"
+#include "drives/drive_list.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
+#include "tessaly_version.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly {
 
-inline constexpr char kProgramVersionText[] = "1.19";
+inline constexpr char kProgramVersionText[] = TESSALY_VERSION_TEXT;
 inline constexpr char kCopyrightLine[] = "Copyright (C) 1998-2003 Varnoth Corporation";
-inline constexpr char kScsiRecorderVariantCode[] = "2410S";
 
 struct AspiVersionTexts {
     std::string version = "n/a";
@@ -60,7 +60,7 @@ struct InfoReport {
 };
 
 InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platform,
-                           platform::Printing& printing, const app::DriveList& drives,
-                           app::MainView& view);
+                           platform::Printing& printing, const DriveList& drives,
+                           DiscFields& shown);
 
 }  // namespace tessaly

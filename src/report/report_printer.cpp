@@ -1,6 +1,7 @@
 #include "report/report_printer.h"
 
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
@@ -33,12 +34,47 @@ void Rule(Printing& printing, Hdc dc, platform::GdiObject pen, int x1, int y, in
     printing.LineTo(dc, x2, y);
 }
 
-// A heading at line n and its underline, as long as the heading, at line n + 1.
-void Heading(Printing& printing, Hdc dc, platform::GdiObject pen, const PageGeometry& page, int n,
-             const std::string& text) {
-    Text(printing, dc, page.margin, page.top + n * page.lineStep, text);
-    Rule(printing, dc, pen, page.margin, page.top + (n + 1) * page.lineStep,
-         page.margin + TextWidth(printing, dc, text));
+// One row of the page's body, one line step high. A heading takes two rows, the second
+// for its underline; a gap is a row with nothing written; a text row is written even
+// when its text is empty.
+struct BodyRow {
+    enum class Kind { kText, kHeading, kGap };
+    Kind kind;
+    std::string text;
+};
+
+BodyRow TextRow(const std::string& text) {
+    return {BodyRow::Kind::kText, text};
+}
+BodyRow HeadingRow(const std::string& text) {
+    return {BodyRow::Kind::kHeading, text};
+}
+BodyRow GapRow() {
+    return {BodyRow::Kind::kGap, {}};
+}
+
+// The body's first row, below the title block.
+constexpr int kFirstBodyRow = 4;
+
+// The body, top to bottom: the software section, the manager warning when it applies,
+// and the hardware section with the selected drive's lines when it answered.
+std::vector<BodyRow> BodyRows(const InfoReport& report) {
+    std::vector<BodyRow> rows = {HeadingRow("Software information"), TextRow(report.osLine),
+                                 TextRow(report.aspiLine), TextRow(report.descriptionLine),
+                                 GapRow()};
+    if (report.warning) {
+        rows.insert(rows.end(), {TextRow(""), TextRow(kWarningLine1), TextRow(kWarningLine2),
+                                 TextRow(""), GapRow(), GapRow()});
+    } else {
+        rows.insert(rows.end(), {GapRow(), GapRow()});
+    }
+    rows.insert(rows.end(), {HeadingRow("Hardware information"), GapRow()});
+    if (report.hasDrive) {
+        rows.insert(rows.end(), {TextRow(report.driveLine), TextRow(report.featuresLine), GapRow(),
+                                 TextRow(report.statusLine), TextRow(report.manufacturerLine),
+                                 TextRow(report.leadInLine), TextRow(report.leadOutLine)});
+    }
+    return rows;
 }
 
 // Lines lie one line step apart, written in the printer's default font. A printer whose
@@ -83,41 +119,36 @@ void DrawInfoReport(Printing& printing, Hdc dc, const PageGeometry& page, platfo
     Text(printing, dc, m, t + h / 50, report.copyright);
     Rule(printing, dc, pen, m, t + h / 25, right);
 
-    auto line = [&](int n, const std::string& text) {
-        Text(printing, dc, m, t + n * page.lineStep, text);
-    };
-    Heading(printing, dc, pen, page, 4, "Software information");
-    line(6, report.osLine);
-    line(7, report.aspiLine);
-    line(8, report.descriptionLine);
-    int hardware = 12;
-    if (report.warning) {
-        line(10, "");
-        line(11, kWarningLine1);
-        line(12, kWarningLine2);
-        line(13, "");
-        hardware = 16;
+    int row = kFirstBodyRow;
+    for (const BodyRow& body : BodyRows(report)) {
+        const int y = t + row * page.lineStep;
+        switch (body.kind) {
+            case BodyRow::Kind::kText:
+                Text(printing, dc, m, y, body.text);
+                break;
+            case BodyRow::Kind::kHeading:
+                // The underline, as long as the heading, on the row below it.
+                Text(printing, dc, m, y, body.text);
+                Rule(printing, dc, pen, m, y + page.lineStep,
+                     m + TextWidth(printing, dc, body.text));
+                ++row;
+                break;
+            case BodyRow::Kind::kGap:
+                break;
+        }
+        ++row;
     }
-    Heading(printing, dc, pen, page, hardware, "Hardware information");
-    if (!report.hasDrive)
-        return;
-    line(hardware + 3, report.driveLine);
-    line(hardware + 4, report.featuresLine);
-    line(hardware + 6, report.statusLine);
-    line(hardware + 7, report.manufacturerLine);
-    line(hardware + 8, report.leadInLine);
-    line(hardware + 9, report.leadOutLine);
 }
 
 bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
-                            Printing& printing, const app::DriveList& drives, app::MainView& view) {
+                            Printing& printing, const DriveList& drives, DiscFields& shown) {
     const Hdc dc = printing.PrintDlgA();
     if (dc == 0)
         return false;
     const PageGeometry page = PageGeometryOf(printing.GetDeviceCaps(dc, platform::kHorzRes),
                                              printing.GetDeviceCaps(dc, platform::kVertRes));
     printing.SetMapMode(dc, platform::kMmText);
-    const InfoReport report = BuildInfoReport(transport, platform, printing, drives, view);
+    const InfoReport report = BuildInfoReport(transport, platform, printing, drives, shown);
     printing.StartDocA(dc, kProgramVersionText);
     // Texts are placed by the top of their character cells.
     printing.SetTextAlign(dc, printing.GetTextAlign(dc) & ~platform::kTaBaseline);

@@ -2,8 +2,8 @@
 // printable area so that it looks the same at any printer resolution.
 #pragma once
 
-#include "app/drive_list.h"
-#include "app/main_view.h"
+#include "disc/disc_fields.h"
+#include "drives/drive_list.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "report/report_content.h"
@@ -31,7 +31,7 @@ void DrawInfoReport(platform::Printing& printing, platform::Hdc dc, const PageGe
 // The print button: the print dialog, then the report read afresh and printed on one
 // page. False when the dialog was cancelled (nothing is read or printed then).
 bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
-                            platform::Printing& printing, const app::DriveList& drives,
-                            app::MainView& view);
+                            platform::Printing& printing, const DriveList& drives,
+                            DiscFields& shown);
 
 }  // namespace tessaly

@@ -12,7 +12,6 @@ namespace tessaly {
 using namespace platform;
 
 namespace {
-constexpr std::int32_t kNoUsableLetter = 2;
 constexpr int kPortMapSize = 16;
 }  // namespace
 
@@ -32,18 +31,18 @@ void ScsiTransport::PortDriverName(int port, char* buffer, std::size_t size) {
 std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t target) {
     if (IsUsbSlot(adapter)) {
         const std::int32_t letter = DriveLetterEntry(adapter, target);
-        return letter < 0 ? kNoUsableLetter : letter;
+        return letter < 0 ? kNoDriveLetter : letter;
     }
-    if (isNt_) {
+    if (os_.IsNt()) {
         if (!ntLetterMapBuilt_ && mode_ == TransportMode::Aspi)
             BuildNtLetterMap();
         ntLetterMapBuilt_ = true;
         const std::int32_t letter = DriveLetterEntry(adapter, target);
-        return letter < 0 ? kNoUsableLetter : letter;
+        return letter < 0 ? kNoDriveLetter : letter;
     }
     InquiryIdentity identity;
     if (Inquiry(adapter, target, identity) == 0)
-        return kNoUsableLetter;
+        return kNoDriveLetter;
     char name[sizeof(Win9xDeviceEntry::name)];
     JoinDeviceName(identity, name, sizeof name);
     for (int i = 0; i < win9xDeviceCount_; ++i) {
@@ -53,11 +52,11 @@ std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t ta
             return entry.letter;
         }
     }
-    return kNoUsableLetter;
+    return kNoDriveLetter;
 }
 
 void ScsiTransport::BuildNtLetterMap() {
-    driveLetter_.fill(kNoUsableLetter);
+    driveLetter_.fill(kNoDriveLetter);
     handleSlot_.fill(-1);
     int portMap[kPortMapSize];
     for (int& entry : portMap)
@@ -78,7 +77,7 @@ void ScsiTransport::BuildNtLetterMap() {
         }
     }
 
-    for (int letter = 2; letter <= 25; ++letter) {
+    for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
         std::uint8_t port = 0;
         std::uint8_t target = 0;
         if (!CdromLetterAddress(letter, port, target) || port >= kPortMapSize ||

@@ -111,7 +111,8 @@ void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
     ExternalDeviceRecord& record = external_[slot];
     // The attachment flags cover adapters 0 to 7 only; a slot beyond them cannot be
     // told apart from an internal drive, so it is dropped like one that does not open.
-    bool usable = slot < kSenseTableAdapters && record.driveIndex >= 2 && record.driveIndex <= 25;
+    bool usable = slot < kSenseTableAdapters && record.driveIndex >= kFirstDriveLetter &&
+                  record.driveIndex <= kLastDriveLetter;
     if (usable) {
         char name[7] = "\\\\.\\C:";
         name[4] = static_cast<char>('A' + record.driveIndex);
@@ -145,7 +146,7 @@ void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
 int ScsiTransport::ScanMountedDevices(int firstSlot) {
     int slot = firstSlot;
     bool lookupBroken = false;  // the value name has become "ErrCD": nothing more is found
-    for (int letter = 2; letter <= 25; ++letter) {
+    for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
         char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
         if (platform_.GetDriveTypeA(root) != kDriveCdrom)
             continue;

@@ -40,10 +40,14 @@ int ScsiTransport::DetectInterfaceKind(std::uint8_t adapter) {
     AdapterInfo info;
     const std::int32_t status = GetAdapterInfo(adapter, info);
     ToLowerAscii(info.identifier);
-    if (!isNt_)
-        return DetectWin9xInterfaceKind(info, status);
-    if (majorVersion_ == 5)
-        return DetectNt5InterfaceKind(adapter, info.identifier, status);
+    switch (os_.Rules()) {
+        case TransportRules::kWindows9x:
+            return DetectWin9xInterfaceKind(info, status);
+        case TransportRules::kNt5:
+            return DetectNt5InterfaceKind(adapter, info.identifier, status);
+        case TransportRules::kNt4:
+            break;
+    }
     const bool ide = status == 1 && (ContainsText(info.identifier, "esdi") ||
                                      ContainsText(info.identifier, "atapi") ||
                                      ContainsText(info.identifier, "ata"));

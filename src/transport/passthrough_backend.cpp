@@ -16,8 +16,6 @@ using namespace platform;
 namespace {
 
 constexpr std::uint32_t kPassThroughTimeoutSeconds = 108000;
-constexpr int kFirstHardDiskLetter = 2;  // C:
-constexpr int kLastLetter = 25;          // Z:
 
 void DriveDeviceName(int letterIndex, char (&name)[7]) {
     std::memcpy(name, "\\\\.\\C:", sizeof name);
@@ -27,7 +25,7 @@ void DriveDeviceName(int letterIndex, char (&name)[7]) {
 }  // namespace
 
 std::uint32_t ScsiTransport::DeviceAccessForVersion() const {
-    return isNt_ && majorVersion_ == 5 ? (kGenericRead | kGenericWrite) : kGenericRead;
+    return os_.Rules() == TransportRules::kNt5 ? (kGenericRead | kGenericWrite) : kGenericRead;
 }
 
 std::int32_t ScsiTransport::StartPassThrough() {
@@ -73,7 +71,7 @@ bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint
 }
 
 void ScsiTransport::ScanDriveLetters() {
-    for (int letter = kFirstHardDiskLetter; letter <= kLastLetter; ++letter) {
+    for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
         std::uint8_t port = 0;
         std::uint8_t target = 0;
         if (!CdromLetterAddress(letter, port, target))
@@ -149,7 +147,7 @@ std::int32_t ScsiTransport::ExecutePassThrough(std::uint8_t adapter, std::uint8_
     std::memcpy(request.sptd.Cdb, cdb, cdbLength);
 
     const std::int32_t letter = driveLetter_[index];
-    if (letter < kFirstHardDiskLetter || letter > kLastLetter)
+    if (letter < kFirstDriveLetter || letter > kLastDriveLetter)
         return 0;
 
     char name[7];

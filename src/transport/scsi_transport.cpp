@@ -31,11 +31,7 @@ int ScsiTransport::LetterIndex(std::uint8_t adapter, std::uint8_t target) {
 
 std::int32_t ScsiTransport::Initialize() {
     aspiPath_ = aspi::kManagerFileName;
-    OsVersionInfo version;
-    if (!platform_.GetVersionExA(version))
-        version = OsVersionInfo{};
-    isNt_ = version.platformId == kVerPlatformWin32Nt;
-    majorVersion_ = version.majorVersion;
+    os_ = OsVersion::Read(platform_);
     mode_ = TransportMode::Aspi;
 
     usbAttached_.fill(0);
@@ -50,7 +46,7 @@ std::int32_t ScsiTransport::Initialize() {
     external_.fill(ExternalDeviceRecord{});
 
     // NT 5.x reaches drives through pass-through only; the manager is not even loaded.
-    if (isNt_ && majorVersion_ == 5) {
+    if (os_.Rules() == TransportRules::kNt5) {
         deviceAccess_ = kGenericRead | kGenericWrite;
         aspiBypassed_ = true;
         return StartPassThrough();

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/os_version.h"
 #include "platform/platform.h"
 #include "transport/aspi_srb.h"
 #include "transport/inquiry_data.h"
@@ -30,6 +31,12 @@ inline constexpr int kLetterTableAdapters = 16;  // 256-entry tables: drive lett
 inline constexpr std::size_t kStoredSenseLength = 14;
 
 using SenseBytes = std::array<std::uint8_t, kStoredSenseLength>;
+
+// Drive letters by index, 0 = A:. CD-ROM drives are looked for from C: to Z:; C: also
+// stands for "no letter known", as no CD-ROM drive is C:.
+inline constexpr int kFirstDriveLetter = 2;  // C:
+inline constexpr int kLastDriveLetter = 25;  // Z:
+inline constexpr std::int32_t kNoDriveLetter = kFirstDriveLetter;
 
 inline constexpr int kExternalSlots = 26;
 inline constexpr int kWin9xDeviceSlots = 26;
@@ -99,7 +106,8 @@ class ScsiTransport {
     std::uint8_t Is1394Attached(std::uint8_t adapter, std::uint8_t target) const;
     bool AnyUsbAttached() const { return anyUsb_; }
 
-    // Drive letter index (0 = A:) of the drive at an address; 2 when none is known.
+    // Drive letter index (0 = A:) of the drive at an address; kNoDriveLetter when none is
+    // known.
     std::int32_t GetDriveLetter(std::uint8_t adapter, std::uint8_t target);
     // How an adapter attaches its drives, from the registry and the port driver.
     int DetectInterfaceKind(std::uint8_t adapter);
@@ -112,7 +120,9 @@ class ScsiTransport {
     TransportMode Mode() const { return mode_; }
     platform::Platform& GetPlatform() const { return platform_; }
     std::uint32_t SupportInfo() const { return supportInfo_; }
-    bool IsNt() const { return isNt_; }
+    bool IsNt() const { return os_.IsNt(); }
+    // The system, classified at start-up.
+    const platform::OsVersion& Os() const { return os_; }
 
     // Per-address tables, for discovery and for callers that need the raw entries.
     std::int32_t DriveLetterEntry(std::uint8_t adapter, std::uint8_t target) const;
@@ -166,8 +176,7 @@ class ScsiTransport {
     platform::Platform& platform_;
 
     TransportMode mode_ = TransportMode::Aspi;
-    bool isNt_ = false;
-    std::uint32_t majorVersion_ = 0;
+    platform::OsVersion os_;
     bool aspiBypassed_ = false;
     std::uint32_t deviceAccess_ = platform::kGenericRead;
     const char* aspiPath_ = aspi::kManagerFileName;

@@ -8,16 +8,12 @@
 #include <cstdint>
 
 #include "common/bytes.h"
+#include "transport/mmc.h"
 #include "vpc/drive_reply.h"
 #include "vpc/drive_traits.h"
 #include "vpc/scenario.h"
 
 namespace tessaly::vpc {
-
-namespace toc_format {
-inline constexpr std::uint8_t kFullToc = 2;
-inline constexpr std::uint8_t kAtip = 4;
-}  // namespace toc_format
 
 inline constexpr std::size_t kDiscInformationLength = 34;
 inline constexpr std::size_t kAtipLength = 28;

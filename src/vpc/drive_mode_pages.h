@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "transport/mmc.h"
+
 #include "vpc/drive_reply.h"
 #include "vpc/drive_traits.h"
 #include "vpc/scenario.h"
@@ -12,13 +14,6 @@
 namespace tessaly::vpc {
 
 enum class ModeSenseForm { kSixByte, kTenByte };
-
-namespace mode_page {
-inline constexpr std::uint8_t kWriteParameters = 0x05;
-inline constexpr std::uint8_t kCapabilities = 0x2A;
-inline constexpr std::uint8_t kVendorUnderrun = 0x30;
-inline constexpr std::uint8_t kVendorSpeed = 0x31;
-}  // namespace mode_page
 
 inline constexpr std::uint16_t kMaxReadSpeedKbs = 7056;  // 40 x 176.4 kB/s
 

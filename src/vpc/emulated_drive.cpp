@@ -251,12 +251,10 @@ EmulatedDrive::Reply EmulatedDrive::RequestSense(ByteView) {
 // START STOP UNIT: byte 4 bit 1 (LoEj) with bit 0 (Start) ejects (02h) or loads (03h).
 // Any other byte 4 (spin up or down, a power condition) leaves the tray where it is.
 EmulatedDrive::Reply EmulatedDrive::StartStopUnit(ByteView cdb) {
-    constexpr std::uint8_t kEject = 0x02;
-    constexpr std::uint8_t kLoad = 0x03;
     const std::uint8_t control = cdb.U8(4);
-    if (control == kEject)
+    if (control == kStartStopEject)
         OpenTray();
-    else if (control == kLoad)
+    else if (control == kStartStopLoad)
         CloseTray();
     return Reply{};
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/bytes.h"
+#include "transport/mmc.h"
 
 namespace tessaly::vpc {
 
@@ -20,10 +21,10 @@ std::string InjectionKeyOf(const std::uint8_t* cdb, std::size_t cdbLength) {
     const ByteView view(cdb, cdbLength);
     const std::uint8_t op = view.U8(0);
     switch (op) {
-        case 0x1A:
-        case 0x5A:
+        case opcode::kModeSense6:
+        case opcode::kModeSense10:
             return InjectionKey(op, view.U8(2) & 0x3F);
-        case 0x43: {
+        case opcode::kReadTocPmaAtip: {
             int format = view.U8(2) & 0x0F;
             if (format == 0)
                 format = view.U8(9) >> 6;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/hex.h"
+#include "transport/mmc.h"
 #include "vpc/injection_key.h"
 
 namespace tessaly::vpc::reader {
@@ -242,8 +243,8 @@ std::string ReadInjectionKey(std::string_view key, const std::string& path) {
     std::uint64_t sub = 0;
     if (subText.empty() || subText.size() > 2 || !ParseDigits(subText, 16, sub))
         bad();
-    const bool isModeSense = op == 0x1A || op == 0x5A;
-    if (!(isModeSense && sub <= 0x3F) && !(op == 0x43 && sub <= 0x0F))
+    const bool isModeSense = op == opcode::kModeSense6 || op == opcode::kModeSense10;
+    if (!(isModeSense && sub <= 0x3F) && !(op == opcode::kReadTocPmaAtip && sub <= 0x0F))
         bad();
     return InjectionKey(static_cast<std::uint8_t>(op), static_cast<int>(sub));
 }

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "transport/mmc.h"
+
 namespace tessaly::vpc {
 
 struct SenseCode {
@@ -16,12 +18,16 @@ struct SenseCode {
 };
 
 namespace sense {
-inline constexpr SenseCode kNoSense{0x0, 0x00, 0x00};
-inline constexpr SenseCode kBecomingReady{0x2, 0x04, 0x01};
-inline constexpr SenseCode kNoMediumTrayClosed{0x2, 0x3A, 0x01};
-inline constexpr SenseCode kNoMediumTrayOpen{0x2, 0x3A, 0x02};
-inline constexpr SenseCode kInvalidOpcode{0x5, 0x20, 0x00};
-inline constexpr SenseCode kInvalidFieldInCdb{0x5, 0x24, 0x00};
+inline constexpr SenseCode kNoSense{sense_key::kNoSense, 0x00, 0x00};
+inline constexpr SenseCode kBecomingReady{sense_key::kNotReady, asc::kNotReady,
+                                          asc::kBecomingReadyQualifier};
+inline constexpr SenseCode kNoMediumTrayClosed{sense_key::kNotReady, asc::kMediumNotPresent,
+                                               asc::kTrayClosedQualifier};
+inline constexpr SenseCode kNoMediumTrayOpen{sense_key::kNotReady, asc::kMediumNotPresent,
+                                             asc::kTrayOpenQualifier};
+inline constexpr SenseCode kInvalidOpcode{sense_key::kIllegalRequest, asc::kInvalidOpcode, 0x00};
+inline constexpr SenseCode kInvalidFieldInCdb{sense_key::kIllegalRequest, asc::kInvalidFieldInCdb,
+                                              0x00};
 }  // namespace sense
 
 inline constexpr std::size_t kFixedSenseLength = 18;

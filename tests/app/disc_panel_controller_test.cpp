@@ -31,10 +31,11 @@ TEST(DiscPanelController, DriveChangeResetsWhatTheNewDriveDoesNotWrite) {
     w.view.SelectDriveItem(1);
     w.dialog.Panel().OnSelectionChange();
     EXPECT_EQ(w.Field(kFieldStatus), "Not a multisession CD-R(W)");
-    for (int id : {1003, 1004, 1005, 1006, 1008})
+    for (DiscField id : {kFieldLeadOutTime, kFieldLeadOutLba, kFieldManufacturer, kFieldLeadInTime,
+                         kFieldLeadInLba})
         EXPECT_EQ(w.Field(id), "-") << id;
-    EXPECT_EQ(w.Field(1001), "0");
-    EXPECT_EQ(w.Field(1002), "3");
+    EXPECT_EQ(w.Field(IDC_HOST_ADAPTER), "0");
+    EXPECT_EQ(w.Field(IDC_TARGET_ID), "3");
     EXPECT_TRUE(w.view.TimerRunning());
 }
 

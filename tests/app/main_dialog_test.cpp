@@ -53,8 +53,8 @@ TEST(MainDialogStartup, TwoDrivesOnTargetsOneAndThree) {
     EXPECT_EQ(w.view.Items(),
               (std::vector<std::string>{"ID:1  CD-R   VW2410S  ", "ID:3  CD-ROM VN40S    "}));
     EXPECT_EQ(w.view.Selected(), 0);
-    EXPECT_EQ(w.view.Fields().at(1001), "0");
-    EXPECT_EQ(w.view.Fields().at(1002), "1");
+    EXPECT_EQ(w.view.Fields().at(IDC_HOST_ADAPTER), "0");
+    EXPECT_EQ(w.view.Fields().at(IDC_TARGET_ID), "1");
     EXPECT_TRUE(w.view.TimerRunning());
     EXPECT_FALSE(w.view.Closed());
     EXPECT_TRUE(w.view.Messages().empty());
@@ -147,7 +147,7 @@ TEST(MainDialogStartup, DecliningTheUsbWarningDestroysTheWindowBeforeListing) {
                    R"("adapters": [)" + Adapter("usb", Device(0, kRecorder, "F")) + "]"}),
              false);
     EXPECT_FALSE(w.initResult);
-    EXPECT_EQ(w.view.Fields().at(1007), "") << "the window never showed its fields";
+    EXPECT_EQ(w.view.Fields().at(IDC_STATUS), "") << "the window never showed its fields";
 }
 
 TEST(AspiVersionCheck, OnlyTheFourCharactersOfTheCommaForm) {

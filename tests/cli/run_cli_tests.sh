@@ -1,10 +1,18 @@
 #!/bin/sh
 # Runs tessaly-sim the way a user of the runner would: every bundled scenario must
-# give a JSON document and exit 0; bad input must give exactly one error line on
+# give a JSON document and exit 0, equal field by field to its golden output in
+# tests/cli/golden/ for one fixed session; bad input must give exactly one error line on
 # standard error that names the problem, and exit 2, never a crash.
+#
+#   run_cli_tests.sh TESSALY-SIM GOLDEN-DIFF SOURCE-DIR
+#
+# TESSALY_UPDATE_GOLDENS=1 writes the goldens from the runner's output instead of
+# comparing (review their diff before committing it).
 set -u
 sim="$1"
-root="$2"
+golden_diff="$2"
+root="$3"
+goldens="$root/tests/cli/golden"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0
@@ -23,6 +31,27 @@ for scenario in "$root"/scenarios/*.json; do
         continue
     fi
     grep -q '"steps"' "$tmp/out.json" || fail "$scenario: no steps"
+done
+
+# One session over every bundled scenario: start-up, polls, a change to the second item
+# (absent on one-drive PCs) and back, eject/load, About, print, print of the second item
+# (a page without a drive on one-drive PCs) and close.
+session="tick select:1 tick select:0 eject tick about print select:1 print close"
+for scenario in "$root"/scenarios/*.json; do
+    name=$(basename "$scenario" .json)
+    # shellcheck disable=SC2086
+    "$sim" "$scenario" $session >"$tmp/$name.json" 2>"$tmp/err" ||
+        { fail "$name: session failed: $(cat "$tmp/err")"; continue; }
+    if [ "${TESSALY_UPDATE_GOLDENS:-0}" = 1 ]; then
+        mkdir -p "$goldens"
+        cp "$tmp/$name.json" "$goldens/$name.json"
+        echo "wrote $goldens/$name.json"
+    elif [ ! -f "$goldens/$name.json" ]; then
+        fail "$name: no golden output $goldens/$name.json"
+    elif ! "$golden_diff" "$goldens/$name.json" "$tmp/$name.json" >"$tmp/diff"; then
+        fail "$name: output differs from its golden ($session):"
+        cat "$tmp/diff"
+    fi
 done
 
 # expect_error NAME FILE-CONTENT EXPECTED-TEXT [EVENT]

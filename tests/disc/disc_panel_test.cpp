@@ -56,6 +56,9 @@ FieldMap Refresh(Pc& pc, FieldMap fields = {}) {
     return fields;
 }
 
+// The fields that show the disc's times, block number and maker.
+constexpr DiscField kDataFields[] = {kFieldLeadOutTime, kFieldLeadOutLba, kFieldManufacturer,
+                                     kFieldLeadInTime, kFieldLeadInLba};
 const std::string kWriteOnce = "00 20 00 01";  // disc information: not erasable
 const std::string kErasable = "00 20 10 01";
 
@@ -104,11 +107,11 @@ TEST(DiscPanel, NotACdRKeepsTheOtherFields) {
     Pc pc(Recorder(R"({"51": ")" + kWriteOnce + R"(", "43/4": ")" +
                    Atip(0x00, 80, 0, 0, 79, 59, 74) + "\"}"));
     FieldMap before;
-    for (int id : {1003, 1004, 1005, 1006, 1008})
-        before.SetText(id, "old");
+    for (DiscField id : kDataFields)
+        before.SetField(id, "old");
     const FieldMap f = Refresh(pc, before);
     EXPECT_EQ(f.Get(kFieldStatus), "Disc is not a CD-R(W)");
-    for (int id : {1003, 1004, 1005, 1006, 1008})
+    for (DiscField id : kDataFields)
         EXPECT_EQ(f.Get(id), "old") << id;
     EXPECT_EQ(f.Get(kFieldExtra), "");
 }
@@ -123,7 +126,7 @@ TEST(DiscPanel, FailedAtipReadShowsTheSenseAndDashes) {
         Pc pc(Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "tray": ")" + row.tray + "\"}"));
         const FieldMap f = Refresh(pc);
         EXPECT_EQ(f.Get(kFieldStatus), row.status) << row.tray;
-        for (int id : {1003, 1004, 1005, 1006, 1008})
+        for (DiscField id : kDataFields)
             EXPECT_EQ(f.Get(id), "-") << id;
         EXPECT_EQ(f.Get(kFieldExtra), "");
     }
@@ -182,7 +185,7 @@ TEST(DiscPanel, ReaderSessions) {
     {
         Pc pc(Reader(R"({"43/2": ")" + FullToc(1, 1) + "\"}"));
         FieldMap before;
-        before.SetText(kFieldLeadInTime, "-");
+        before.SetField(kFieldLeadInTime, "-");
         const FieldMap f = Refresh(pc, before);
         EXPECT_EQ(f.Get(kFieldStatus), "Not a multisession CD-R(W)");
         EXPECT_EQ(f.Get(kFieldLeadInTime), "-");
@@ -212,8 +215,8 @@ TEST(DiscPanel, ReaderWritesTheLeadOutOnlyAfterAReadCapacity) {
     Pc pc(
         Reader(R"({"43/2": ")" + FullToc(1, 2, 0x97, 0x33, 0x00) + "\"}", R"({"25": "03/11/00"})"));
     FieldMap before;
-    before.SetText(kFieldLeadOutLba, "-");
-    before.SetText(kFieldLeadOutTime, "-");
+    before.SetField(kFieldLeadOutLba, "-");
+    before.SetField(kFieldLeadOutTime, "-");
     const FieldMap f = Refresh(pc, before);
     EXPECT_EQ(f.Get(kFieldStatus), "CD-R(W) inserted");
     EXPECT_EQ(f.Get(kFieldLeadOutLba), "-");

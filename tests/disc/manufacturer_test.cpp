@@ -52,7 +52,7 @@ TEST(LookupTocManufacturer, LastMatchingRowStaysAndNoMatchWritesNothing) {
     };
     for (const Row& row : rows) {
         FieldMap fields;
-        fields.SetText(kFieldManufacturer, "unknown");
+        fields.SetField(kFieldManufacturer, "unknown");
         LookupTocManufacturer(row.second, row.frame, fields);
         EXPECT_EQ(fields.Get(kFieldManufacturer), row.text) << row.second << "/" << row.frame;
     }

@@ -20,9 +20,9 @@ std::string Flags(const DriveModelRow& row) {
 }
 
 TEST(DriveModelTable, NoKeyIsAPrefixOfALaterKey) {
-    for (int i = 0; i < kDriveModelRowCount; ++i) {
+    for (std::size_t i = 0; i < DriveModelTable.size(); ++i) {
         const char* key = DriveModelTable[i].productKey;
-        for (int j = i + 1; j < kDriveModelRowCount; ++j) {
+        for (std::size_t j = i + 1; j < DriveModelTable.size(); ++j) {
             EXPECT_NE(std::strncmp(key, DriveModelTable[j].productKey, std::strlen(key)), 0)
                 << "row " << i + 1 << " \"" << key << "\" hides row " << j + 1;
         }
@@ -58,30 +58,75 @@ TEST(DriveModelTable, TextsAreTerminatedWithinTheirFields) {
     }
 }
 
-TEST(DriveModelTable, SecondaryListNamesExactlyTheModelsWithoutVendorCommands) {
+// The keys of the rows for which pick holds, in table order, joined by "|".
+template <typename Pick>
+std::string KeysWhere(Pick pick) {
+    std::string keys;
     for (const DriveModelRow& row : DriveModelTable) {
-        bool listed = false;
-        for (const char* entry : kSecondaryModelList) {
-            listed = listed || std::strstr(row.productKey, entry) != nullptr;
-        }
-        EXPECT_EQ(listed, row.vendorCommandSet == 0) << row.productKey;
+        if (pick(row))
+            keys += (keys.empty() ? "" : "|") + std::string(row.productKey);
     }
+    return keys;
 }
 
-TEST(DriveModelTable, ListsPointAtRowsOfTheTable) {
-    auto hasRow = [](const char* key) {
+// The model lists that the rows now carry, as the maker's model data gives them.
+TEST(DriveModelTable, RowsCarryTheModelLists) {
+    struct Row {
+        const char* list;
+        std::string keys;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"secondary list (no vendor command set)",
+         KeysWhere([](const DriveModelRow& r) { return r.vendorCommandSet == 0; }),
+         "CD-ROM VN52A|DVD-ROM VD16A|CD-R   VW5232AU|CD-R   VW5232A|DVDR   VD0708AF|"
+         "DVDR   VD0708A"},
+        {"USB list",
+         KeysWhere([](const DriveModelRow& r) { return r.enclosure != Enclosure::kNone; }),
+         "CD-R   VW1610AU|CD-R   VW2410AU|CD-R   VW4012AU|CD-R   VW4812AU|CD-R   VW4824AU|"
+         "CD-R   VW5224AU|CD-R   VW5232AU|DVDR   VD0708AF"},
+        {"IEEE 1394 entry",
+         KeysWhere([](const DriveModelRow& r) { return r.enclosure == Enclosure::kUsbOr1394; }),
+         "DVDR   VD0708AF"},
+        {"page-30h list",
+         KeysWhere([](const DriveModelRow& r) { return r.Has(kUnderrunInPage30h); }),
+         "CD-R   VW5232AU|CD-R   VW5232A|DVDR   VD0708AF|DVDR   VD0708A"},
+        {"BCD exemption",
+         KeysWhere([](const DriveModelRow& r) { return r.Has(kNamedInBcdExemption); }),
+         "CD-R   VW5232AU|CD-R   VW5232A|DVDR   VD0708AF|DVDR   VD0708A"},
+        {"format in byte 2",
+         KeysWhere([](const DriveModelRow& r) { return r.Has(kTocFormatInByte2); }),
+         "CD-ROM VN52A|DVD-ROM VD16A"},
+        {"oldest recorder",
+         KeysWhere([](const DriveModelRow& r) { return r.Has(kOldJumperOrder); }),
+         "CD-R   VW0202|VW0202 LOADER"},
+        {"listed by name", KeysWhere([](const DriveModelRow& r) { return r.Has(kListedByName); }),
+         "DVDR   VD0708A"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.keys, row.expected) << row.list;
+}
+
+TEST(DriveModelTable, EnclosureMechanismsAreModelsOfTheTable) {
+    auto hasRowEndingIn = [](const char* code) {
         for (const DriveModelRow& row : DriveModelTable) {
-            if (std::strcmp(row.productKey, key) == 0)
+            if (row.enclosure == Enclosure::kNone &&
+                std::strcmp(row.productKey + kProductKindLength, code) == 0) {
                 return true;
+            }
         }
         return false;
     };
-    for (const EnclosureModelEntry& entry : kUsbModelList)
-        EXPECT_TRUE(hasRow(entry.rowKey));
-    EXPECT_TRUE(hasRow(kIeee1394ModelEntry.rowKey));
-    EXPECT_TRUE(hasRow(kTwoRowReaderSecondKey));
-    for (const char* key : kOldestRecorderKeys)
-        EXPECT_TRUE(hasRow(key));
+    for (const DriveModelRow& row : DriveModelTable) {
+        EXPECT_EQ(row.mechanism != nullptr, row.enclosure != Enclosure::kNone) << row.productKey;
+        if (row.mechanism != nullptr) {
+            EXPECT_TRUE(hasRowEndingIn(row.mechanism)) << row.productKey;
+        }
+    }
+    EXPECT_EQ(KeysWhere([](const DriveModelRow& r) {
+                  return std::strcmp(r.productKey, kTwoRowReaderSecondKey) == 0;
+              }),
+              kTwoRowReaderSecondKey);
 }
 
 }  // namespace

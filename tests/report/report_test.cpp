@@ -258,7 +258,7 @@ TEST(ReportContent, DriveLines) {
         ASSERT_TRUE(report.hasDrive);
         EXPECT_EQ(report.driveLine, row.driveLine);
         EXPECT_EQ(report.featuresLine, row.featuresLine);
-        EXPECT_EQ(report.statusLine, w.view.Fields().at(1007));
+        EXPECT_EQ(report.statusLine, w.view.Fields().at(IDC_STATUS));
     }
 }
 

@@ -1,4 +1,4 @@
-// The disc fields as a map from control id to text, with every write recorded.
+// The disc fields as a map from field to text, with every write recorded.
 #pragma once
 
 #include <map>
@@ -12,18 +12,19 @@ namespace tessaly::testing {
 
 class FieldMap : public DiscFields {
   public:
-    void SetText(int controlId, std::string_view text) override {
-        texts[controlId] = std::string(text);
-        writes.emplace_back(controlId, std::string(text));
+    void SetField(DiscField field, std::string_view text) override {
+        texts[field] = std::string(text);
+        writes.emplace_back(field, std::string(text));
     }
+    std::string GetField(DiscField field) override { return Get(field); }
     // The text of a field, or "(unset)" when nothing wrote it.
-    std::string Get(int controlId) const {
-        const auto it = texts.find(controlId);
+    std::string Get(DiscField field) const {
+        const auto it = texts.find(field);
         return it == texts.end() ? "(unset)" : it->second;
     }
 
-    std::map<int, std::string> texts;
-    std::vector<std::pair<int, std::string>> writes;
+    std::map<DiscField, std::string> texts;
+    std::vector<std::pair<DiscField, std::string>> writes;
 };
 
 }  // namespace tessaly::testing

@@ -16,7 +16,8 @@ struct StartedWindow {
         view.Attach(&dialog);
         initResult = dialog.OnInitDialog();
     }
-    std::string Field(int id) const { return view.Fields().at(id); }
+    std::string Field(int controlId) const { return view.Fields().at(controlId); }
+    std::string Field(DiscField field) const { return Field(app::FieldControlId(field)); }
 
     Pc pc;
     app::HeadlessView view;

@@ -18,7 +18,6 @@
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
 #include "cp1252.h"
-#include "report/report_printer.h"
 #include "transport/scsi_transport.h"
 #include "vpc/scenario.h"
 #include "vpc/virtual_pc.h"
@@ -100,7 +99,7 @@ Json StepOf(const std::string& name, HeadlessView& view, tessaly::vpc::VirtualPc
 }
 
 void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dialog,
-          tessaly::ScsiTransport& transport, tessaly::vpc::VirtualPc& pc) {
+          tessaly::vpc::VirtualPc& pc) {
     if (view.Closed())
         return;  // a closed window takes no input
     if (event.name == "tick") {
@@ -113,7 +112,7 @@ void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dial
         dialog.Panel().OnEjectLoad();
     } else if (event.name == "print") {
         view.RecordDialog("print");
-        tessaly::PrintInformationReport(transport, pc, pc.Printer(), dialog.Drives(), view);
+        dialog.OnPrint(pc.Printer());
     } else if (event.name == "about") {
         dialog.OnAbout();
     } else if (event.name == "enter") {
@@ -156,7 +155,7 @@ int main(int argc, char** argv) {
         view.BeginStep();
         pc.ClearCommandLog();
         const std::size_t pagesBefore = pc.Printer().Pages().size();
-        Play(events[i], view, dialog, transport, pc);
+        Play(events[i], view, dialog, pc);
         steps.push_back(StepOf(argv[2 + i], view, pc, pagesBefore));
     }
     std::printf("%s\n", Json{{"steps", steps}}.dump(2).c_str());

@@ -6,7 +6,6 @@
 #include "app/win32/res/resource.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_printing.h"
-#include "report/report_printer.h"
 
 namespace tessaly::app::win32 {
 
@@ -98,7 +97,7 @@ bool Win32MainWindow::OnCommand(int id, int code, HWND) {
 }
 
 void Win32MainWindow::OnPrint() {
-    PrintInformationReport(transport_, platform_, printing_, dialog_.Drives(), view_);
+    dialog_.OnPrint(printing_);
 }
 
 bool Win32MainWindow::OnSysCommand(WPARAM command, LPARAM) {

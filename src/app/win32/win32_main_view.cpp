@@ -6,15 +6,6 @@
 
 namespace tessaly::app::win32 {
 
-namespace {
-
-// Every value field of the main window; the others are labels and buttons.
-constexpr int kValueFields[] = {
-    IDC_HOST_ADAPTER, IDC_TARGET_ID, IDC_LEAD_OUT_TIME, IDC_LEAD_OUT_LBA, IDC_MANUFACTURER,
-    IDC_LEAD_IN_TIME, IDC_STATUS,    IDC_LEAD_IN_LBA,   IDC_EXTRA_LINE1,  IDC_EXTRA_LINE2};
-
-}  // namespace
-
 std::string ProgramName(HINSTANCE instance) {
     char path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameA(instance, path, sizeof path);
@@ -33,7 +24,7 @@ std::string ProgramName(HINSTANCE instance) {
 void Win32MainView::Attach(HWND window) {
     window_ = window;
     fields_.clear();
-    for (int id : kValueFields)
+    for (int id : kValueFieldIds)
         fields_.push_back(std::make_unique<LabelField>(::GetDlgItem(window, id)));
 }
 

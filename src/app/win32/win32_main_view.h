@@ -32,7 +32,7 @@ class Win32MainView final : public MainView {
     HWND Window() const { return window_; }
     void SetHooks(ViewHooks hooks) { hooks_ = std::move(hooks); }
 
-    // DiscFields and MainView
+    // MainView
     void SetText(int controlId, std::string_view text) override;
     void SetTextColor(int controlId, std::uint32_t colorRef) override;
     std::string GetText(int controlId) override;

@@ -6,7 +6,7 @@
 
 #include "platform/platform.h"
 
-namespace tessaly::app {
+namespace tessaly::platform {
 
 // Reads the strings named (e.g. "FileVersion") from the version resource of fileName
 // into the outputs, each cut to its size and terminated. Outputs of strings that
@@ -17,7 +17,7 @@ struct VersionString {
     char* out;
     std::size_t size;
 };
-bool ReadVersionStrings(platform::Platform& platform, const char* fileName, VersionString* strings,
+bool ReadVersionStrings(Platform& platform, const char* fileName, VersionString* strings,
                         std::size_t count);
 
-}  // namespace tessaly::app
+}  // namespace tessaly::platform

@@ -1,10 +1,10 @@
-// The main window's table of listed drives: the address of each drop-down item, in
-// the order of the items, the selected item and the poll timer.
+// The maker's drives that discovery found, in the order of the main window's drop-down
+// items, and the selected one.
 #pragma once
 
 #include <cstdint>
 
-namespace tessaly::app {
+namespace tessaly {
 
 inline constexpr int kDriveListCapacity = 32;
 
@@ -13,7 +13,6 @@ struct DriveList {
     std::int32_t targets[kDriveListCapacity] = {};
     std::int32_t count = 0;
     std::int32_t selected = 0;
-    std::uintptr_t pollTimer = 0;  // what SetTimer returned; 0 when no timer runs
 
     // False, with nothing written, when the table is full.
     bool Add(std::int32_t adapter, std::int32_t target) {
@@ -27,4 +26,4 @@ struct DriveList {
     bool IsValid(std::int32_t index) const { return index >= 0 && index < count; }
 };
 
-}  // namespace tessaly::app
+}  // namespace tessaly

@@ -1,4 +1,4 @@
-#include "app/file_version.h"
+#include "platform/file_version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -6,14 +6,14 @@
 
 #include "common/bytes.h"
 
-namespace tessaly::app {
+namespace tessaly::platform {
 
 namespace {
 // A version resource is a few kilobytes; anything far larger is not one to trust.
 constexpr std::uint32_t kMaxResourceSize = 1u << 20;
 }  // namespace
 
-bool ReadVersionStrings(platform::Platform& platform, const char* fileName, VersionString* strings,
+bool ReadVersionStrings(Platform& platform, const char* fileName, VersionString* strings,
                         std::size_t count) {
     const std::uint32_t size = platform.GetFileVersionInfoSizeA(fileName);
     if (size == 0 || size > kMaxResourceSize)
@@ -53,4 +53,4 @@ bool ReadVersionStrings(platform::Platform& platform, const char* fileName, Vers
     return true;
 }
 
-}  // namespace tessaly::app
+}  // namespace tessaly::platform

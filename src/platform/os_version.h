@@ -1,0 +1,61 @@
+// The Windows release the program runs on, classified once from GetVersionExA's answer.
+// Every rule that depends on the system reads this value: how the transport reaches
+// drives, how adapters are classified, how an unknown drive is labelled and the name the
+// report prints. A new release is added to OsRelease and to the rule sets here.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace tessaly::platform {
+
+enum class OsRelease : std::uint8_t {
+    kUnknown,  // no version, or a platform id other than 1 (Windows 9x) and 2 (NT)
+    kWindows95,
+    kWindows98,
+    kWindows98Se,
+    kWindowsMe,
+    kNt351,
+    kNt4,
+    kWindows2000,
+    kWindowsXp,  // NT 5.1 and any later 5.x
+    kNtOther,    // an NT version the program has no name for
+};
+
+// The transport's rule sets. Windows 9x: the ASPI manager, adapters classified from the
+// 9x registry. NT 4: the ASPI manager when installed, adapters classified by their
+// identifier. NT 5: pass-through only, devices opened for reading and writing, adapters
+// classified by a storage property query.
+enum class TransportRules : std::uint8_t { kWindows9x, kNt4, kNt5 };
+
+class OsVersion {
+  public:
+    OsVersion() = default;  // as when GetVersionExA fails: all zero, kUnknown
+    explicit OsVersion(const OsVersionInfo& info);
+
+    // GetVersionExA, classified; a failed call gives the all-zero version.
+    static OsVersion Read(Platform& platform);
+
+    OsRelease Release() const { return release_; }
+    const OsVersionInfo& Info() const { return info_; }
+
+    // Platform id 2.
+    bool IsNt() const { return info_.platformId == kVerPlatformWin32Nt; }
+    // The releases named "Windows NT": 3.51 and 4.0.
+    bool IsWindowsNt() const {
+        return release_ == OsRelease::kNt351 || release_ == OsRelease::kNt4;
+    }
+    // Every platform but NT follows the Windows 9x rules; an NT version other than 5.x
+    // follows NT 4's.
+    TransportRules Rules() const;
+
+    // "Windows 98 SE", "Windows XP", ...; "Windows" for kUnknown and kNtOther.
+    const char* Name() const;
+
+  private:
+    OsVersionInfo info_{};
+    OsRelease release_ = OsRelease::kUnknown;
+};
+
+}  // namespace tessaly::platform

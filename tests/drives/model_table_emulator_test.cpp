@@ -1,0 +1,45 @@
+// The program's model table and the emulator's own model list are kept apart on purpose;
+// this checks that they name the same models with the same flags.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "drives/drive_model_table.h"
+#include "vpc/drive_models.h"
+
+namespace tessaly {
+namespace {
+
+std::string Flags(const DriveModelRow& row) {
+    std::string flags;
+    for (std::uint8_t f : {row.recorder, row.flag2, row.flag3, row.underrunProtection,
+                           row.c2Pointers, row.tenByteForms, row.vendorCommandSet}) {
+        flags += static_cast<char>('0' + f);
+    }
+    return flags;
+}
+
+const DriveModelRow* FindRow(std::string_view key) {
+    for (const DriveModelRow& row : DriveModelTable) {
+        if (key == row.productKey)
+            return &row;
+    }
+    return nullptr;
+}
+
+TEST(ModelTableAndEmulator, NameTheSameModels) {
+    for (const DriveModelRow& row : DriveModelTable) {
+        const vpc::DriveModel* model = vpc::FindDriveModel(row.productKey);
+        ASSERT_NE(model, nullptr) << "no emulated model for " << row.productKey;
+        EXPECT_EQ(model->flags, Flags(row)) << row.productKey;
+        const bool external = model->attach == vpc::ModelAttach::kUsb ||
+                              model->attach == vpc::ModelAttach::kUsbOr1394;
+        EXPECT_EQ(external, row.enclosure != Enclosure::kNone) << row.productKey;
+    }
+    for (const vpc::DriveModel& model : vpc::DriveModels())
+        EXPECT_NE(FindRow(model.key), nullptr) << "no table row for emulated " << model.key;
+}
+
+}  // namespace
+}  // namespace tessaly
