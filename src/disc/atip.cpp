@@ -1,5 +1,7 @@
 #include "disc/atip.h"
 
+#include "transport/mmc.h"
+
 namespace tessaly {
 
 namespace {
@@ -11,9 +13,9 @@ AtipInfo DecodeAtip(ByteView atip) {
     AtipInfo info;
     info.leadInStart = DiscTime{atip.U8(8), atip.U8(9), atip.U8(10)};
     info.leadOutStart = DiscTime{atip.U8(12), atip.U8(13), atip.U8(14)};
-    info.isRewritable = (atip.U8(6) & 0x40) != 0;
+    info.isRewritable = (atip.U8(6) & kAtipRewritable) != 0;
     info.subType = static_cast<std::uint8_t>((atip.U8(6) >> 3) & 3);
-    info.a1Valid = (atip.U8(6) & 0x04) != 0;
+    info.a1Valid = (atip.U8(6) & kAtipA1Valid) != 0;
     info.lowSpeedIndex = static_cast<std::uint8_t>(atip.U8(16) >> 4);
     info.highSpeedIndex = static_cast<std::uint8_t>(atip.U8(16) & 0x0F);
     info.highCapacityMark = static_cast<std::uint8_t>(atip.U8(18) & 0x0F);

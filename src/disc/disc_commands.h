@@ -23,10 +23,8 @@ inline constexpr std::uint32_t kSenseNoMediumTrayClosed =
 inline constexpr std::uint32_t kSenseNoMediumTrayOpen =
     PackedSense(sense_key::kNotReady, asc::kMediumNotPresent, asc::kTrayOpenQualifier);
 
-// Disc information (READ DISC INFORMATION): byte 2 bit 4 marks an erasable disc; bytes
-// 21-23 hold the lead-out start M S F of a high-capacity CD-R.
-inline constexpr std::size_t kDiscInfoStatusOffset = 2;
-inline constexpr std::uint8_t kDiscInfoErasable = 0x10;
+// Disc information (READ DISC INFORMATION): bytes 21-23 hold the lead-out start M S F of
+// a high-capacity CD-R.
 inline constexpr std::size_t kDiscInfoHighCapacityLeadOut = 21;
 // The length of the disc information the program reads in full.
 inline constexpr std::uint16_t kDiscInformationLength = 40;

@@ -91,7 +91,7 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
     TestUnitReady(transport, adapter, target);
     std::string status;
     if (ReadDiscInformation(transport, adapter, target, kDiscStatusLength, work.data()) == 1) {
-        status = (work[kDiscInfoStatusOffset] & kDiscInfoErasable) == 0
+        status = (work[kDiscInfoStatusByte] & kDiscInfoErasable) == 0
                      ? "CD-R inserted"
                      : RewritableStatus(transport, adapter, target);
     }

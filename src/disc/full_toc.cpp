@@ -20,7 +20,7 @@ bool FullTocLeadIn(ByteView toc, DiscTime& leadIn) {
     const std::size_t count = FullTocDescriptorCount(toc);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t at = kHeaderLength + i * kDescriptorLength;
-        if (toc.U8(at + 3) != kPointLeadInStart)
+        if (toc.U8(at + 3) != kTocPointLeadInStart)
             continue;
         leadIn = DiscTime{BcdToBinary(toc.U8(at + 8)), BcdToBinary(toc.U8(at + 9)),
                           BcdToBinary(toc.U8(at + 10))};

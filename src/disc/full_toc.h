@@ -8,10 +8,9 @@
 
 #include "common/bytes.h"
 #include "disc/disc_time.h"
+#include "transport/mmc.h"
 
 namespace tessaly {
-
-inline constexpr std::uint8_t kPointLeadInStart = 0xC0;
 
 // The number of descriptors the length field announces that lie within the answer.
 std::size_t FullTocDescriptorCount(ByteView toc);

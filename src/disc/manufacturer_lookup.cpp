@@ -76,7 +76,7 @@ void LookupDiscManufacturer(ScsiTransport& transport, std::uint8_t adapter, std:
 
     std::uint8_t info[4] = {};
     const bool erasable = ReadDiscInformation(transport, adapter, target, sizeof info, info) == 1 &&
-                          (info[kDiscInfoStatusOffset] & kDiscInfoErasable) != 0;
+                          (info[kDiscInfoStatusByte] & kDiscInfoErasable) != 0;
 
     Fill(buffer.data());
     const ManufacturerRow* row = nullptr;

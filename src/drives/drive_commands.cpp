@@ -25,9 +25,10 @@ void SetBit(ByteWriter& out, ByteView in, std::size_t at, std::uint8_t mask, boo
 void CorrectFromPage30h(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                         std::uint8_t pageCode, std::uint8_t allocationLength,
                         std::uint8_t* answer) {
-    if (pageCode != mode_page::kWriteParameters && pageCode != mode_page::kCapabilities)
-        return;
+    // The model is asked after every ten-byte read, whichever page it was.
     if (!HasModelTrait(transport, adapter, target, kUnderrunInPage30h))
+        return;
+    if (pageCode != mode_page::kWriteParameters && pageCode != mode_page::kCapabilities)
         return;
     std::uint8_t page30[kPage30hCorrectionLength];
     if (ModeSensePage(transport, adapter, target, mode_page::kVendorUnderrun, sizeof page30,

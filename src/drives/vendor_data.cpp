@@ -15,7 +15,8 @@ namespace tessaly {
 bool HasBufferUnderrunProof(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
     DriveModelRow row{};
     IdentifyDriveModel(transport, adapter, target, row);
-    if (row.vendorCommandSet != 0)
+    // The vendor command set is asked of the drive itself (identifying it once more).
+    if (HasVendorCommandSet(transport, adapter, target))
         return row.underrunProtection != 0;
     std::uint8_t answer[34];
     if (row.Has(kUnderrunInPage30h)) {

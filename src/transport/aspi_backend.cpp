@@ -1,43 +1,50 @@
-// The ASPI manager backend: binding the library, executing one command through
-// an SRB_ExecSCSICmd, and the host adapter inquiry.
+// The ASPI manager back end: binding the library, executing one command through an
+// SRB_ExecSCSICmd, and the host adapter inquiry.
 #include <atomic>
 #include <cstring>
 
+#include "transport/backends.h"
 #include "transport/scsi_command.h"
-#include "transport/scsi_transport.h"
 
 namespace tessaly {
 
 using namespace platform;
 
-bool ScsiTransport::LoadAspiManager() {
-    aspiLibrary_ = platform_.LoadLibraryA(aspiPath_);
-    if (aspiLibrary_ == 0)
+bool AspiBackend::Load(const char* path) {
+    Release();
+    ModuleOwner library(platform_, platform_.LoadLibraryA(path));
+    if (!library)
         return false;
     getSupportInfo_ = reinterpret_cast<aspi::GetASPI32SupportInfoProc>(
-        platform_.GetProcAddress(aspiLibrary_, aspi::kSupportInfoName));
+        platform_.GetProcAddress(library.Get(), aspi::kSupportInfoName));
     sendCommand_ = reinterpret_cast<aspi::SendASPI32CommandProc>(
-        platform_.GetProcAddress(aspiLibrary_, aspi::kSendCommandName));
+        platform_.GetProcAddress(library.Get(), aspi::kSendCommandName));
     if (getSupportInfo_ == nullptr || sendCommand_ == nullptr) {
-        platform_.FreeLibrary(aspiLibrary_);
-        aspiLibrary_ = 0;
         getSupportInfo_ = nullptr;
         sendCommand_ = nullptr;
-        return false;
+        return false;  // the library is freed as its owner goes
     }
+    library_ = std::move(library);
     return true;
 }
 
-std::int32_t ScsiTransport::ExecuteAspi(std::uint8_t adapter, std::uint8_t target,
-                                        const std::uint8_t* cdb, std::uint8_t* buffer,
-                                        std::uint32_t length) {
+void AspiBackend::Release() {
+    library_.Reset();
+    getSupportInfo_ = nullptr;
+    sendCommand_ = nullptr;
+}
+
+std::int32_t AspiBackend::Execute(std::uint8_t adapter, std::uint8_t target,
+                                  const std::uint8_t* cdb, std::uint8_t* buffer,
+                                  std::uint32_t length) {
     // Without a bound manager there is nobody to take the request.
     if (sendCommand_ == nullptr)
         return aspi::SS_INVALID_HA;
 
-    Handle event = platform_.CreateEventA(true, false);
-    if (event != 0)
-        platform_.ResetEvent(event);
+    // One event per command, closed when the command is done.
+    HandleOwner event(platform_, platform_.CreateEventA(true, false));
+    if (event)
+        platform_.ResetEvent(event.Get());
 
     aspi::SRB_ExecSCSICmd srb;
     std::memset(&srb, 0, sizeof srb);
@@ -45,10 +52,10 @@ std::int32_t ScsiTransport::ExecuteAspi(std::uint8_t adapter, std::uint8_t targe
     srb.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
     srb.SRB_Status = aspi::SS_ERR;
     srb.SRB_HaId = adapter;
-    if (event != 0) {
+    if (event) {
         srb.SRB_Flags = static_cast<std::uint8_t>(
             (IsDataOut(cdb[0]) ? aspi::SRB_DIR_OUT : aspi::SRB_DIR_IN) | aspi::SRB_EVENT_NOTIFY);
-        srb.SRB_PostProc = reinterpret_cast<void*>(event);
+        srb.SRB_PostProc = reinterpret_cast<void*>(event.Get());
     }
     srb.SRB_Target = target;
     srb.SRB_Lun = 0;
@@ -61,10 +68,10 @@ std::int32_t ScsiTransport::ExecuteAspi(std::uint8_t adapter, std::uint8_t targe
     // The manager may complete the request on another thread; its status byte is
     // the only field read while it is in flight.
     std::atomic_ref<std::uint8_t> status(srb.SRB_Status);
-    if (event != 0) {
+    if (event) {
         if (sendCommand_(&srb) == aspi::SS_PENDING)
-            platform_.WaitForSingleObject(event, kInfinite);
-        platform_.CloseHandle(event);
+            platform_.WaitForSingleObject(event.Get(), kInfinite);
+        event.Reset();
     } else {
         sendCommand_(&srb);
         while (status.load() == aspi::SS_PENDING) {
@@ -73,11 +80,11 @@ std::int32_t ScsiTransport::ExecuteAspi(std::uint8_t adapter, std::uint8_t targe
 
     const std::uint8_t result = status.load();
     if (result != aspi::SS_COMP)
-        StoreSense(adapter, target, srb.SenseArea);
+        tables_.StoreSense(adapter, target, srb.SenseArea);
     return result;
 }
 
-std::int32_t ScsiTransport::AspiAdapterInquiry(std::uint8_t adapter, AdapterInfo& info) {
+std::int32_t AspiBackend::AdapterInfo(std::uint8_t adapter, tessaly::AdapterInfo& info) {
     if (sendCommand_ == nullptr)
         return aspi::SS_INVALID_HA;
     aspi::SRB_HAInquiry srb;

@@ -56,8 +56,8 @@ std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t ta
 }
 
 void ScsiTransport::BuildNtLetterMap() {
-    driveLetter_.fill(kNoDriveLetter);
-    handleSlot_.fill(-1);
+    tables_.driveLetter.fill(kNoDriveLetter);
+    tables_.handleSlot.fill(-1);
     int portMap[kPortMapSize];
     for (int& entry : portMap)
         entry = -1;
@@ -86,7 +86,7 @@ void ScsiTransport::BuildNtLetterMap() {
         }
         const int index = LetterIndex(static_cast<std::uint8_t>(portMap[port]), target);
         if (index >= 0)
-            driveLetter_[index] = letter;
+            tables_.driveLetter[index] = letter;
     }
 }
 

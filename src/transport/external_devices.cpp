@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "transport/backends.h"
 #include "transport/registry_key.h"
 #include "transport/scsi_transport.h"
 
@@ -114,13 +115,8 @@ void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
     bool usable = slot < kSenseTableAdapters && record.driveIndex >= kFirstDriveLetter &&
                   record.driveIndex <= kLastDriveLetter;
     if (usable) {
-        char name[7] = "\\\\.\\C:";
-        name[4] = static_cast<char>('A' + record.driveIndex);
-        const Handle device = platform_.CreateFileA(
-            name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
-        usable = device != kInvalidHandleValue && device != 0;
-        if (usable)
-            platform_.CloseHandle(device);
+        // The device is closed again at once.
+        usable = static_cast<bool>(OpenDriveDevice(platform_, record.driveIndex, deviceAccess_));
     }
     if (!usable) {
         record.present = 0;
@@ -132,9 +128,11 @@ void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
     }
     const auto target = static_cast<std::uint8_t>(slot);
     const int letterIndex = LetterIndex(target, 0);
-    driveLetter_[letterIndex] = record.driveIndex;
-    handleSlot_[letterIndex] = handleSlotCount_++;
     const int flagIndex = SenseIndex(target, 0);
+    if (letterIndex < 0 || flagIndex < 0)
+        return;  // usable slots lie inside both tables; nothing is written outside them
+    tables_.driveLetter[letterIndex] = record.driveIndex;
+    tables_.handleSlot[letterIndex] = handleSlotCount_++;
     if (record.viaUsb != 0) {
         usbAttached_[flagIndex] = 1;
         anyUsb_ = true;

@@ -1,6 +1,7 @@
 // Drive identity by INQUIRY, and the attachment queries of external drives.
 #include "transport/inquiry_data.h"
 
+#include "transport/backends.h"
 #include "transport/scsi_passthrough.h"
 #include "transport/scsi_transport.h"
 
@@ -14,8 +15,10 @@ std::int32_t ScsiTransport::Inquiry(std::uint8_t adapter, std::uint8_t target,
 
     if (IsUsbSlot(adapter) || Is1394Slot(adapter)) {
         // External drives are reached through their drive letter only.
-        if (ExecutePassThrough(adapter, target, cdb, answer, sizeof answer) != 1)
+        if (passThrough_ == nullptr ||
+            passThrough_->Execute(adapter, target, cdb, answer, sizeof answer) != 1) {
             return 0;
+        }
         identity = ParseInquiryData(ByteView(answer, sizeof answer));
     } else if (mode_ == TransportMode::PassThrough) {
         // The port driver already holds every device's inquiry data; nothing is sent.

@@ -3,6 +3,7 @@
 // codes the program tells apart. Each value is defined here once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace tessaly {
@@ -63,6 +64,18 @@ namespace toc_format {
 inline constexpr std::uint8_t kFullToc = 2;
 inline constexpr std::uint8_t kAtip = 4;
 }  // namespace toc_format
+
+// READ DISC INFORMATION byte 2: bit 4 marks an erasable disc.
+inline constexpr std::size_t kDiscInfoStatusByte = 2;
+inline constexpr std::uint8_t kDiscInfoErasable = 0x10;
+
+// ATIP byte 6: bit 6 rewritable, bits 5-3 sub-type, bit 2 A1 valid, bit 1 A2 valid.
+inline constexpr std::uint8_t kAtipRewritable = 0x40;
+inline constexpr std::uint8_t kAtipA1Valid = 0x04;
+inline constexpr std::uint8_t kAtipA2Valid = 0x02;
+
+// Full TOC: the POINT of the descriptor that holds the multi-session lead-in start.
+inline constexpr std::uint8_t kTocPointLeadInStart = 0xC0;
 
 // Sense keys (fixed-format sense byte 2, low nibble).
 namespace sense_key {

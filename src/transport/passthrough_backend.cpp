@@ -1,13 +1,11 @@
-// The pass-through backend: mapping CD-ROM drive letters to SCSI addresses,
-// opening the SCSI port devices, and executing one command through
-// IOCTL_SCSI_PASS_THROUGH_DIRECT on the drive's letter device.
-#include <cstdio>
+// The pass-through back end: one command through IOCTL_SCSI_PASS_THROUGH_DIRECT on the
+// drive's letter device, and what the port driver tells of an adapter.
 #include <cstring>
 
 #include "common/bytes.h"
+#include "transport/backends.h"
 #include "transport/scsi_command.h"
 #include "transport/scsi_passthrough.h"
-#include "transport/scsi_transport.h"
 
 namespace tessaly {
 
@@ -17,117 +15,34 @@ namespace {
 
 constexpr std::uint32_t kPassThroughTimeoutSeconds = 108000;
 
-void DriveDeviceName(int letterIndex, char (&name)[7]) {
-    std::memcpy(name, "\\\\.\\C:", sizeof name);
-    name[4] = static_cast<char>('A' + letterIndex);
-}
-
 }  // namespace
 
-std::uint32_t ScsiTransport::DeviceAccessForVersion() const {
-    return os_.Rules() == TransportRules::kNt5 ? (kGenericRead | kGenericWrite) : kGenericRead;
-}
-
-std::int32_t ScsiTransport::StartPassThrough() {
-    deviceAccess_ = DeviceAccessForVersion();
-    driveLetter_.fill(-1);
-    handleSlot_.fill(-1);
-
-    const std::int32_t slotsBefore = handleSlotCount_;
-    ScanDriveLetters();
-    const bool anySlot = handleSlotCount_ > slotsBefore;
-    const int portCount = anySlot ? ScanPorts() : 0;
-
-    mode_ = TransportMode::PassThrough;
-
-    const bool external = DiscoverExternalDevices(portCount);
-    if (!external && !anySlot)
-        return 0;
-
-    for (int port = 0; port < portCount; ++port) {
-        adapterKind_[port] = DetectInterfaceKind(static_cast<std::uint8_t>(port));
-    }
-    return portCount;
-}
-
-bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint8_t& target) {
-    const char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
-    if (platform_.GetDriveTypeA(root) != kDriveCdrom)
-        return false;
-    char name[7];
-    DriveDeviceName(letter, name);
-    const Handle device =
-        platform_.CreateFileA(name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
-    if (device == kInvalidHandleValue || device == 0)
-        return false;
-    nt::SCSI_ADDRESS address{};
-    std::uint32_t returned = 0;
-    const bool answered = platform_.DeviceIoControl(device, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0,
-                                                    &address, sizeof address, &returned);
-    platform_.CloseHandle(device);
-    port = address.PortNumber;
-    target = address.TargetId;
-    return answered;
-}
-
-void ScsiTransport::ScanDriveLetters() {
-    for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
-        std::uint8_t port = 0;
-        std::uint8_t target = 0;
-        if (!CdromLetterAddress(letter, port, target))
-            continue;
-        const int index = LetterIndex(port, target);
-        if (index < 0)
-            continue;  // an address outside the tables is never entered
-        handleSlot_[index] = handleSlotCount_;
-        driveLetter_[index] = letter;
-        ++handleSlotCount_;
-    }
-}
-
-int ScsiTransport::ScanPorts() {
-    std::uint8_t inquiryData[nt::kInquiryDataBufferSize];
-    int portCount = 0;
-    for (int port = 0; port < kMaxAdapters; ++port) {
-        char name[16];
-        std::snprintf(name, sizeof name, "\\\\.\\SCSI%d:", port);
-        const Handle handle = platform_.CreateFileA(
-            name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
-        const bool opened = handle != kInvalidHandleValue && handle != 0;
-        std::memset(inquiryData, 0, sizeof inquiryData);
-        if (opened) {
-            std::uint32_t returned = 0;
-            platform_.DeviceIoControl(handle, nt::IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0,
-                                      inquiryData, sizeof inquiryData, &returned);
-        }
-        if (inquiryData[nt::kAdapterBusInfoNumberOfBuses] == 0) {
-            if (opened)
-                platform_.CloseHandle(handle);
-            break;
-        }
-        if (portHandles_[port] != 0)
-            platform_.CloseHandle(portHandles_[port]);
-        portHandles_[port] = handle;
-        ++portCount;
-    }
-    return portCount;
-}
-
-bool ScsiTransport::QueryPortInquiryData(int port, std::uint8_t* buffer, std::uint32_t size) {
+bool QueryPortInquiryData(Platform& platform, Handle port, std::uint8_t* buffer,
+                          std::uint32_t size) {
     std::memset(buffer, 0, size);
-    const Handle handle = PortHandle(port);
-    if (handle == 0)
+    if (port == 0)
         return false;
     std::uint32_t returned = 0;
-    return platform_.DeviceIoControl(handle, nt::IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0, buffer,
-                                     size, &returned);
+    return platform.DeviceIoControl(port, nt::IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0, buffer, size,
+                                    &returned);
 }
 
-std::int32_t ScsiTransport::ExecutePassThrough(std::uint8_t adapter, std::uint8_t target,
-                                               const std::uint8_t* cdb, std::uint8_t* buffer,
-                                               std::uint32_t length) {
-    const int index = LetterIndex(adapter, target);
-    if (index < 0 || handleSlot_[index] == -1)
+Handle CreateDriveDevice(Platform& platform, int letterIndex, std::uint32_t access) {
+    char name[7];
+    std::memcpy(name, "\\\\.\\C:", sizeof name);
+    name[4] = static_cast<char>('A' + letterIndex);
+    return platform.CreateFileA(name, access, kFileShareRead | kFileShareWrite, kOpenExisting);
+}
+
+HandleOwner OpenDriveDevice(Platform& platform, int letterIndex, std::uint32_t access) {
+    return HandleOwner(platform, CreateDriveDevice(platform, letterIndex, access));
+}
+
+std::int32_t PassThroughBackend::Execute(std::uint8_t adapter, std::uint8_t target,
+                                         const std::uint8_t* cdb, std::uint8_t* buffer,
+                                         std::uint32_t length) {
+    const int index = AddressTables::LetterIndex(adapter, target);
+    if (index < 0 || tables_.handleSlot[index] == -1)
         return -1;
 
     nt::PassThroughRequest request;
@@ -146,14 +61,13 @@ std::int32_t ScsiTransport::ExecutePassThrough(std::uint8_t adapter, std::uint8_
     request.sptd.SenseInfoOffset = offsetof(nt::PassThroughRequest, sense);
     std::memcpy(request.sptd.Cdb, cdb, cdbLength);
 
-    const std::int32_t letter = driveLetter_[index];
+    const std::int32_t letter = tables_.driveLetter[index];
     if (letter < kFirstDriveLetter || letter > kLastDriveLetter)
         return 0;
 
-    char name[7];
-    DriveDeviceName(letter, name);
-    const Handle device =
-        platform_.CreateFileA(name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
+    // A device that did not open is still asked, so that the call's error is the result.
+    const Handle device = CreateDriveDevice(platform_, letter, access_);
+    HandleOwner owner(platform_, device);
     std::uint32_t returned = 0;
     std::int32_t result;
     if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
@@ -165,19 +79,19 @@ std::int32_t ScsiTransport::ExecutePassThrough(std::uint8_t adapter, std::uint8_
         result = error > 1 ? static_cast<std::int32_t>(error)
                            : static_cast<std::int32_t>(kErrorIoDevice);
     }
-    if (device != kInvalidHandleValue && device != 0)
-        platform_.CloseHandle(device);
+    owner.Reset();
 
     if (result != 0)
-        StoreSense(adapter, target, request.sense);
+        tables_.StoreSense(adapter, target, request.sense);
     return result == 0 ? 1 : result;
 }
 
-std::int32_t ScsiTransport::PassThroughAdapterInfo(std::uint8_t adapter, AdapterInfo& info) {
+std::int32_t PassThroughBackend::AdapterInfo(std::uint8_t adapter, tessaly::AdapterInfo& info) {
     std::memcpy(info.managerId, "N/A", 4);
-    PortDriverName(adapter, info.identifier, sizeof info.identifier);
+    transport_.PortDriverName(adapter, info.identifier, sizeof info.identifier);
     std::uint8_t inquiryData[nt::kInquiryDataBufferSize];
-    QueryPortInquiryData(adapter, inquiryData, sizeof inquiryData);
+    QueryPortInquiryData(platform_, adapter < kMaxAdapters ? ports_[adapter].Get() : 0, inquiryData,
+                         sizeof inquiryData);
     info.scsiId = ByteView(inquiryData, sizeof inquiryData)
                       .U8(nt::kAdapterBusInfoBusData + nt::kBusDataInitiatorBusId);
     return 1;

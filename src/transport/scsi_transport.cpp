@@ -3,13 +3,15 @@
 
 #include <cstring>
 
+#include "transport/backends.h"
+
 namespace tessaly {
 
 using namespace platform;
 
 ScsiTransport::ScsiTransport(Platform& platform) : platform_(platform) {
-    driveLetter_.fill(-1);
-    handleSlot_.fill(-1);
+    tables_.driveLetter.fill(-1);
+    tables_.handleSlot.fill(-1);
     adapterKind_.fill(kInterfaceScsi);
 }
 
@@ -17,29 +19,18 @@ ScsiTransport::~ScsiTransport() {
     Shutdown();
 }
 
-int ScsiTransport::SenseIndex(std::uint8_t adapter, std::uint8_t target) {
-    if (adapter >= kSenseTableAdapters || target >= kTargetsPerAdapter)
-        return -1;
-    return adapter * kTargetsPerAdapter + target;
-}
-
-int ScsiTransport::LetterIndex(std::uint8_t adapter, std::uint8_t target) {
-    if (adapter >= kLetterTableAdapters || target >= kTargetsPerAdapter)
-        return -1;
-    return adapter * kTargetsPerAdapter + target;
-}
-
 std::int32_t ScsiTransport::Initialize() {
     aspiPath_ = aspi::kManagerFileName;
     os_ = OsVersion::Read(platform_);
     mode_ = TransportMode::Aspi;
+    backend_ = nullptr;
 
     usbAttached_.fill(0);
     ieee1394Attached_.fill(0);
     usbSlot_.fill(0);
     ieee1394Slot_.fill(0);
-    driveHandles_.fill(0);
-    portHandles_.fill(0);
+    for (HandleOwner& port : portHandles_)
+        port.Reset();
     adapterKind_.fill(kInterfaceScsi);
     anyUsb_ = false;
     hasExternalDevices_ = false;
@@ -54,10 +45,12 @@ std::int32_t ScsiTransport::Initialize() {
 
     deviceAccess_ = kGenericRead;
     aspiBypassed_ = false;
-    if (!LoadAspiManager())
+    aspi_ = std::make_unique<AspiBackend>(platform_, tables_);
+    if (!aspi_->Load(aspiPath_))
         return StartPassThrough();
+    backend_ = aspi_.get();
 
-    std::uint32_t support = getSupportInfo_();
+    std::uint32_t support = aspi_->SupportInfo();
     if ((support & 0x100) == 0)
         support = static_cast<std::uint32_t>(StartPassThrough());
     if ((support & 0xFF) == 0)
@@ -74,22 +67,10 @@ std::int32_t ScsiTransport::Initialize() {
 }
 
 std::int32_t ScsiTransport::Shutdown() {
-    if (aspiLibrary_ != 0) {
-        platform_.FreeLibrary(aspiLibrary_);
-        aspiLibrary_ = 0;
-        getSupportInfo_ = nullptr;
-        sendCommand_ = nullptr;
-    }
-    for (int i = 0; i < kMaxAdapters; ++i) {
-        if (driveHandles_[i] != 0) {
-            platform_.CloseHandle(driveHandles_[i]);
-            driveHandles_[i] = 0;
-        }
-        if (portHandles_[i] != 0) {
-            platform_.CloseHandle(portHandles_[i]);
-            portHandles_[i] = 0;
-        }
-    }
+    if (aspi_ != nullptr)
+        aspi_->Release();
+    for (HandleOwner& port : portHandles_)
+        port.Reset();
     return 0;
 }
 
@@ -98,25 +79,17 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
                                            std::uint32_t length) {
     if (cdb == nullptr)
         return 0;
-    if (mode_ == TransportMode::PassThrough) {
-        return ExecutePassThrough(adapter, target, cdb, buffer, length);
-    }
-    return ExecuteAspi(adapter, target, cdb, buffer, length);
-}
-
-void ScsiTransport::StoreSense(std::uint8_t adapter, std::uint8_t target,
-                               const std::uint8_t* sense) {
-    const int index = SenseIndex(adapter, target);
-    if (index < 0)
-        return;  // outside the table: nothing is written
-    std::memcpy(lastSense_[index].data(), sense, kStoredSenseLength);
+    // Before start-up there is nobody to take the request.
+    if (backend_ == nullptr)
+        return aspi::SS_INVALID_HA;
+    return backend_->Execute(adapter, target, cdb, buffer, length);
 }
 
 SenseBytes ScsiTransport::GetLastSense(std::uint8_t adapter, std::uint8_t target) const {
     SenseBytes sense{};
     const int index = SenseIndex(adapter, target);
     if (index >= 0)
-        std::memcpy(sense.data(), lastSense_[index].data(), kStoredSenseLength);
+        std::memcpy(sense.data(), tables_.lastSense[index].data(), kStoredSenseLength);
     return sense;
 }
 
@@ -126,23 +99,23 @@ int ScsiTransport::GetAdapterKind(std::uint8_t adapter) const {
 
 std::int32_t ScsiTransport::GetAdapterInfo(std::uint8_t adapter, AdapterInfo& info) {
     info = AdapterInfo{};
-    if (mode_ == TransportMode::PassThrough)
-        return PassThroughAdapterInfo(adapter, info);
-    return AspiAdapterInquiry(adapter, info);
+    if (backend_ == nullptr)
+        return aspi::SS_INVALID_HA;
+    return backend_->AdapterInfo(adapter, info);
 }
 
 std::int32_t ScsiTransport::DriveLetterEntry(std::uint8_t adapter, std::uint8_t target) const {
     const int index = LetterIndex(adapter, target);
-    return index < 0 ? -1 : driveLetter_[index];
+    return index < 0 ? -1 : tables_.driveLetter[index];
 }
 
 std::int32_t ScsiTransport::HandleSlotEntry(std::uint8_t adapter, std::uint8_t target) const {
     const int index = LetterIndex(adapter, target);
-    return index < 0 ? -1 : handleSlot_[index];
+    return index < 0 ? -1 : tables_.handleSlot[index];
 }
 
 Handle ScsiTransport::PortHandle(int port) const {
-    return port >= 0 && port < kMaxAdapters ? portHandles_[port] : 0;
+    return port >= 0 && port < kMaxAdapters ? portHandles_[port].Get() : 0;
 }
 
 }  // namespace tessaly

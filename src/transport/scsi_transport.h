@@ -6,11 +6,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "platform/os_version.h"
 #include "platform/platform.h"
+#include "transport/address_tables.h"
 #include "transport/aspi_srb.h"
 #include "transport/inquiry_data.h"
+#include "transport/system_owners.h"
 
 namespace tessaly {
 
@@ -24,13 +27,7 @@ enum InterfaceKind : int {
     kInterface1394 = 8,
 };
 
-inline constexpr int kMaxAdapters = 26;  // port and drive handles, adapter kinds
-inline constexpr int kTargetsPerAdapter = 16;
-inline constexpr int kSenseTableAdapters = 8;    // 128-entry tables: sense, USB, IEEE 1394
-inline constexpr int kLetterTableAdapters = 16;  // 256-entry tables: drive letter, handle slot
-inline constexpr std::size_t kStoredSenseLength = 14;
-
-using SenseBytes = std::array<std::uint8_t, kStoredSenseLength>;
+inline constexpr int kMaxAdapters = 26;  // port handles, adapter kinds
 
 // Drive letters by index, 0 = A:. CD-ROM drives are looked for from C: to Z:; C: also
 // stands for "no letter known", as no CD-ROM drive is C:.
@@ -67,6 +64,10 @@ struct AdapterInfo {
     std::uint8_t unique[16] = {};
     std::uint8_t scsiId = 0;
 };
+
+class TransportBackend;
+class AspiBackend;
+class PassThroughBackend;
 
 class ScsiTransport {
   public:
@@ -131,19 +132,14 @@ class ScsiTransport {
     platform::Handle PortHandle(int port) const;
 
   private:
-    // Index into the 128-entry tables, or -1 when the address lies outside them.
-    static int SenseIndex(std::uint8_t adapter, std::uint8_t target);
-    // Index into the 256-entry tables, or -1 when the address lies outside them.
-    static int LetterIndex(std::uint8_t adapter, std::uint8_t target);
-    void StoreSense(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* sense);
+    static int SenseIndex(std::uint8_t adapter, std::uint8_t target) {
+        return AddressTables::SenseIndex(adapter, target);
+    }
+    static int LetterIndex(std::uint8_t adapter, std::uint8_t target) {
+        return AddressTables::LetterIndex(adapter, target);
+    }
 
-    // ASPI manager binding.
-    bool LoadAspiManager();
-    std::int32_t ExecuteAspi(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* cdb,
-                             std::uint8_t* buffer, std::uint32_t length);
-    std::int32_t AspiAdapterInquiry(std::uint8_t adapter, AdapterInfo& info);
-
-    // Pass-through.
+    // Pass-through start-up.
     std::uint32_t DeviceAccessForVersion() const;
     std::int32_t StartPassThrough();
     void ScanDriveLetters();
@@ -152,10 +148,6 @@ class ScsiTransport {
     bool CdromLetterAddress(int letter, std::uint8_t& port, std::uint8_t& target);
     int ScanPorts();
     bool QueryPortInquiryData(int port, std::uint8_t* buffer, std::uint32_t size);
-    std::int32_t ExecutePassThrough(std::uint8_t adapter, std::uint8_t target,
-                                    const std::uint8_t* cdb, std::uint8_t* buffer,
-                                    std::uint32_t length);
-    std::int32_t PassThroughAdapterInfo(std::uint8_t adapter, AdapterInfo& info);
 
     // External devices (pass-through start-up).
     bool DiscoverExternalDevices(int portCount);
@@ -175,23 +167,23 @@ class ScsiTransport {
 
     platform::Platform& platform_;
 
+    // The back end start-up chose, and both that may exist: the manager stays bound until
+    // Shutdown also after start-up fell back to pass-through, and external drives are
+    // reached by pass-through alone.
+    TransportBackend* backend_ = nullptr;
+    std::unique_ptr<AspiBackend> aspi_;
+    std::unique_ptr<PassThroughBackend> passThrough_;
     TransportMode mode_ = TransportMode::Aspi;
     platform::OsVersion os_;
     bool aspiBypassed_ = false;
     std::uint32_t deviceAccess_ = platform::kGenericRead;
     const char* aspiPath_ = aspi::kManagerFileName;
 
-    platform::Module aspiLibrary_ = 0;
-    aspi::GetASPI32SupportInfoProc getSupportInfo_ = nullptr;
-    aspi::SendASPI32CommandProc sendCommand_ = nullptr;
     std::uint32_t supportInfo_ = 0;
 
-    std::array<platform::Handle, kMaxAdapters> portHandles_{};
-    std::array<platform::Handle, kMaxAdapters> driveHandles_{};
+    AddressTables tables_;
+    std::array<HandleOwner, kMaxAdapters> portHandles_;
     std::int32_t handleSlotCount_ = 0;
-    std::array<std::int32_t, kLetterTableAdapters * kTargetsPerAdapter> driveLetter_{};
-    std::array<std::int32_t, kLetterTableAdapters * kTargetsPerAdapter> handleSlot_{};
-    std::array<std::array<std::uint8_t, 16>, kSenseTableAdapters * kTargetsPerAdapter> lastSense_{};
     std::array<std::uint8_t, kSenseTableAdapters * kTargetsPerAdapter> usbAttached_{};
     std::array<std::uint8_t, kSenseTableAdapters * kTargetsPerAdapter> ieee1394Attached_{};
     std::array<std::uint8_t, kMaxAdapters> usbSlot_{};

@@ -10,16 +10,11 @@ namespace {
 // Disc status (bits 1-0) and state of the last session (bits 3-2) of byte 2.
 constexpr std::uint8_t kDiscBlank = 0x00;
 constexpr std::uint8_t kDiscComplete = 0x0E;  // complete disc, complete last session
-constexpr std::uint8_t kDiscErasable = 0x10;
 
 // ATIP byte 4: bit 7 always 1, bits 6-4 indicative target writing power 5.
 constexpr std::uint8_t kAtipWritePower = 0xD0;
-// ATIP byte 6: bit 7 always 1, bit 6 rewritable, bits 5-3 sub-type, bit 2 A1 valid,
-// bit 1 A2 valid.
+// ATIP byte 6: bit 7 always 1; the other bits as the shared codes name them.
 constexpr std::uint8_t kAtipByte6Mark = 0x80;
-constexpr std::uint8_t kAtipRewritable = 0x40;
-constexpr std::uint8_t kAtipA1Valid = 0x04;
-constexpr std::uint8_t kAtipA2Valid = 0x02;
 // ATIP byte 18 (A1 byte 2): the low nibble marks a high-capacity disc.
 constexpr std::uint8_t kAtipHighCapacity = 0x01;
 
@@ -30,7 +25,6 @@ constexpr std::uint8_t kPointFirstTrack = 0xA0;
 constexpr std::uint8_t kPointLastTrack = 0xA1;
 constexpr std::uint8_t kPointLeadOut = 0xA2;
 constexpr std::uint8_t kPointNextSession = 0xB0;
-constexpr std::uint8_t kPointLeadIn = 0xC0;
 // B0h byte 7: the number of different ADR 5 pointers in the lead-in (B0h and C0h).
 constexpr std::uint8_t kMode5PointerCount = 2;
 
@@ -127,7 +121,7 @@ std::vector<TocEntry> TocEntries(const DiscSpec& disc, std::uint8_t firstSession
                                ReportedLeadOutOf(disc)});
             const Msf atipBits{kAtipWritePower, 0, AtipByte6(disc)};
             entries.push_back(
-                {1, kAdrControlMode5, kPointLeadIn, atipBits, false, 0, C0LeadInOf(disc)});
+                {1, kAdrControlMode5, kTocPointLeadInStart, atipBits, false, 0, C0LeadInOf(disc)});
         }
     }
     return entries;
@@ -174,7 +168,7 @@ DriveReply ReadDiscInformation(const DiscSpec& disc) {
     const std::uint8_t sessions = blank ? 1 : static_cast<std::uint8_t>(disc.sessions);
     out.Be16(0, static_cast<std::uint16_t>(kDiscInformationLength - 2));
     out.U8(2, static_cast<std::uint8_t>((blank ? kDiscBlank : kDiscComplete) |
-                                        (disc.kind == DiscKind::kCdRw ? kDiscErasable : 0)));
+                                        (disc.kind == DiscKind::kCdRw ? kDiscInfoErasable : 0)));
     out.U8(3, 1);
     out.U8(4, sessions);
     out.U8(5, sessions);

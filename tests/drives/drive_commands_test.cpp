@@ -55,6 +55,40 @@ TEST(ModeSensePage, FormFollowsModelAndAttachment) {
     }
 }
 
+TEST(ModeSensePage, EveryTenByteReadAsksTheModelAfterwards) {
+    const char* inquiry = "0:1 12 00 00 00 38 00";
+    struct Row {
+        const char* what;
+        std::string json;
+        std::uint8_t page;
+        std::vector<std::string> log;
+    };
+    const Row rows[] = {
+        {"six bytes: no question",
+         Win98Drive("scsi", R"({"model": "CD-R   VW2410S"})"),
+         0x2A,
+         {inquiry, "0:1 1a 00 2a 00 22 00"}},
+        {"ten bytes, a page without correction",
+         Win98Drive("atapi", R"({"model": "CD-R   VW2410A"})"),
+         0x31,
+         {inquiry, "0:1 5a 00 31 00 00 00 00 00 22 00", inquiry}},
+        {"page-30h model: the nested read asks too",
+         Win98Drive("atapi", R"({"model": "DVDR   VD0708A"})"),
+         0x2A,
+         {inquiry, "0:1 5a 00 2a 00 00 00 00 00 22 00", inquiry, inquiry,
+          "0:1 5a 00 30 00 00 00 00 00 20 00", inquiry}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Pc pc(row.json);
+        pc.transport->Initialize();
+        pc.machine->ClearCommandLog();
+        std::uint8_t answer[34];
+        ModeSensePage(*pc.transport, 0, 1, row.page, sizeof answer, answer);
+        EXPECT_EQ(pc.machine->CommandLog(), row.log);
+    }
+}
+
 TEST(ModeSensePage, TenByteAnswerIsConvertedToTheSixByteLayout) {
     // Ten-byte header: data length 0026h, medium type 70h, device-specific 10h, no block
     // descriptor; then page 2Ah.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/win32/res/resource.h"
@@ -227,6 +228,26 @@ TEST(AppResources, IconsAre32By32) {
         ::DeleteObject(info.hbmColor);
         ::DeleteObject(info.hbmMask);
     }
+}
+
+// The program file's icon also has a small image, which Explorer shows in lists: the
+// group's directory names a 32 x 32 and a 16 x 16 image of 16 colours.
+TEST(AppResources, ProgramIconHasBothSizes) {
+    const HINSTANCE self = ::GetModuleHandleA(nullptr);
+    const HRSRC found = ::FindResourceA(self, MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON);
+    ASSERT_NE(found, nullptr);
+    const DWORD size = ::SizeofResource(self, found);
+    const auto* group = static_cast<const BYTE*>(::LockResource(::LoadResource(self, found)));
+    ASSERT_NE(group, nullptr);
+    // GRPICONDIR: reserved, type, count (2 bytes each); then 14-byte entries whose first
+    // bytes are width, height and colour count.
+    ASSERT_GE(size, 6u);
+    const int count = group[4] | (group[5] << 8);
+    ASSERT_GE(size, 6u + 14u * count);
+    std::vector<std::pair<int, int>> images;
+    for (int i = 0; i < count; ++i)
+        images.emplace_back(group[6 + 14 * i], group[8 + 14 * i]);
+    EXPECT_EQ(images, (std::vector<std::pair<int, int>>{{32, 16}, {16, 16}}));
 }
 
 TEST(AppResources, VersionBlock) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Draws Tessaly's icons and writes them as .ico files (32 x 32, 16 colours).
+"""Draws Tessaly's icons and writes them as .ico files (16 colours).
 
-Each file holds one image: a 4-bit bitmap with the standard 16-colour palette and a
-1-bit AND mask that makes the pixels outside the drawing transparent. Only the Python
-standard library is used, so the icons can be redrawn anywhere:
+Each file holds a 32 x 32 image, and the application logo, which is also the program
+file's icon, a 16 x 16 one as well: each a 4-bit bitmap with the standard 16-colour
+palette and a 1-bit AND mask that makes the pixels outside the drawing transparent. Only
+the Python standard library is used, so the icons can be redrawn anywhere:
 
     python3 tools/icons/make_icons.py [OUTPUT-DIR]   (default: src/app/win32/res)
 """
@@ -28,13 +29,14 @@ CLEAR = None  # a transparent pixel
 
 
 class Canvas:
-    """A 32 x 32 grid of palette indices or CLEAR, row 0 at the top."""
+    """A square grid (32 x 32 unless given) of palette indices or CLEAR, row 0 at the top."""
 
-    def __init__(self):
-        self.pixels = [[CLEAR] * SIZE for _ in range(SIZE)]
+    def __init__(self, size=SIZE):
+        self.size = size
+        self.pixels = [[CLEAR] * size for _ in range(size)]
 
     def put(self, x, y, colour):
-        if 0 <= x < SIZE and 0 <= y < SIZE:
+        if 0 <= x < self.size and 0 <= y < self.size:
             self.pixels[y][x] = colour
 
     def rect(self, x0, y0, x1, y1, colour):
@@ -51,8 +53,8 @@ class Canvas:
 
     def ring(self, cx, cy, inner, outer, colour):
         """Fills the pixels whose centres lie between the two radii."""
-        for y in range(SIZE):
-            for x in range(SIZE):
+        for y in range(self.size):
+            for x in range(self.size):
                 d = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
                 if inner <= d < outer:
                     self.put(x, y, colour)
@@ -90,6 +92,20 @@ def application_logo():
     return c
 
 
+def application_logo_small():
+    """The logo at 16 x 16: the disc with its recorded area and hub, and the T."""
+    c = Canvas(16)
+    c.ring(8, 8, 0, 7.75, GRAY)
+    c.ring(8, 8, 0, 7.25, SILVER)
+    c.ring(8, 8, 4, 6.75, AQUA)
+    c.ring(8, 8, 0, 3, WHITE)
+    c.ring(8, 8, 0, 1.25, CLEAR)
+    for dx, dy, col in ((1, 1, BLACK), (0, 0, NAVY)):
+        c.rect(4 + dx, 3 + dy, 11 + dx, 4 + dy, col)
+        c.rect(7 + dx, 3 + dy, 8 + dx, 12 + dy, col)
+    return c
+
+
 def window_logo():
     c = Canvas()
     draw_disc(c, sheen=True)
@@ -123,34 +139,46 @@ def printer():
     return c
 
 
-def encode_ico(canvas):
-    """One 32 x 32 4-bit image with its AND mask, in an .ico file."""
+def encode_image(canvas):
+    """One 4-bit image with its AND mask, as an .ico file stores it."""
+    size = canvas.size
     xor_rows = []
     and_rows = []
-    for y in reversed(range(SIZE)):  # bitmaps are stored bottom-up
+    for y in reversed(range(size)):  # bitmaps are stored bottom-up
         row = canvas.pixels[y]
         colours = [0 if p is CLEAR else p for p in row]
-        xor_rows.append(bytes((colours[x] << 4) | colours[x + 1] for x in range(0, SIZE, 2)))
+        xor_rows.append(bytes((colours[x] << 4) | colours[x + 1] for x in range(0, size, 2)))
         bits = 0
-        for x in range(SIZE):
+        for x in range(size):
             bits = (bits << 1) | (1 if row[x] is CLEAR else 0)
-        and_rows.append(bits.to_bytes(SIZE // 8, "big"))  # 4 bytes: already DWORD-aligned
+        # Mask rows are padded to whole DWORDs.
+        and_rows.append(bits.to_bytes(size // 8, "big").ljust((size + 31) // 32 * 4, b"\0"))
     xor = b"".join(xor_rows)
     mask = b"".join(and_rows)
     palette = b"".join(bytes((b, g, r, 0)) for (r, g, b) in PALETTE)
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0, len(xor) + len(mask),
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor) + len(mask),
                          0, 0, 0, 0)
-    image = header + palette + xor + mask
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
-    return directory + entry + image
+    return header + palette + xor + mask
+
+
+def encode_ico(canvases):
+    """The images, largest first, in an .ico file."""
+    images = [encode_image(c) for c in canvases]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for canvas, image in zip(canvases, images):
+        entries += struct.pack("<BBBBHHII", canvas.size, canvas.size, 16, 0, 1, 4, len(image),
+                               offset)
+        offset += len(image)
+    return directory + entries + b"".join(images)
 
 
 ICONS = {
-    "logo.ico": application_logo,
-    "window_logo.ico": window_logo,
-    "eject.ico": eject_symbol,
-    "printer.ico": printer,
+    "logo.ico": (application_logo, application_logo_small),
+    "window_logo.ico": (window_logo,),
+    "eject.ico": (eject_symbol,),
+    "printer.ico": (printer,),
 }
 
 
@@ -159,9 +187,9 @@ def main():
     default = os.path.join(here, "..", "..", "src", "app", "win32", "res")
     out = sys.argv[1] if len(sys.argv) > 1 else default
     os.makedirs(out, exist_ok=True)
-    for name, draw in ICONS.items():
+    for name, draws in ICONS.items():
         with open(os.path.join(out, name), "wb") as f:
-            f.write(encode_ico(draw()))
+            f.write(encode_ico([draw() for draw in draws]))
         print(os.path.normpath(os.path.join(out, name)))
 
 

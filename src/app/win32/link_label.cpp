@@ -6,6 +6,7 @@
 
 #include "app/win32/link_label_font.h"
 #include "app/win32/link_label_paint.h"
+#include "app/win32/paint_dc.h"
 
 namespace tessaly::app::win32 {
 namespace {
@@ -262,10 +263,10 @@ LRESULT LinkLabel::CallDefault(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT LinkLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
-            PaintScope paint(window_);
+            PaintDc paint(window_);
             RECT client{};
             ::GetClientRect(window_, &client);
-            PaintOn(paint.Dc(), client);
+            PaintOn(paint.Get(), client);
             return 0;
         }
         case WM_ERASEBKGND:

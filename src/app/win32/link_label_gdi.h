@@ -92,20 +92,4 @@ class ScreenDc {
     HDC dc_;
 };
 
-// BeginPaint in the constructor, EndPaint in the destructor.
-class PaintScope {
-  public:
-    explicit PaintScope(HWND window) : window_(window) { dc_ = ::BeginPaint(window, &paint_); }
-    ~PaintScope() { ::EndPaint(window_, &paint_); }
-    PaintScope(const PaintScope&) = delete;
-    PaintScope& operator=(const PaintScope&) = delete;
-
-    HDC Dc() const { return dc_; }
-
-  private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_ = nullptr;
-};
-
 }  // namespace tessaly::app::win32
