@@ -56,10 +56,15 @@ bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint
         return false;
     char name[7];
     DriveDeviceName(letter, name);
+    ++cdromLetterCount_;
     const Handle device =
         platform_.CreateFileA(name, deviceAccess_, kFileShareRead | kFileShareWrite, kOpenExisting);
-    if (device == kInvalidHandleValue || device == 0)
+    if (device == kInvalidHandleValue || device == 0) {
+        // Only later systems refuse a user; earlier ones are not asked why.
+        if (os_.IsNt6OrLater() && platform_.GetLastError() == kErrorAccessDenied)
+            ++deniedLetterCount_;
         return false;
+    }
     nt::SCSI_ADDRESS address{};
     std::uint32_t returned = 0;
     const bool answered = platform_.DeviceIoControl(device, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0,
@@ -71,6 +76,8 @@ bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint
 }
 
 void ScsiTransport::ScanDriveLetters() {
+    cdromLetterCount_ = 0;
+    deniedLetterCount_ = 0;
     for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
         std::uint8_t port = 0;
         std::uint8_t target = 0;

@@ -105,6 +105,11 @@ class ScsiTransport {
     std::uint8_t IsUsbAttached(std::uint8_t adapter, std::uint8_t target) const;
     std::uint8_t Is1394Attached(std::uint8_t adapter, std::uint8_t target) const;
     bool AnyUsbAttached() const { return anyUsb_; }
+    // NT 6 and later: CD-ROM letters exist and the system refused every one of their
+    // devices with access denied, as it does for a user without the rights to them.
+    bool DriveAccessDenied() const {
+        return cdromLetterCount_ > 0 && deniedLetterCount_ == cdromLetterCount_;
+    }
 
     // Drive letter index (0 = A:) of the drive at an address; kNoDriveLetter when none is
     // known.
@@ -189,6 +194,8 @@ class ScsiTransport {
     std::array<platform::Handle, kMaxAdapters> portHandles_{};
     std::array<platform::Handle, kMaxAdapters> driveHandles_{};
     std::int32_t handleSlotCount_ = 0;
+    int cdromLetterCount_ = 0;   // CD-ROM letters seen by the last letter scan
+    int deniedLetterCount_ = 0;  // of them, refused with access denied (NT 6 and later only)
     std::array<std::int32_t, kLetterTableAdapters * kTargetsPerAdapter> driveLetter_{};
     std::array<std::int32_t, kLetterTableAdapters * kTargetsPerAdapter> handleSlot_{};
     std::array<std::array<std::uint8_t, 16>, kSenseTableAdapters * kTargetsPerAdapter> lastSense_{};
