@@ -34,9 +34,9 @@ std::uint32_t GrantedControlAccess(std::uint32_t desiredAccess) {
     constexpr std::uint32_t kFileWriteData = 2;
     std::uint32_t granted = 0;
     if ((desiredAccess & (platform::kGenericRead | kGenericAll | kFileReadData)) != 0)
-        granted |= nt::FILE_READ_ACCESS;
+        granted |= nt::kFileReadAccess;
     if ((desiredAccess & (platform::kGenericWrite | kGenericAll | kFileWriteData)) != 0)
-        granted |= nt::FILE_WRITE_ACCESS;
+        granted |= nt::kFileWriteAccess;
     return granted;
 }
 
