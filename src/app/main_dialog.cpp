@@ -75,8 +75,13 @@ bool MainDialog::OnInitDialog() {
         panel_.ShowSelectedDrive(0);
         panel_.StartPolling();
     } else {
-        view_.MessageBox("No Varnoth drives detected!", view_.ApplicationName(),
-                         kMbOk | kMbIconError);
+        // Later Windows refuse the drives to a user who is not an administrator; saying
+        // so tells that user what to do. Earlier systems keep the single line.
+        const bool denied = transport_.Os().IsNt6OrLater() && transport_.DriveAccessDenied();
+        view_.MessageBox(denied ? "No Varnoth drives detected!\nAccess to the drives was denied: "
+                                  "run Tessaly as administrator."
+                                : "No Varnoth drives detected!",
+                         view_.ApplicationName(), kMbOk | kMbIconError);
         view_.Close();
     }
     return true;

@@ -4,6 +4,32 @@ namespace tessaly::platform {
 
 namespace {
 
+constexpr std::uint32_t kFirstWindows11Build = 22000;
+
+// Vista to 11. The version call tells 8.1 and later apart only to a program whose
+// manifest declares them; the build number (low 16 bits) separates 11 from 10.
+OsRelease ClassifyLaterNt(const OsVersionInfo& v) {
+    if (v.majorVersion == 6) {
+        switch (v.minorVersion) {
+            case 0:
+                return OsRelease::kWindowsVista;
+            case 1:
+                return OsRelease::kWindows7;
+            case 2:
+                return OsRelease::kWindows8;
+            case 3:
+                return OsRelease::kWindows81;
+            default:
+                return OsRelease::kNtOther;
+        }
+    }
+    if (v.majorVersion == 10 && v.minorVersion == 0) {
+        return (v.buildNumber & 0xFFFF) >= kFirstWindows11Build ? OsRelease::kWindows11
+                                                                : OsRelease::kWindows10;
+    }
+    return OsRelease::kNtOther;
+}
+
 OsRelease Classify(const OsVersionInfo& v) {
     switch (v.platformId) {
         case kVerPlatformWin32Windows:
@@ -21,7 +47,7 @@ OsRelease Classify(const OsVersionInfo& v) {
                 return OsRelease::kNt4;
             if (v.majorVersion == 5)
                 return v.minorVersion == 0 ? OsRelease::kWindows2000 : OsRelease::kWindowsXp;
-            return OsRelease::kNtOther;
+            return ClassifyLaterNt(v);
         default:
             return OsRelease::kUnknown;
     }
@@ -43,9 +69,7 @@ OsVersion OsVersion::Read(Platform& platform) {
 TransportRules OsVersion::Rules() const {
     if (!IsNt())
         return TransportRules::kWindows9x;
-    if (release_ == OsRelease::kWindows2000 || release_ == OsRelease::kWindowsXp)
-        return TransportRules::kNt5;
-    return TransportRules::kNt4;
+    return info_.majorVersion >= 5 ? TransportRules::kNt5 : TransportRules::kNt4;
 }
 
 const char* OsVersion::Name() const {
@@ -66,6 +90,18 @@ const char* OsVersion::Name() const {
             return "Windows 2000";
         case OsRelease::kWindowsXp:
             return "Windows XP";
+        case OsRelease::kWindowsVista:
+            return "Windows Vista";
+        case OsRelease::kWindows7:
+            return "Windows 7";
+        case OsRelease::kWindows8:
+            return "Windows 8";
+        case OsRelease::kWindows81:
+            return "Windows 8.1";
+        case OsRelease::kWindows10:
+            return "Windows 10";
+        case OsRelease::kWindows11:
+            return "Windows 11";
         case OsRelease::kUnknown:
         case OsRelease::kNtOther:
             break;

@@ -19,14 +19,22 @@ enum class OsRelease : std::uint8_t {
     kNt351,
     kNt4,
     kWindows2000,
-    kWindowsXp,  // NT 5.1 and any later 5.x
-    kNtOther,    // an NT version the program has no name for
+    kWindowsXp,     // NT 5.1 and any later 5.x
+    kNtOther,       // an NT version the program has no name for
+    kWindowsVista,  // NT 6.0
+    kWindows7,      // NT 6.1
+    kWindows8,      // NT 6.2 (also what 8.1 and later report to a program without a manifest)
+    kWindows81,     // NT 6.3
+    kWindows10,     // NT 10.0 before build 22000
+    kWindows11,     // NT 10.0 from build 22000
 };
 
 // The transport's rule sets. Windows 9x: the ASPI manager, adapters classified from the
 // 9x registry. NT 4: the ASPI manager when installed, adapters classified by their
 // identifier. NT 5: pass-through only, devices opened for reading and writing, adapters
-// classified by a storage property query.
+// classified by a storage property query. NT 6 and 10 (Vista to 11) follow NT 5's
+// rules: their systems grant pass-through only to a handle opened for reading and
+// writing.
 enum class TransportRules : std::uint8_t { kWindows9x, kNt4, kNt5 };
 
 class OsVersion {
@@ -46,11 +54,15 @@ class OsVersion {
     bool IsWindowsNt() const {
         return release_ == OsRelease::kNt351 || release_ == OsRelease::kNt4;
     }
-    // Every platform but NT follows the Windows 9x rules; an NT version other than 5.x
-    // follows NT 4's.
+    // Every platform but NT follows the Windows 9x rules; NT 5 and every later NT
+    // version, named or not, follow NT 5's; NT 3.51 and 4.0 follow NT 4's.
     TransportRules Rules() const;
+    // NT 6 and later (Vista on): the systems that refuse drive devices to a user who
+    // lacks the rights to them.
+    bool IsNt6OrLater() const { return IsNt() && info_.majorVersion >= 6; }
 
-    // "Windows 98 SE", "Windows XP", ...; "Windows" for kUnknown and kNtOther.
+    // "Windows 98 SE", "Windows XP", "Windows 10", ...; "Windows" for kUnknown and
+    // kNtOther.
     const char* Name() const;
 
   private:

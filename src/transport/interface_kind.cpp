@@ -1,6 +1,8 @@
 // Adapter classification: SCSI, ATAPI/IDE, IEEE 1394, or (on Windows 9x) none of
 // them. Windows 9x names the adapter's port driver in its device-class keys; NT 5
-// answers a storage property query; NT 4 is judged by the adapter identifier.
+// answers a storage property query; NT 4 is judged by the adapter identifier. When the
+// query goes unanswered, NT 5 looks for the port driver among the IDE channels' services;
+// NT 6 and later first know their ATA port drivers by name.
 #include <cstring>
 
 #include "common/bytes.h"
@@ -22,6 +24,14 @@ constexpr int kWideTextLength = 100;
 // of Japanese Windows name them.
 constexpr char16_t kKatakanaPrimary[] = {0x30D7, 0x30E9, 0x30A4, 0x30DE, 0x30EA, 0};
 constexpr char16_t kKatakanaSecondary[] = {0x30BB, 0x30AB, 0x30F3, 0x30C0, 0x30EA, 0};
+
+// The AHCI port drivers of Vista to 11 (the identifier is the port's lower-cased "Driver"
+// value): Vista's and 7's under the ATA port, 8's and later under Storport, and Intel's
+// storage drivers ("iastor", "iastora", "iastorv", ...).
+bool IsLaterAtaPortDriver(const char* identifier) {
+    return std::strcmp(identifier, "msahci") == 0 || std::strcmp(identifier, "storahci") == 0 ||
+           std::strncmp(identifier, "iastor", 6) == 0;
+}
 
 bool ContainsWide(const char16_t* text, int length, const char16_t* word) {
     int wordLength = 0;
@@ -144,6 +154,8 @@ int ScsiTransport::DetectNt5InterfaceKind(std::uint8_t adapter, const char* iden
     }
     if (status != 1)
         return kInterfaceScsi;
+    if (os_.IsNt6OrLater() && IsLaterAtaPortDriver(identifier))
+        return kInterfaceAtapi;
     RegistryKey channels(platform_);
     if (!channels.Open(kHkeyLocalMachine,
                        {"System", "CurrentControlSet", "Enum", "PCIIDE", "IDEChannel"}, kKeyRead)) {

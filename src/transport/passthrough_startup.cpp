@@ -45,9 +45,14 @@ bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint
     const char root[4] = {static_cast<char>('A' + letter), ':', '\\', '\0'};
     if (platform_.GetDriveTypeA(root) != kDriveCdrom)
         return false;
+    ++cdromLetterCount_;
     const HandleOwner device = OpenDriveDevice(platform_, letter, deviceAccess_);
-    if (!device)
+    if (!device) {
+        // Only later systems refuse a user; earlier ones are not asked why.
+        if (os_.IsNt6OrLater() && platform_.GetLastError() == kErrorAccessDenied)
+            ++deniedLetterCount_;
         return false;
+    }
     nt::SCSI_ADDRESS address{};
     std::uint32_t returned = 0;
     const bool answered = platform_.DeviceIoControl(
@@ -58,6 +63,8 @@ bool ScsiTransport::CdromLetterAddress(int letter, std::uint8_t& port, std::uint
 }
 
 void ScsiTransport::ScanDriveLetters() {
+    cdromLetterCount_ = 0;
+    deniedLetterCount_ = 0;
     for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
         std::uint8_t port = 0;
         std::uint8_t target = 0;

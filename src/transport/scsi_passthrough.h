@@ -13,6 +13,15 @@ inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x00041018;
 inline constexpr std::uint32_t IOCTL_SCSI_PASS_THROUGH_DIRECT = 0x0004D014;
 inline constexpr std::uint32_t IOCTL_STORAGE_QUERY_PROPERTY = 0x002D1400;
 
+// The access a control code demands of its handle (CTL_CODE bits 14-15): FILE_ANY_ACCESS
+// 0, FILE_READ_ACCESS 1, FILE_WRITE_ACCESS 2. Pass-through demands both; the address,
+// inquiry-data and property queries demand none.
+inline constexpr std::uint32_t kFileReadAccess = 1;
+inline constexpr std::uint32_t kFileWriteAccess = 2;
+constexpr std::uint32_t RequiredAccess(std::uint32_t controlCode) {
+    return (controlCode >> 14) & 3;
+}
+
 inline constexpr std::uint8_t SCSI_IOCTL_DATA_OUT = 0;
 inline constexpr std::uint8_t SCSI_IOCTL_DATA_IN = 1;
 inline constexpr std::uint8_t SCSI_IOCTL_DATA_UNSPECIFIED = 2;

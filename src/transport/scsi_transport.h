@@ -60,6 +60,11 @@ class ScsiTransport {
     std::uint8_t IsUsbAttached(std::uint8_t adapter, std::uint8_t target) const;
     std::uint8_t Is1394Attached(std::uint8_t adapter, std::uint8_t target) const;
     bool AnyUsbAttached() const { return anyUsb_; }
+    // NT 6 and later: CD-ROM letters exist and the system refused every one of their
+    // devices with access denied, as it does for a user without the rights to them.
+    bool DriveAccessDenied() const {
+        return cdromLetterCount_ > 0 && deniedLetterCount_ == cdromLetterCount_;
+    }
 
     // Drive letter index (0 = A:) of the drive at an address; kNoDriveLetter when none is
     // known.
@@ -138,6 +143,8 @@ class ScsiTransport {
     AddressTables tables_;
     std::array<HandleOwner, kMaxAdapters> portHandles_;
     std::int32_t handleSlotCount_ = 0;
+    int cdromLetterCount_ = 0;   // CD-ROM letters seen by the last letter scan
+    int deniedLetterCount_ = 0;  // of them, refused with access denied (NT 6 and later only)
     std::array<std::uint8_t, kSenseTableAdapters * kTargetsPerAdapter> usbAttached_{};
     std::array<std::uint8_t, kSenseTableAdapters * kTargetsPerAdapter> ieee1394Attached_{};
     std::array<std::uint8_t, kMaxAdapters> usbSlot_{};

@@ -12,8 +12,9 @@ namespace tessaly::vpc::registry {
 // adapters' port drivers.
 void BuildWin9x(const Scenario& scenario, VirtualRegistry& registry);
 
-// Windows NT 4 and 5: the SCSI device map, the mounted devices with the device
-// paths of the CD-ROM letters, the devices' Enum keys, and on NT 5 the IDE channels.
+// Windows NT 4 to 11: the SCSI device map, the mounted devices with the device
+// paths of the CD-ROM letters, the devices' Enum keys, and on NT 5 and later the IDE
+// channels of the IDE driver's adapters.
 void BuildNt(const Scenario& scenario, VirtualRegistry& registry);
 
 }  // namespace tessaly::vpc::registry

@@ -2,6 +2,12 @@
 // each drive letter to the device path of its volume in System\MountedDevices:
 // "\??\<enumerator>#<device id>#<instance id>#{class guid}" in UTF-16LE. The three
 // middle parts name the device's key under CurrentControlSet\Enum.
+//
+// Vista to 11 keep these keys. Their port drivers differ: an adapter's "Driver" value
+// (the scenario's identifier) is "atapi" for the IDE driver, "msahci" for Vista's and 7's
+// AHCI driver under the ATA port, "storahci" for 8's and later AHCI driver under Storport.
+// A Storport adapter enumerates its CD-ROM under SCSI, the ATA port under IDE; the IDE
+// channels under PCIIDE exist only for the IDE driver.
 #include <string>
 #include <vector>
 
@@ -40,6 +46,17 @@ std::string VendorOf(const DriveIdentity& identity) {
 }
 std::string ProductOf(const DriveIdentity& identity) {
     return Underscored(TrimTrailing(identity.product));
+}
+
+bool IsStorportAhci(const AdapterSpec& adapter) {
+    return adapter.identifier == "storahci";
+}
+
+// NT 5 has IDE channels for every ATAPI adapter; later versions for the IDE driver's only.
+bool HasIdeChannel(const OsSpec& os, const AdapterSpec& adapter) {
+    if (adapter.bus != BusKind::kAtapi)
+        return false;
+    return os.major == 5 || (os.major >= 6 && adapter.identifier == "atapi");
 }
 
 DeviceNode AdapterDeviceNode(BusKind bus, std::uint32_t adapter, std::uint32_t target,
@@ -114,7 +131,7 @@ void BuildNt(const Scenario& scenario, VirtualRegistry& registry) {
     for (std::size_t a = 0; a < scenario.adapters.size(); ++a) {
         const AdapterSpec& adapter = scenario.adapters[a];
         AddDeviceMap(a, adapter, registry);
-        if (adapter.bus == BusKind::kAtapi && scenario.os.major == 5) {
+        if (HasIdeChannel(scenario.os, adapter)) {
             const std::string channel =
                 kIdeChannels + std::string("4&1f7e4a3b&0&") + std::to_string(ideOrdinal);
             registry.SetValue(channel, "Service", Sz("atapi"));
@@ -122,7 +139,8 @@ void BuildNt(const Scenario& scenario, VirtualRegistry& registry) {
             ++ideOrdinal;
         }
         for (const DeviceSpec& device : adapter.devices) {
-            const DeviceNode node = AdapterDeviceNode(adapter.bus, static_cast<std::uint32_t>(a),
+            const BusKind enumerated = IsStorportAhci(adapter) ? BusKind::kScsi : adapter.bus;
+            const DeviceNode node = AdapterDeviceNode(enumerated, static_cast<std::uint32_t>(a),
                                                       device.target, IdentityOf(device.drive));
             AddDeviceNode(node, device.letter, registry);
         }

@@ -96,9 +96,10 @@ struct DriveSpec {
 enum class BusKind { kScsi, kAtapi, kUsb, k1394 };
 
 struct DeviceSpec {
-    std::uint8_t target = 0;  // 0..15, unique on its adapter
-    std::uint8_t bus = 0;     // path id, 0..7
-    char letter = 0;          // 'A'..'Z', 0 when Windows gave it none
+    std::uint8_t target = 0;    // 0..15, unique on its adapter
+    std::uint8_t bus = 0;       // path id, 0..7
+    char letter = 0;            // 'A'..'Z', 0 when Windows gave it none
+    bool accessDenied = false;  // "access": "denied": its letter's device refuses to open
     DriveSpec drive;
 };
 
@@ -112,6 +113,7 @@ struct AdapterSpec {
 struct ExternalSpec {
     char letter = 0;
     BusKind bus = BusKind::kUsb;  // kUsb or k1394
+    bool accessDenied = false;
     DriveSpec drive;
 };
 

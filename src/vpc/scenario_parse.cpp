@@ -139,6 +139,17 @@ BusKind ReadBus(const Json& value, const std::string& path, bool externalOnly) {
          "bad bus " + Quote(text) + (externalOnly ? " (usb, 1394)" : " (scsi, atapi, usb, 1394)"));
 }
 
+// "access": "denied" (the device refuses to open) or "granted" (the default).
+bool ReadAccessDenied(const Json& value, const std::string& path) {
+    const Json* v = Find(value, "access");
+    if (v == nullptr)
+        return false;
+    const std::string access = ReadString(*v, Member(path, "access"), 16);
+    if (access != "denied" && access != "granted")
+        Fail(Member(path, "access"), "expected \"denied\" or \"granted\"");
+    return access == "denied";
+}
+
 // A target may appear once per bus of its adapter (path ids of one SCSI port).
 DeviceSpec ReadDevice(const Json& value, const std::string& path, std::set<unsigned>& targets,
                       LetterSet& letters) {
@@ -158,6 +169,7 @@ DeviceSpec ReadDevice(const Json& value, const std::string& path, std::set<unsig
         device.letter = ReadLetter(*v, Member(path, "letter"));
         letters.Claim(device.letter, Member(path, "letter"));
     }
+    device.accessDenied = ReadAccessDenied(value, path);
     const Json* drive = Find(value, "drive");
     device.drive = ReadDrive(drive != nullptr ? *drive : Json::object(), Member(path, "drive"));
     return device;
@@ -193,6 +205,7 @@ ExternalSpec ReadExternal(const Json& value, const std::string& path, LetterSet&
     letters.Claim(external.letter, Member(path, "letter"));
     if (const Json* v = Find(value, "bus"))
         external.bus = ReadBus(*v, Member(path, "bus"), true);
+    external.accessDenied = ReadAccessDenied(value, path);
     const Json* drive = Find(value, "drive");
     external.drive = ReadDrive(drive != nullptr ? *drive : Json::object(), Member(path, "drive"));
     return external;

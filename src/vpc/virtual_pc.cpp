@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "transport/aspi_srb.h"
+#include "transport/scsi_passthrough.h"
 #include "vpc/aspi_exports.h"
 
 namespace tessaly::vpc {
@@ -23,6 +24,21 @@ constexpr std::uint32_t kErrorBadExeFormat = 193;
 constexpr std::uint32_t kErrorProcNotFound = 127;
 
 constexpr std::string_view kDevicePrefix = "\\\\.\\";
+
+// The control-code access a handle opened with CreateFileA's desired access holds.
+// GENERIC_ALL (0x10000000) grants both; FILE_READ_DATA (1) and FILE_WRITE_DATA (2)
+// are the specific rights behind GENERIC_READ and GENERIC_WRITE.
+std::uint32_t GrantedControlAccess(std::uint32_t desiredAccess) {
+    constexpr std::uint32_t kGenericAll = 0x10000000u;
+    constexpr std::uint32_t kFileReadData = 1;
+    constexpr std::uint32_t kFileWriteData = 2;
+    std::uint32_t granted = 0;
+    if ((desiredAccess & (platform::kGenericRead | kGenericAll | kFileReadData)) != 0)
+        granted |= nt::kFileReadAccess;
+    if ((desiredAccess & (platform::kGenericWrite | kGenericAll | kFileWriteData)) != 0)
+        granted |= nt::kFileWriteAccess;
+    return granted;
+}
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -67,20 +83,20 @@ VirtualPc::VirtualPc(Scenario scenario) : scenario_(std::move(scenario)) {
     for (std::size_t a = 0; a < scenario_.adapters.size(); ++a) {
         for (const DeviceSpec& device : scenario_.adapters[a].devices) {
             attached_.push_back(AttachedDrive{a, device.bus, device.target,
-                                              device.drive.passthroughError,
+                                              device.drive.passthroughError, device.accessDenied,
                                               std::make_unique<EmulatedDrive>(device.drive)});
             if (device.letter != 0) {
                 volumes_.push_back(
                     Volume{device.letter, attached_.back().drive.get(),
                            ScsiAddress{static_cast<std::uint8_t>(a), device.bus, device.target},
-                           device.drive.passthroughError});
+                           device.drive.passthroughError, device.accessDenied});
             }
         }
     }
     for (const ExternalSpec& external : scenario_.external) {
         external_.push_back(std::make_unique<EmulatedDrive>(external.drive));
         volumes_.push_back(Volume{external.letter, external_.back().get(), std::nullopt,
-                                  external.drive.passthroughError});
+                                  external.drive.passthroughError, external.accessDenied});
     }
     if (scenario_.aspi) {
         AspiManager::Config config;
@@ -161,17 +177,22 @@ std::size_t VirtualPc::OpenHandleCount() const {
     return objects_.size();
 }
 
-Handle VirtualPc::CreateFileA(const char* fileName, std::uint32_t, std::uint32_t,
+Handle VirtualPc::CreateFileA(const char* fileName, std::uint32_t desiredAccess, std::uint32_t,
                               std::uint32_t creationDisposition) {
     try {
-        return OpenDevice(fileName, creationDisposition);
+        return OpenDevice(fileName, desiredAccess, creationDisposition);
     } catch (...) {
         Fail(kErrorNotEnoughMemory);
         return kInvalidHandleValue;
     }
 }
 
-Handle VirtualPc::OpenDevice(const char* fileName, std::uint32_t creationDisposition) {
+bool VirtualPc::ChecksControlAccess() const {
+    return IsNt() && scenario_.os.major >= 5;
+}
+
+Handle VirtualPc::OpenDevice(const char* fileName, std::uint32_t desiredAccess,
+                             std::uint32_t creationDisposition) {
     if (fileName == nullptr) {
         Fail(kErrorPathNotFound);
         return kInvalidHandleValue;
@@ -200,6 +221,11 @@ Handle VirtualPc::OpenDevice(const char* fileName, std::uint32_t creationDisposi
         Fail(platform::kErrorInvalidParameter);
         return kInvalidHandleValue;
     }
+    if (object.kind == ObjectKind::kVolume && object.volume->accessDenied) {
+        Fail(platform::kErrorAccessDenied);
+        return kInvalidHandleValue;
+    }
+    object.grantedAccess = GrantedControlAccess(desiredAccess);
     return AddObject(std::move(object));
 }
 
@@ -313,7 +339,7 @@ bool VirtualPc::AddLetterAlias(char letter, std::size_t adapter, std::uint8_t ta
             volumes_.push_back(
                 Volume{letter, attached.drive.get(),
                        ScsiAddress{static_cast<std::uint8_t>(adapter), attached.bus, target},
-                       attached.passthroughError});
+                       attached.passthroughError, attached.accessDenied});
             return true;
         }
     }

@@ -4,7 +4,9 @@
 // Handles (drive-letter devices, SCSI ports, events) are small non-zero multiples
 // of 4, never reused within a run. Only Windows NT opens devices: "\\.\X:" for a
 // CD-ROM letter or C:, "\\.\SCSIn:" for adapter n. DeviceIoControl checks handle
-// kinds and buffer sizes as Windows does and fails with its error codes. The
+// kinds and buffer sizes as Windows does and fails with its error codes; on NT 5 and
+// later it also checks the access the control code demands (bits 14-15) against the
+// access the handle was opened with. The
 // library "wnaspi32.dll" exists when the scenario has "aspi"; its entry points
 // forward to this PC's AspiManager (see aspi_exports.h).
 //
@@ -106,6 +108,7 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
         EmulatedDrive* drive = nullptr;
         std::optional<ScsiAddress> address;
         std::optional<std::uint32_t> passthroughError;
+        bool accessDenied = false;
     };
     enum class ObjectKind { kVolume, kPort, kEvent };
     struct Object {
@@ -113,12 +116,14 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
         const Volume* volume = nullptr;
         std::size_t port = 0;
         std::shared_ptr<EventObject> event;
+        std::uint32_t grantedAccess = 0;  // kFileReadAccess | kFileWriteAccess
     };
     struct AttachedDrive {
         std::size_t adapter = 0;
         std::uint8_t bus = 0;
         std::uint8_t target = 0;
         std::optional<std::uint32_t> passthroughError;
+        bool accessDenied = false;
         std::unique_ptr<EmulatedDrive> drive;
     };
 
@@ -130,7 +135,10 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
 
     bool IsNt() const { return scenario_.os.platform == platform::kVerPlatformWin32Nt; }
     const Volume* FindVolume(char letter) const;
-    platform::Handle OpenDevice(const char* fileName, std::uint32_t creationDisposition);
+    platform::Handle OpenDevice(const char* fileName, std::uint32_t desiredAccess,
+                                std::uint32_t creationDisposition);
+    // NT 5 and later grant a device control only to a handle with the access it demands.
+    bool ChecksControlAccess() const;
     platform::Handle AddObject(Object object);
     std::optional<Object> FindObject(platform::Handle handle) const;
     bool Fail(std::uint32_t error);

@@ -32,6 +32,10 @@ bool VirtualPc::DeviceIoControl(platform::Handle device, std::uint32_t controlCo
             return Fail(platform::kErrorInvalidHandle);
         if (object->kind == ObjectKind::kEvent)
             return Fail(platform::kErrorInvalidFunction);
+        // The I/O manager checks the handle's access before the driver sees the request.
+        const std::uint32_t required = nt::RequiredAccess(controlCode);
+        if (ChecksControlAccess() && (object->grantedAccess & required) != required)
+            return Fail(platform::kErrorAccessDenied);
         switch (controlCode) {
             case nt::IOCTL_SCSI_GET_ADDRESS:
                 return GetScsiAddress(*object, outBuffer, outSize, *bytesReturned);

@@ -210,6 +210,23 @@ TEST(ReportContent, OperatingSystemNames) {
          "Windows 2000 V5.00.2195 "},
         {R"("os": {"platform": 1, "major": 4, "minor": 10, "build": "0x040a08ae", "service": " A "})",
          "Windows 98 SE V4.10.2222  A "},
+        {R"("os": {"platform": 2, "major": 6, "minor": 0, "build": 6002, "service": "Service Pack 2"})",
+         "Windows Vista V6.00.6002 Service Pack 2"},
+        {R"("os": {"platform": 2, "major": 6, "minor": 1, "build": 7601, "service": "Service Pack 1"})",
+         "Windows 7 V6.01.7601 Service Pack 1"},
+        {R"("os": {"platform": 2, "major": 6, "minor": 2, "build": 9200, "service": ""})",
+         "Windows 8 V6.02.9200 "},
+        {R"("os": {"platform": 2, "major": 6, "minor": 3, "build": 9600, "service": ""})",
+         "Windows 8.1 V6.03.9600 "},
+        {R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 19045, "service": ""})",
+         "Windows 10 V10.00.19045 "},
+        {R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 22000, "service": ""})",
+         "Windows 11 V10.00.22000 "},
+        {R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 26100, "service": ""})",
+         "Windows 11 V10.00.26100 "},
+        // A version the program has no name for keeps the bare name.
+        {R"("os": {"platform": 2, "major": 11, "minor": 0, "build": 30000, "service": ""})",
+         "Windows V11.00.30000 "},
     };
     for (const Row& row : rows) {
         Pc pc(Json({row.os}));

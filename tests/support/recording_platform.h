@@ -39,7 +39,8 @@ class RecordingPlatform : public platform::Platform {
     int freeLibraryCalls = 0;
 
     // What to break.
-    std::set<std::string> failOpen;  // CreateFileA of these names fails
+    std::set<std::string> failOpen;        // CreateFileA of these names fails
+    std::set<std::uint32_t> failControls;  // DeviceIoControl of these codes fails
 
     bool GetVersionExA(platform::OsVersionInfo& info) override {
         return inner_.GetVersionExA(info);
@@ -65,6 +66,11 @@ class RecordingPlatform : public platform::Platform {
             std::memcpy(&copy, in, sizeof copy);
             passThroughRequests.push_back(copy);
             passThroughSizes.push_back(inSize);
+        }
+        if (failControls.count(code) != 0) {
+            if (returned != nullptr)
+                *returned = 0;
+            return false;
         }
         return inner_.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
     }

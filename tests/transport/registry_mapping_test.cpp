@@ -160,6 +160,36 @@ TEST(InterfaceKind, Nt5ByStorageBusType) {
     EXPECT_EQ(pc.transport->GetAdapterKind(3), kInterfaceAtapi);
 }
 
+// Vista to 11 classify like NT 5. When a port leaves the storage property query
+// unanswered, NT 5 finds only the IDE driver among the IDE channels' services; the later
+// versions also know their AHCI port drivers by name.
+TEST(InterfaceKind, UnansweredPropertyQueryByPortDriver) {
+    const std::string kWin10 = R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 19045})";
+    const std::string kWin7 = R"("os": {"platform": 2, "major": 6, "minor": 1, "build": 7601})";
+    struct Row {
+        std::string os;
+        const char* identifier;
+        int kind;
+    };
+    const Row rows[] = {
+        {kXp, "atapi", kInterfaceAtapi},       {kXp, "storahci", kInterfaceScsi},
+        {kXp, "iastor", kInterfaceScsi},       {kXp, "aic78xx", kInterfaceScsi},
+        {kWin7, "atapi", kInterfaceAtapi},     {kWin7, "msahci", kInterfaceAtapi},
+        {kWin7, "iaStorV", kInterfaceAtapi},   {kWin10, "storahci", kInterfaceAtapi},
+        {kWin10, "iaStorAC", kInterfaceAtapi}, {kWin10, "atapi", kInterfaceAtapi},
+        {kWin10, "aic78xx", kInterfaceScsi},   {kWin10, "storahcix", kInterfaceScsi},
+        {kWin10, "iasto", kInterfaceScsi},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.os + " " + row.identifier);
+        Pc pc(Json({row.os, Adapters({Adapter("atapi", row.identifier,
+                                              Device(0, "D", "CD-R   VW2410A"))})}));
+        pc.recorder->failControls.insert(nt::IOCTL_STORAGE_QUERY_PROPERTY);
+        ASSERT_EQ(pc.transport->Initialize(), 1);
+        EXPECT_EQ(pc.transport->GetAdapterKind(0), row.kind);
+    }
+}
+
 TEST(InterfaceKind, Nt4ByAdapterIdentifier) {
     struct Row {
         const char* identifier;

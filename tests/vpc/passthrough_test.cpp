@@ -298,5 +298,86 @@ TEST(VpcPassThrough, StorageAdapterPropertyByBusOnWindows2000AndLater) {
               kErrorInvalidFunction);
 }
 
+// NT 5 and later grant a device control only to a handle opened with the access its code
+// demands (bits 14-15): pass-through both reading and writing; the address, inquiry-data
+// and property queries nothing. NT 4 does not check.
+TEST(VpcPassThrough, ControlAccessIsCheckedOnNtFiveAndLater) {
+    constexpr std::uint32_t kRead = platform::kGenericRead;
+    constexpr std::uint32_t kWrite = platform::kGenericWrite;
+    constexpr std::uint32_t kAll = 0x10000000u;  // GENERIC_ALL
+    const char* kVista = R"("os": {"platform": 2, "major": 6, "minor": 0, "build": 6002})";
+    const char* kWin10 = R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 19045})";
+    const char* kWin11 = R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 22631})";
+    struct Row {
+        const char* os;
+        std::uint32_t access;
+        bool passThrough;  // IOCTL_SCSI_PASS_THROUGH_DIRECT succeeds
+    };
+    const Row rows[] = {
+        {kNt4, kRead, true},
+        {kNt4, 0, true},
+        {kXp, kRead, false},
+        {kXp, kWrite, false},
+        {kXp, 0, false},
+        {kXp, kRead | kWrite, true},
+        {kXp, kAll, true},
+        {kXp, 3, true},  // FILE_READ_DATA | FILE_WRITE_DATA
+        {kVista, kRead, false},
+        {kVista, kRead | kWrite, true},
+        {kWin10, kRead, false},
+        {kWin10, kWrite, false},
+        {kWin10, kRead | kWrite, true},
+        {kWin11, kRead, false},
+        {kWin11, kRead | kWrite, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.os) + " access " + std::to_string(row.access));
+        VirtualPc pc(ScenarioFrom(XpPc(row.os)));
+        const platform::Handle e = pc.CreateFileA(
+            "\\\\.\\E:", row.access, platform::kFileShareRead | platform::kFileShareWrite,
+            platform::kOpenExisting);
+        ASSERT_NE(e, platform::kInvalidHandleValue);
+        std::uint8_t buffer[36];
+        nt::PassThroughRequest request = PassThrough({0x12, 0, 0, 0, 36, 0}, buffer, sizeof buffer);
+        const IoResult r = Ioctl(pc, e, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
+                                 sizeof request, &request, sizeof request);
+        EXPECT_EQ(r.ok, row.passThrough);
+        EXPECT_EQ(r.error, row.passThrough ? 0u : platform::kErrorAccessDenied);
+        EXPECT_EQ(pc.CommandLog().empty(), !row.passThrough)
+            << "a refused request reaches no drive";
+        // The address query demands no access: every handle gets it.
+        std::uint8_t address[8] = {};
+        EXPECT_TRUE(Ioctl(pc, e, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, address, 8).ok);
+        EXPECT_EQ(address[6], 1) << "target of E:";
+        pc.CloseHandle(e);
+    }
+}
+
+// A device of the scenario with "access": "denied" refuses to open with access denied,
+// whatever access is asked for; its neighbours open.
+TEST(VpcPassThrough, DeniedDeviceRefusesToOpen) {
+    VirtualPc pc(ScenarioFrom(Json({kXp, R"("adapters": [{"bus": "atapi", "devices": [
+        {"target": 0, "letter": "D", "access": "denied", "drive": {"model": "CD-R   VW2410A"}},
+        {"target": 1, "letter": "E", "access": "granted", "drive": {"model": "CD-R   VW2410A"}}]}],
+        "external": [{"letter": "F", "access": "denied", "drive": {"model": "CD-R   VW2410A"}}])"})));
+    for (const char* name : {"\\\\.\\D:", "\\\\.\\F:"}) {
+        for (std::uint32_t access : {0u, platform::kGenericRead, 0xC0000000u}) {
+            EXPECT_EQ(pc.CreateFileA(name, access, 3, platform::kOpenExisting),
+                      platform::kInvalidHandleValue)
+                << name;
+            EXPECT_EQ(pc.GetLastError(), platform::kErrorAccessDenied) << name;
+        }
+    }
+    EXPECT_NE(Open(pc, "\\\\.\\E:"), platform::kInvalidHandleValue);
+    EXPECT_NE(Open(pc, "\\\\.\\SCSI0:"), platform::kInvalidHandleValue);
+    EXPECT_EQ(pc.OpenHandleCount(), 2u);
+
+    std::string error;
+    EXPECT_FALSE(ParseScenario(Json({kXp, R"("adapters": [{"devices": [
+        {"target": 0, "letter": "D", "access": "none"}]}])"}),
+                               error));
+    EXPECT_NE(error.find("access"), std::string::npos) << error;
+}
+
 }  // namespace
 }  // namespace tessaly::vpc::testing

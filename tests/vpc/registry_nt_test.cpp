@@ -213,6 +213,62 @@ TEST(VpcRegistryNt, IdeChannelsExistOnNt5Only) {
     }
 }
 
+// Vista to 11: each port's "Driver" value names its port driver; the CD-ROM of a
+// Storport AHCI adapter enumerates under SCSI, the ATA port's under IDE; IDE channels
+// exist for the IDE driver only; USB drives sit under USBSTOR in the mounted devices.
+TEST(VpcRegistryNt, LaterVersionsByPortDriver) {
+    struct Row {
+        const char* os;
+        const char* identifier;
+        const char* enumerator;
+        bool ideChannel;
+    };
+    const Row rows[] = {
+        {R"("os": {"platform": 2, "major": 6, "minor": 0})", "atapi", "IDE", true},
+        {R"("os": {"platform": 2, "major": 6, "minor": 1})", "msahci", "IDE", false},
+        {R"("os": {"platform": 2, "major": 6, "minor": 2})", "storahci", "SCSI", false},
+        {R"("os": {"platform": 2, "major": 6, "minor": 3})", "storahci", "SCSI", false},
+        {R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 19045})", "storahci", "SCSI",
+         false},
+        {R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 22631})", "atapi", "IDE", true},
+        {kXp, "msahci", "IDE", true},  // NT 5 has channels for every ATAPI adapter
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.os) + " " + row.identifier);
+        VirtualPc pc(ScenarioFrom(
+            Json({row.os, std::string(R"("adapters": [{"bus": "atapi", "identifier": ")") +
+                              row.identifier + R"(", "devices": [
+                {"target": 0, "letter": "D", "drive": {"model": "CD-R   VW2410A"}}]}],
+              "external": [{"letter": "F", "bus": "usb", "drive": {"model": "CD-R   VW2410A"}}])"})));
+        EXPECT_EQ(Key(pc, kHkeyLocalMachine, {"HARDWARE", "DEVICEMAP", "Scsi", "Scsi Port 0"})
+                      .Text("Driver"),
+                  row.identifier);
+        const Key mounted(pc, kHkeyLocalMachine, {"System\\MountedDevices"});
+        const auto d = mounted.Bytes("\\DosDevices\\D:");
+        const auto f = mounted.Bytes("\\DosDevices\\F:");
+        ASSERT_TRUE(d.has_value());
+        ASSERT_TRUE(f.has_value());
+        const std::vector<std::string> drive = SplitDevicePath(*d);
+        ASSERT_EQ(drive.size(), 4u);
+        EXPECT_EQ(drive[0], row.enumerator);
+        EXPECT_TRUE(Key(pc, kHkeyLocalMachine,
+                        {"SYSTEM\\CurrentControlSet\\Enum", drive[0], drive[1], drive[2]})
+                        .IsOpen());
+        const std::vector<std::string> usb = SplitDevicePath(*f);
+        ASSERT_EQ(usb.size(), 4u);
+        EXPECT_EQ(usb[0], "USBSTOR");
+        const Key usbDevice(pc, kHkeyLocalMachine,
+                            {"SYSTEM\\CurrentControlSet\\Enum", usb[0], usb[1], usb[2]});
+        const auto ids = usbDevice.Bytes("CompatibleIDs");
+        ASSERT_TRUE(ids.has_value());
+        EXPECT_EQ(Strings(*ids), (std::vector<std::string>{"USBSTOR\\CdRom", "USBSTOR\\RAW"}));
+        EXPECT_EQ(Key(pc, kHkeyLocalMachine,
+                      {"System", "CurrentControlSet", "Enum", "PCIIDE", "IDEChannel"})
+                      .IsOpen(),
+                  row.ideChannel);
+    }
+}
+
 TEST(VpcRegistryNt, ExternalInstanceIdsFollowTheirOrder) {
     VirtualPc pc(ScenarioFrom(Json({kXp, R"("external": [
         {"letter": "K", "bus": "1394", "drive": {"model": "DVDR   VD0708AF"}},

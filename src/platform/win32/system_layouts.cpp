@@ -18,6 +18,8 @@ constexpr unsigned long kStorageQueryProperty = IOCTL_STORAGE_QUERY_PROPERTY;
 constexpr unsigned kDataOut = SCSI_IOCTL_DATA_OUT;
 constexpr unsigned kDataIn = SCSI_IOCTL_DATA_IN;
 constexpr unsigned kDataUnspecified = SCSI_IOCTL_DATA_UNSPECIFIED;
+constexpr unsigned kFileReadAccess = FILE_READ_ACCESS;
+constexpr unsigned kFileWriteAccess = FILE_WRITE_ACCESS;
 }  // namespace sys
 #undef IOCTL_SCSI_GET_INQUIRY_DATA
 #undef IOCTL_SCSI_GET_ADDRESS
@@ -43,6 +45,11 @@ static_assert(nt::IOCTL_STORAGE_QUERY_PROPERTY == sys::kStorageQueryProperty);
 static_assert(nt::SCSI_IOCTL_DATA_OUT == sys::kDataOut);
 static_assert(nt::SCSI_IOCTL_DATA_IN == sys::kDataIn);
 static_assert(nt::SCSI_IOCTL_DATA_UNSPECIFIED == sys::kDataUnspecified);
+static_assert(nt::kFileReadAccess == sys::kFileReadAccess);
+static_assert(nt::kFileWriteAccess == sys::kFileWriteAccess);
+static_assert(nt::RequiredAccess(sys::kPassThroughDirect) ==
+              (sys::kFileReadAccess | sys::kFileWriteAccess));
+static_assert(nt::RequiredAccess(sys::kGetAddress) == 0);
 
 static_assert(SameSize<nt::SCSI_ADDRESS, ::SCSI_ADDRESS>);
 static_assert(offsetof(nt::SCSI_ADDRESS, PortNumber) == offsetof(::SCSI_ADDRESS, PortNumber));
