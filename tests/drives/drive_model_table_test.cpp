@@ -7,17 +7,12 @@
 #include <map>
 #include <string>
 
+#include "support/model_flags.h"
+
 namespace tessaly {
 namespace {
 
-std::string Flags(const DriveModelRow& row) {
-    std::string flags;
-    for (std::uint8_t f : {row.recorder, row.flag2, row.flag3, row.underrunProtection,
-                           row.c2Pointers, row.tenByteForms, row.vendorCommandSet}) {
-        flags += static_cast<char>('0' + f);
-    }
-    return flags;
-}
+using testing::Flags;
 
 TEST(DriveModelTable, NoKeyIsAPrefixOfALaterKey) {
     for (std::size_t i = 0; i < DriveModelTable.size(); ++i) {

@@ -6,19 +6,13 @@
 #include <string_view>
 
 #include "drives/drive_model_table.h"
+#include "support/model_flags.h"
 #include "vpc/drive_models.h"
 
 namespace tessaly {
 namespace {
 
-std::string Flags(const DriveModelRow& row) {
-    std::string flags;
-    for (std::uint8_t f : {row.recorder, row.flag2, row.flag3, row.underrunProtection,
-                           row.c2Pointers, row.tenByteForms, row.vendorCommandSet}) {
-        flags += static_cast<char>('0' + f);
-    }
-    return flags;
-}
+using testing::Flags;
 
 const DriveModelRow* FindRow(std::string_view key) {
     for (const DriveModelRow& row : DriveModelTable) {
