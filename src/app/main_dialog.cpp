@@ -76,8 +76,9 @@ bool MainDialog::OnInitDialog() {
         panel_.StartPolling();
     } else {
         // Later Windows refuse the drives to a user who is not an administrator; saying
-        // so tells that user what to do. Earlier systems keep the single line.
-        const bool denied = transport_.Os().IsNt6OrLater() && transport_.DriveAccessDenied();
+        // so tells that user what to do. The transport counts refusals on those systems
+        // only, so earlier ones keep the single line.
+        const bool denied = transport_.DriveAccessDenied();
         view_.MessageBox(denied ? "No Varnoth drives detected!\nAccess to the drives was denied: "
                                   "run Tessaly as administrator."
                                 : "No Varnoth drives detected!",

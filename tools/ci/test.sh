@@ -116,7 +116,7 @@ native() {
   fi
 }
 
-# cross_build DIR TOOLCHAIN [CMAKE-ARG...]: configure and build every target.
+# cross_build DIR TOOLCHAIN [CMAKE-ARG...]: configure a cross build.
 cross_build() {
   dir=$1 toolchain=$2
   shift 2
@@ -124,29 +124,26 @@ cross_build() {
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" -DTESSALY_BENCH=OFF "$@"
 }
 
-cross() {
-  cross_build "$BUILD/cross" toolchain-mingw32.cmake
-  cmake --build "$BUILD/cross" -j "$JOBS"
+# cross_tests_build DIR TOOLCHAIN: every target of a cross build, tests included.
+cross_tests_build() {
+  cross_build "$1" "$2"
+  cmake --build "$1" -j "$JOBS"
 }
 
-cross64() {
-  cross_build "$BUILD/cross64" toolchain-mingw64.cmake
-  cmake --build "$BUILD/cross64" -j "$JOBS"
-}
+cross() { cross_tests_build "$BUILD/cross" toolchain-mingw32.cmake; }
+cross64() { cross_tests_build "$BUILD/cross64" toolchain-mingw64.cmake; }
 
 # The shipped programs, built with the win32-thread runtime so that they import only what
 # the oldest Windows versions they run on have; the imports are checked.
-exe() {
-  cross_build "$BUILD/cross-exe" toolchain-mingw32-exe.cmake -DTESSALY_TESTS=OFF
-  cmake --build "$BUILD/cross-exe" -j "$JOBS" --target tessaly
-  "$ROOT/tools/ci/check-imports.sh" "$BUILD/cross-exe/tessaly.exe"
+# shipped_exe DIR TOOLCHAIN PROGRAM
+shipped_exe() {
+  cross_build "$1" "$2" -DTESSALY_TESTS=OFF
+  cmake --build "$1" -j "$JOBS" --target tessaly
+  "$ROOT/tools/ci/check-imports.sh" "$1/$3"
 }
 
-exe64() {
-  cross_build "$BUILD/cross-exe64" toolchain-mingw64-exe.cmake -DTESSALY_TESTS=OFF
-  cmake --build "$BUILD/cross-exe64" -j "$JOBS" --target tessaly
-  "$ROOT/tools/ci/check-imports.sh" "$BUILD/cross-exe64/tessaly64.exe"
-}
+exe() { shipped_exe "$BUILD/cross-exe" toolchain-mingw32-exe.cmake tessaly.exe; }
+exe64() { shipped_exe "$BUILD/cross-exe64" toolchain-mingw64-exe.cmake tessaly64.exe; }
 
 # A private X server, so GUI code under test has a display and nothing reaches the user's
 # own screen. Runs in this shell: DISPLAY and the PID are needed later.
