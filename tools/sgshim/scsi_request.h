@@ -43,8 +43,9 @@ struct ScsiOutcome {
 ScsiOutcome RunRequest(vpc::EmulatedDrive& drive, const ScsiRequest& request);
 
 // The table of contents as the CD-ROM driver's header and entry controls report it,
-// read with READ TOC (format 0, MSF addresses). nullopt when the drive fails the
-// command (no disc, tray open) or the answer lacks the track.
+// read from the drive's full table of contents (READ TOC format 2; BCD numbers of the
+// models that answer so are decoded). nullopt when the drive fails the command (no
+// disc, tray open) or the answer lacks the track.
 struct TocHeader {
     std::uint8_t firstTrack = 0;
     std::uint8_t lastTrack = 0;
