@@ -37,6 +37,18 @@ const std::uint8_t kInquiry[6] = {0x12, 0, 0, 0, 36, 0};
 const std::uint8_t kUnknown[6] = {0xFF, 0, 0, 0, 0, 0};
 const std::uint8_t kRequestSense[6] = {0x03, 0, 0, 0, 18, 0};
 
+// A request that reads from the drive into data.
+template <std::size_t N, std::size_t M>
+ScsiRequest ReadRequest(const std::uint8_t (&cdb)[N], std::array<std::uint8_t, M>& data) {
+    ScsiRequest request;
+    request.cdb = cdb;
+    request.cdbLength = N;
+    request.direction = TransferDirection::kFromDevice;
+    request.data = data.data();
+    request.dataLength = static_cast<std::uint32_t>(M);
+    return request;
+}
+
 TEST(SgShimRequest, RefusesWhatTheDriverWouldRefuse) {
     std::array<std::uint8_t, 64> data{};
     const std::uint8_t longCdb[17] = {0x12};
@@ -78,13 +90,7 @@ TEST(SgShimRequest, RefusesWhatTheDriverWouldRefuse) {
 TEST(SgShimRequest, DataComesInAndTheResidualCountsTheRest) {
     auto drive = DriveOf(kRecordedCdR);
     std::array<std::uint8_t, 96> data{};
-    ScsiRequest request;
-    request.cdb = kInquiry;
-    request.cdbLength = sizeof kInquiry;
-    request.direction = TransferDirection::kFromDevice;
-    request.data = data.data();
-    request.dataLength = static_cast<std::uint32_t>(data.size());
-    const ScsiOutcome outcome = RunRequest(*drive, request);
+    const ScsiOutcome outcome = RunRequest(*drive, ReadRequest(kInquiry, data));
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.senseWritten, 0);
     EXPECT_EQ(outcome.residual, data.size() - 36);  // the allocation length is 36
@@ -119,13 +125,7 @@ TEST(SgShimRequest, CheckConditionHandsTheSenseOutCutToTheBuffer) {
         EXPECT_EQ(sense[row.written], 0xEE) << "written past " << unsigned{row.written};
         // The auto-sense took the sense: REQUEST SENSE now reports none.
         std::array<std::uint8_t, 18> after{};
-        ScsiRequest ask;
-        ask.cdb = kRequestSense;
-        ask.cdbLength = sizeof kRequestSense;
-        ask.direction = TransferDirection::kFromDevice;
-        ask.data = after.data();
-        ask.dataLength = static_cast<std::uint32_t>(after.size());
-        EXPECT_EQ(RunRequest(*drive, ask).status, 0);
+        EXPECT_EQ(RunRequest(*drive, ReadRequest(kRequestSense, after)).status, 0);
         EXPECT_EQ(after[2] & 0x0F, 0) << "sense kept after the auto-sense";
     }
 }

@@ -43,9 +43,11 @@ export WINEPREFIX="$prefix"
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 if [ ! -f "$prefix/.tessaly-prefix-ready" ]; then
-  rm -rf "$prefix"
+  # Whole or not at all: the copy is made beside it and then renamed.
+  rm -rf "$prefix" "$prefix.copy"
   mkdir -p "$(dirname "$prefix")"
-  cp -a "$TESSALY_WINE_PREFIX" "$prefix"
+  cp -a "$TESSALY_WINE_PREFIX" "$prefix.copy"
+  mv "$prefix.copy" "$prefix"
 fi
 
 # The drives: the letter's root directory, its device, the port devices.

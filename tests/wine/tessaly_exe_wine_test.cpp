@@ -29,12 +29,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -107,6 +105,10 @@ class TessalyExe : public ::testing::Test {
             programDirectory = directory + "passthrough\\";
             ::CreateDirectoryA(programDirectory.c_str(), nullptr);
             log = WindowsPath(EnvironmentText("TESSALY_SGSHIM_LOG"));
+            if (log.empty()) {
+                std::fprintf(stderr, "TESSALY_SGSHIM_LOG names no command log\n");
+                return;
+            }
             if (!SetProgramVersion(mode.windowsVersion)) {
                 std::fprintf(stderr, "cannot set the version %s\n", mode.windowsVersion.c_str());
                 return;

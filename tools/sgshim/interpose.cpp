@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 
@@ -47,8 +48,10 @@ int StatThrough(const char* name, int fd, Stat* info) {
     using Function = int (*)(int, Stat*);
     // One name per structure type in a build of this file.
     static const Function next = Next<Function>(name);
-    if (next == nullptr)
+    if (next == nullptr) {
+        errno = ENOSYS;
         return -1;
+    }
     const int result = next(fd, info);
     if (result == 0 && info != nullptr)
         MarkBlockDevice(*info);
@@ -79,7 +82,11 @@ TESSALY_EXPORT int ioctl(int fd, unsigned long request, ...) noexcept {
         return result;
     using Function = int (*)(int, unsigned long, ...);
     static const Function next = Next<Function>(TESSALY_NEXT_IOCTL);
-    return next != nullptr ? next(fd, request, argument) : -1;
+    if (next == nullptr) {
+        errno = ENOSYS;
+        return -1;
+    }
+    return next(fd, request, argument);
 }
 
 }  // extern "C"
