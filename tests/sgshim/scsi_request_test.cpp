@@ -40,13 +40,11 @@ const std::uint8_t kRequestSense[6] = {0x03, 0, 0, 0, 18, 0};
 // A request that reads from the drive into data.
 template <std::size_t N, std::size_t M>
 ScsiRequest ReadRequest(const std::uint8_t (&cdb)[N], std::array<std::uint8_t, M>& data) {
-    ScsiRequest request;
-    request.cdb = cdb;
-    request.cdbLength = N;
-    request.direction = TransferDirection::kFromDevice;
-    request.data = data.data();
-    request.dataLength = static_cast<std::uint32_t>(M);
-    return request;
+    return ScsiRequest{.cdb = cdb,
+                       .cdbLength = N,
+                       .direction = TransferDirection::kFromDevice,
+                       .data = data.data(),
+                       .dataLength = static_cast<std::uint32_t>(M)};
 }
 
 TEST(SgShimRequest, RefusesWhatTheDriverWouldRefuse) {
@@ -77,12 +75,11 @@ TEST(SgShimRequest, RefusesWhatTheDriverWouldRefuse) {
     };
     for (const Row& row : rows) {
         auto drive = DriveOf(kRecordedCdR);
-        ScsiRequest request;
-        request.cdb = row.cdb;
-        request.cdbLength = row.cdbLength;
-        request.direction = row.direction;
-        request.data = row.data;
-        request.dataLength = row.dataLength;
+        const ScsiRequest request{.cdb = row.cdb,
+                                  .cdbLength = row.cdbLength,
+                                  .direction = row.direction,
+                                  .data = row.data,
+                                  .dataLength = row.dataLength};
         EXPECT_EQ(RunRequest(*drive, request).error, row.error) << row.label;
     }
 }
