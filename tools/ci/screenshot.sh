@@ -11,6 +11,12 @@
 # (build/wineprefix-screenshot, build/wineprefix-screenshot64; made once), and starts Xvfb
 # when there is no display. TESSALY_BUILD_DIR and TESSALY_SCREENSHOT_PREFIX choose other
 # directories for these.
+#
+# TESSALY_SCREENSHOT_PASSTHROUGH=1: the program without any wnaspi32.dll, on Wine's SCSI
+# pass-through, with the scenario's lettered drives served by the preloaded library
+# (tools/sgshim, built here for the runtime's bitness) in a prefix that
+# tests/wine/prepare-passthrough.sh makes (build/wineprefix-screenshot-passthrough[64]).
+# WINE-VERSION "default" leaves Wine's own version setting.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -27,16 +33,25 @@ VERSION=${3:-win98}
 BUILD=${TESSALY_BUILD_DIR:-$ROOT/build/cross$SUFFIX}
 RUN="$(dirname "$BUILD")/screenshot$SUFFIX"
 DELAY=${TESSALY_SCREENSHOT_DELAY:-6}
-export WINEPREFIX=${TESSALY_SCREENSHOT_PREFIX:-$ROOT/build/wineprefix-screenshot$SUFFIX}
+PASSTHROUGH=${TESSALY_SCREENSHOT_PASSTHROUGH:-}
+if [ -n "$PASSTHROUGH" ]; then
+  DEFAULT_PREFIX=$ROOT/build/wineprefix-screenshot-passthrough$SUFFIX
+  RUN="$RUN-passthrough"
+else
+  DEFAULT_PREFIX=$ROOT/build/wineprefix-screenshot$SUFFIX
+fi
+export WINEPREFIX=${TESSALY_SCREENSHOT_PREFIX:-$DEFAULT_PREFIX}
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 WINE=$TESSALY_WINE
 
 "$ROOT/tools/ci/install-deps.sh" >&2
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$TOOLCHAIN" -DTESSALY_BENCH=OFF >&2
-cmake --build "$BUILD" --target tessaly wnaspi32 >&2
+cmake --build "$BUILD" --target tessaly wnaspi32 add_file_printer >&2
 mkdir -p "$RUN" "$(dirname "$OUT")"
-cp "$BUILD/$PROGRAM" "$BUILD/wnaspi32/wnaspi32.dll" "$RUN/"
+rm -f "$RUN/wnaspi32.dll"
+cp "$BUILD/$PROGRAM" "$RUN/"
+[ -n "$PASSTHROUGH" ] || cp "$BUILD/wnaspi32/wnaspi32.dll" "$RUN/"
 
 XVFB_PID= APP_PID=
 cleanup() {
@@ -61,7 +76,30 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$n"
 fi
 
-if [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
+if [ -n "$PASSTHROUGH" ]; then
+  case "$ARCH" in
+    win64) SHIM=$ROOT/build/native
+      cmake -S "$ROOT" -B "$SHIM" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2 ;;
+    *) SHIM=$ROOT/build/sgshim32
+      cmake -S "$ROOT" -B "$SHIM" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-m32 \
+        -DTESSALY_TESTS=OFF -DTESSALY_BENCH=OFF >&2 ;;
+  esac
+  cmake --build "$SHIM" --target tessaly_sgshim tessaly-sgshim-map >&2
+  "$ROOT/tests/wine/prepare-passthrough.sh" "$ARCH" "$WINEPREFIX" "$SHIM" "$SCENARIO" \
+    "$RUN/devices" "$BUILD/tools/printer/add_file_printer.exe" "$RUN/printed.ps" >&2
+  if [ "$VERSION" = default ]; then
+    "$WINE" reg delete "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /f \
+      >/dev/null 2>&1 || true
+  else
+    "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /d "$VERSION" /f \
+      >/dev/null 2>&1
+  fi
+  cd "$RUN"
+  TESSALY_SGSHIM_SCENARIO="$SCENARIO" TESSALY_SGSHIM_DEVICES="$RUN/devices" \
+    LD_PRELOAD="$SHIM/tools/sgshim/libtessaly_sgshim.so" \
+    "$TESSALY_WINE_BINARY" "$PROGRAM" </dev/null >/dev/null 2>&1 &
+  APP_PID=$!
+elif [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
   echo "screenshot: creating $WINEPREFIX" >&2
   WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i </dev/null >/dev/null 2>&1
   wineserver -w
@@ -77,14 +115,16 @@ if [ ! -f "$WINEPREFIX/.tessaly-prefix-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.tessaly-prefix-ready"
 fi
-# The DLL beside the exe instead of Wine's own, and the Windows version the exe sees.
-"$WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v wnaspi32 /d native,builtin /f >/dev/null 2>&1
-"$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /d "$VERSION" /f \
-  >/dev/null 2>&1
-
-cd "$RUN"
-TESSALY_SCENARIO="$SCENARIO" "$WINE" "$PROGRAM" </dev/null >/dev/null 2>&1 &
-APP_PID=$!
+if [ -z "$PASSTHROUGH" ]; then
+  # The DLL beside the exe instead of Wine's own, and the Windows version the exe sees.
+  "$WINE" reg add 'HKCU\Software\Wine\DllOverrides' /v wnaspi32 /d native,builtin /f \
+    >/dev/null 2>&1
+  "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /d "$VERSION" /f \
+    >/dev/null 2>&1
+  cd "$RUN"
+  TESSALY_SCENARIO="$SCENARIO" "$WINE" "$PROGRAM" </dev/null >/dev/null 2>&1 &
+  APP_PID=$!
+fi
 sleep "$DELAY"
 kill -0 "$APP_PID" 2>/dev/null || { echo "screenshot: $PROGRAM has ended" >&2; exit 1; }
 

@@ -6,6 +6,8 @@
 #   exe          the shipped tessaly.exe (win32-thread runtime), imports checked
 #   cross64      x86_64 mingw-w64 static build, the same targets (64-bit runtime only)
 #   exe64        the shipped tessaly64.exe, imports checked
+#   sgshim       the preloaded Linux library that serves the emulated drives to Wine's
+#                pass-through in the end-to-end test, of the runtime's bitness
 #   wine-prefix  the Wine prefix of the runtime (made once), X display from Xvfb
 #   cross-tests  the cross-built tests of the runtime under Wine, the end-to-end test of the
 #                shipped program among them
@@ -145,6 +147,23 @@ shipped_exe() {
 exe() { shipped_exe "$BUILD/cross-exe" toolchain-mingw32-exe.cmake tessaly.exe; }
 exe64() { shipped_exe "$BUILD/cross-exe64" toolchain-mingw64-exe.cmake tessaly64.exe; }
 
+# The preloaded library of the end-to-end test on Wine's pass-through (tools/sgshim) is
+# loaded into Wine's own processes, so it has the runtime's bitness: 32-bit (g++ -m32, a
+# build of its own) for win32; for win64 the native build's, where no i386 program may
+# run. The cross build's CTest finds it there (TESSALY_SGSHIM_BUILD).
+sgshim() {
+  if [ "$TESSALY_WINE_ARCH" = win64 ]; then
+    dir="$BUILD/native"
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  else
+    dir="$BUILD/sgshim32"
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-m32 \
+      -DTESSALY_TESTS=OFF -DTESSALY_BENCH=OFF
+  fi
+  cmake --build "$dir" -j "$JOBS" --target tessaly_sgshim tessaly-sgshim-map
+  ls -l "$dir/tools/sgshim/libtessaly_sgshim.so"
+}
+
 # A private X server, so GUI code under test has a display and nothing reaches the user's
 # own screen. Runs in this shell: DISPLAY and the PID are needed later.
 start_xvfb() {
@@ -240,6 +259,7 @@ else
   CROSS_TESTS_DIR="$BUILD/cross" SHIPPED_EXE="$BUILD/cross-exe/tessaly.exe"
 fi
 run_stage exe64 exe64
+run_stage sgshim sgshim
 start_xvfb
 WINE_STARTED=1
 run_stage wine-prefix wine_prefix

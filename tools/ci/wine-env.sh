@@ -3,7 +3,9 @@
 #   tessaly_wine_env ARCH     ARCH win32 or win64. Sets and exports WINEARCH, WINEDEBUG
 #                             (unless set), TESSALY_WINE (the loader to start programs
 #                             with) and, for win64, WINELOADER; sets TESSALY_WINE_PREFIX
-#                             (build/wineprefix or build/wineprefix64 under ROOT).
+#                             (build/wineprefix or build/wineprefix64 under ROOT) and
+#                             TESSALY_WINE_BINARY (the runtime's own loader program, for a
+#                             start whose environment must reach Wine's processes only).
 #   tessaly_detect_wine_arch  Sets TESSALY_WINE_ARCH and TESSALY_WINE_ARCH_REASON: the
 #                             value given in TESSALY_WINE_ARCH, else win32 when Wine's
 #                             32-bit loader starts on this machine, else win64.
@@ -20,10 +22,12 @@ tessaly_wine_env() {
   case "$1" in
     win32)
       TESSALY_WINE=wine
+      TESSALY_WINE_BINARY=$TESSALY_WINE32_LOADER
       TESSALY_WINE_PREFIX="$ROOT/build/wineprefix"
       ;;
     win64)
       TESSALY_WINE=$TESSALY_WINE64_LOADER
+      TESSALY_WINE_BINARY=$TESSALY_WINE64_LOADER
       WINELOADER=$TESSALY_WINE64_LOADER
       export WINELOADER
       TESSALY_WINE_PREFIX="$ROOT/build/wineprefix64"
