@@ -46,6 +46,12 @@ const Probe kProbes[] = {
     {"read-capacity", {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 10, 8, OwnLength::kNone},
     {"read-toc-0", {0x43, 0, 0, 0, 0, 0, 0, 0x03, 0x24, 0}, 10, 0x324, OwnLength::kBe16Plus2},
     {"read-toc-2", {0x43, 0x02, 0x02, 0, 0, 0, 0, 0x03, 0x24, 0}, 10, 0x324, OwnLength::kBe16Plus2},
+    // The SCSI readers' full-TOC request: the format in byte 9 bits 7-6, byte 2 zero.
+    {"read-toc-2-byte9",
+     {0x43, 0, 0, 0, 0, 0, 0, 0x0b, 0xb8, 0x80},
+     10,
+     3000,
+     OwnLength::kBe16Plus2},
     {"read-atip", {0x43, 0, 0x04, 0, 0, 0, 0, 0x03, 0x24, 0}, 10, 0x324, OwnLength::kBe16Plus2},
     {"mode-sense-2a", {0x5a, 0, 0x2a, 0, 0, 0, 0, 0, 0x22, 0}, 10, 0x22, OwnLength::kBe16Plus2},
     {"mode-sense-05", {0x5a, 0, 0x05, 0, 0, 0, 0, 0, 0x40, 0}, 10, 0x40, OwnLength::kBe16Plus2},
