@@ -14,8 +14,16 @@ cache=$1
 mkdir -p "$cache"
 cache=$(cd "$cache" && pwd)
 
-package=$(apt-cache depends linux-image-cloud-amd64 2>/dev/null |
-    sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*-cloud-amd64\)$/\1/p' | head -n 1)
+kernel_package() {
+    apt-cache depends linux-image-cloud-amd64 2>/dev/null |
+        sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*-cloud-amd64\)$/\1/p' | head -n 1
+}
+package=$(kernel_package)
+if [ -z "$package" ] && [ "$(id -u)" = 0 ]; then
+    # A fresh system may have no package lists yet.
+    apt-get update -q >&2 || true
+    package=$(kernel_package)
+fi
 if [ -z "$package" ]; then
     echo "guest-kernel: no kernel package behind linux-image-cloud-amd64" \
         "(apt-get update?)" >&2
