@@ -103,8 +103,12 @@ void Run(int fd, const char* device, const Probe& probe) {
                 io.host_status, io.driver_status, io.resid);
     const std::size_t senseLength = io.sb_len_wr < sense.size() ? io.sb_len_wr : sense.size();
     if (io.status != 0) {
-        // Fixed format: key in byte 2, ASC and ASCQ in bytes 12 and 13.
-        if (senseLength >= 14) {
+        // Descriptor format (72h, 73h): key, ASC and ASCQ in bytes 1 to 3; fixed format:
+        // key in byte 2, ASC and ASCQ in bytes 12 and 13.
+        const unsigned responseCode = senseLength > 0 ? (sense[0] & 0x7fu) : 0;
+        if ((responseCode == 0x72 || responseCode == 0x73) && senseLength >= 4) {
+            std::printf(" sense=%x/%02x/%02x", sense[1] & 0x0f, sense[2], sense[3]);
+        } else if (senseLength >= 14) {
             std::printf(" sense=%x/%02x/%02x", sense[2] & 0x0f, sense[12], sense[13]);
         } else {
             std::printf(" sense-bytes=%zu", senseLength);
