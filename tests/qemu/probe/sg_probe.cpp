@@ -21,6 +21,8 @@ namespace {
 
 constexpr std::uint8_t kUnwritten = 0xa5;
 constexpr unsigned kTimeoutMs = 10000;
+// At most this many answer bytes are printed.
+constexpr std::size_t kShownBytes = 64;
 
 // How an answer states its own length: bytes of a length field plus what precedes it.
 enum class OwnLength { kNone, kInquiry, kBe16Plus2 };
@@ -121,6 +123,16 @@ void Run(int fd, const char* device, const Probe& probe) {
     const long own = AnswerLength(buffer, written, probe.ownLength);
     if (own >= 0)
         std::printf(" own-length=%ld", own);
+    // The answer itself, as far as it goes by its own length and the bytes written.
+    std::size_t shown = written;
+    if (own >= 0 && static_cast<std::size_t>(own) < shown)
+        shown = static_cast<std::size_t>(own);
+    if (shown > kShownBytes)
+        shown = kShownBytes;
+    if (shown > 0)
+        std::printf(" bytes=");
+    for (std::size_t i = 0; i < shown; ++i)
+        std::printf("%02x", buffer[i]);
     std::printf("\n");
 }
 
