@@ -12,6 +12,8 @@ What QEMU does that a real drive of the maker does not:
 - no ATIP (READ TOC format 4) and no write parameters page (05h): 5/24/00; no vendor
   pages (30h, 31h): 5/24/00; no vendor commands (F1h, DEh, C0h): 5/20/00, also when empty;
 - READ DISC INFORMATION: a finished CD-ROM, lead-out fields zero;
+- the kernel's sr driver may lock the tray when /dev/srN is opened: page 2Ah byte 6 bit 1
+  then reads 1 (the program does not read it);
 - without a medium every command but INQUIRY, MODE SENSE, RESERVE/RELEASE, START STOP
   and a few others ends in 2/3A/00 (a real drive says 2/3A/01 for a closed tray).
 
