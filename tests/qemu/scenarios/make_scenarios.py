@@ -5,7 +5,8 @@ that tessaly-sim predicts what the `tessaly` command prints in the guest.
 
 What QEMU does that a real drive of the maker does not:
 - every answer is zero-padded to the allocation length and no residual is reported, so
-  the answers below are padded to the largest allocation length the program uses;
+  the answers below are padded to the largest allocation length the program uses (a
+  failed command reports no residual either);
 - INQUIRY's additional length is the allocation length minus 5 (0x38 asked: 0x33);
 - READ TOC takes its format from CDB byte 2 only: a full-TOC request in byte 9 bits 7-6
   (the SCSI readers' form) gets the format-0 table of contents;
@@ -21,7 +22,7 @@ Run from this directory after changing it: python3 make_scenarios.py
 """
 import json
 
-ISO_BLOCKS = 175  # tests/qemu/run-cases.sh makes the disc image; check_iso there pins it
+ISO_BLOCKS = 175  # the disc image of tests/qemu/run-cases.sh, which checks its size
 
 
 def hexbytes(data):
