@@ -104,20 +104,22 @@ def scenario(devices):
             "printer": {"width": 4800, "height": 6600}}
 
 
+# The Linux edition gives /dev/srN the letter D: + N; the guest's kernel numbers the CD
+# drives by target, so the lowest target is D:.
 def device(target, letter, d):
     return {"target": target, "letter": letter, "drive": d}
 
 
 CASES = {
-    "pressed-cd": scenario([device(3, "E", drive("CD-R   VW1210A", "VARNOTH", "CD-R   VW1210A",
+    "pressed-cd": scenario([device(3, "D", drive("CD-R   VW1210A", "VARNOTH", "CD-R   VW1210A",
                                                  "1.04", True))]),
-    "empty": scenario([device(3, "E", drive("CD-R   VW1210A", "VARNOTH", "CD-R   VW1210A",
+    "empty": scenario([device(3, "D", drive("CD-R   VW1210A", "VARNOTH", "CD-R   VW1210A",
                                             "1.04", False))]),
-    "other-vendor": scenario([device(2, "E", drive(None, "OTHERCO", "DVD-ROM X16", "2.00",
+    "other-vendor": scenario([device(2, "D", drive(None, "OTHERCO", "DVD-ROM X16", "2.00",
                                                    True))]),
     "two-drives": scenario([
-        device(1, "E", drive("CD-ROM VN40S", "VARNOTH", "CD-ROM VN40S", "1.10", True)),
-        device(5, "F", drive("CD-R   VW2410A", "VARNOTH", "CD-R   VW2410A", "1.04", False))]),
+        device(1, "D", drive("CD-ROM VN40S", "VARNOTH", "CD-ROM VN40S", "1.10", True)),
+        device(5, "E", drive("CD-R   VW2410A", "VARNOTH", "CD-R   VW2410A", "1.04", False))]),
 }
 
 if __name__ == "__main__":
