@@ -1,11 +1,11 @@
-#include "cp1252.h"
+#include "runner/cp1252.h"
 
 #include <cstdint>
 #include <vector>
 
 #include "vpc/registry_builder.h"
 
-namespace tessaly::sim {
+namespace tessaly::runner {
 
 namespace {
 
@@ -35,4 +35,4 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-}  // namespace tessaly::sim
+}  // namespace tessaly::runner

@@ -1,0 +1,99 @@
+#include "runner/text_output.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "app/control_ids.h"
+#include "runner/cp1252.h"
+#include "runner/session.h"
+
+namespace tessaly::runner {
+
+namespace {
+
+struct FieldLabel {
+    int id;
+    const char* label;
+};
+
+// The block's lines before the lead-out line, which also carries the LBA.
+constexpr FieldLabel kLeadingFields[] = {{IDC_HOST_ADAPTER, "Host Adapter: "},
+                                         {IDC_TARGET_ID, "Target ID: "},
+                                         {IDC_STATUS, "Status: "},
+                                         {IDC_LEAD_IN_TIME, "Start Time Of Lead In: "}};
+
+std::string FieldText(const DriveFields& drive, int id) {
+    const auto it = drive.fields.find(id);
+    return it == drive.fields.end() ? std::string() : Cp1252ToUtf8(it->second);
+}
+
+}  // namespace
+
+TextSession PlayTextSession(app::HeadlessView& view, app::MainDialog& dialog,
+                            platform::RecordingPrinter& printer) {
+    TextSession session;
+    session.items = view.Items();
+    const int count = static_cast<int>(session.items.size());
+    for (int i = 0; i < count && !view.Closed(); ++i) {
+        SelectDrive(view, dialog, i);
+        session.drives.push_back(
+            DriveFields{session.items[static_cast<std::size_t>(i)], view.Fields()});
+    }
+    if (count == 0 || view.Closed())
+        return session;
+    if (count > 1)
+        SelectDrive(view, dialog, 0);
+    const std::size_t pagesBefore = printer.Pages().size();
+    Event print;
+    print.name = "print";
+    Play(print, view, dialog, printer);
+    if (printer.Pages().size() > pagesBefore)
+        session.page = printer.Pages().back();
+    return session;
+}
+
+std::vector<std::string> PageLines(const platform::PrintedPage& page) {
+    std::vector<const platform::PrintedText*> texts;
+    texts.reserve(page.texts.size());
+    for (const auto& text : page.texts)
+        texts.push_back(&text);
+    std::stable_sort(texts.begin(), texts.end(), [](const auto* a, const auto* b) {
+        return a->y != b->y ? a->y < b->y : a->x < b->x;
+    });
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0 && texts[i]->y == texts[i - 1]->y) {
+            lines.back() += "  " + texts[i]->text;
+        } else {
+            lines.push_back(texts[i]->text);
+        }
+    }
+    return lines;
+}
+
+std::string FormatText(const TextSession& session) {
+    std::string out = "Drives:\n";
+    for (const auto& item : session.items)
+        out += "  " + Cp1252ToUtf8(item) + "\n";
+    for (const DriveFields& drive : session.drives) {
+        out += "\n" + Cp1252ToUtf8(drive.item) + "\n";
+        for (const FieldLabel& field : kLeadingFields)
+            out += std::string("  ") + field.label + FieldText(drive, field.id) + "\n";
+        out += "  Start Time Of Lead Out: " + FieldText(drive, IDC_LEAD_OUT_TIME) +
+               "  LBA: " + FieldText(drive, IDC_LEAD_OUT_LBA) + "\n";
+        out += "  Manufacturer: " + FieldText(drive, IDC_MANUFACTURER) + "\n";
+        for (int id : {IDC_EXTRA_LINE1, IDC_EXTRA_LINE2}) {
+            const std::string extra = FieldText(drive, id);
+            if (!extra.empty())
+                out += "  " + extra + "\n";
+        }
+    }
+    if (session.page) {
+        out += "\nInformation report:\n";
+        for (const std::string& line : PageLines(*session.page))
+            out += "  " + Cp1252ToUtf8(line) + "\n";
+    }
+    return out;
+}
+
+}  // namespace tessaly::runner
