@@ -161,15 +161,7 @@ int PrintJson(app::HeadlessView& view, app::MainDialog& dialog, LinuxPlatform& p
               platform::RecordingPrinter& printer) {
     runner::Json steps = runner::Json::array();
     steps.push_back(runner::StepJson("start", view, pc.CommandLog(), nullptr));
-    std::vector<std::string> events;
-    const std::size_t count = view.Items().size();
-    for (std::size_t i = 0; i < count; ++i)
-        events.push_back("select:" + std::to_string(i));
-    if (count > 1)
-        events.push_back("select:0");
-    if (count > 0)
-        events.push_back("print");
-    for (const std::string& name : events) {
+    for (const std::string& name : runner::TextSessionEvents(view.Items().size())) {
         runner::Event event;
         runner::ParseEvent(name, event);
         view.BeginStep();

@@ -56,6 +56,17 @@ void Play(const Event& event, app::HeadlessView& view, app::MainDialog& dialog,
     }
 }
 
+std::vector<std::string> TextSessionEvents(std::size_t driveCount) {
+    std::vector<std::string> events;
+    for (std::size_t i = 0; i < driveCount; ++i)
+        events.push_back("select:" + std::to_string(i));
+    if (driveCount > 1)
+        events.push_back("select:0");
+    if (driveCount > 0)
+        events.push_back("print");
+    return events;
+}
+
 Json PageJson(const platform::PrintedPage& page) {
     Json texts = Json::array();
     for (const auto& t : page.texts) {

@@ -32,6 +32,10 @@ void SelectDrive(app::HeadlessView& view, app::MainDialog& dialog, int index);
 void Play(const Event& event, app::HeadlessView& view, app::MainDialog& dialog,
           platform::Printing& printing);
 
+// The events of the text output's session as named steps: select:N for each drive in
+// list order, select:0 again when there are several, then print (none without drives).
+std::vector<std::string> TextSessionEvents(std::size_t driveCount);
+
 Json PageJson(const platform::PrintedPage& page);
 
 // The step after an event: messages, dialogs, drive list, fields, timer, closed, the

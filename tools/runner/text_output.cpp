@@ -33,22 +33,22 @@ TextSession PlayTextSession(app::HeadlessView& view, app::MainDialog& dialog,
                             platform::RecordingPrinter& printer) {
     TextSession session;
     session.items = view.Items();
-    const int count = static_cast<int>(session.items.size());
-    for (int i = 0; i < count && !view.Closed(); ++i) {
-        SelectDrive(view, dialog, i);
-        session.drives.push_back(
-            DriveFields{session.items[static_cast<std::size_t>(i)], view.Fields()});
+    for (const std::string& name : TextSessionEvents(session.items.size())) {
+        if (view.Closed())
+            break;
+        Event event;
+        ParseEvent(name, event);
+        const std::size_t pagesBefore = printer.Pages().size();
+        Play(event, view, dialog, printer);
+        // The first selection of each drive gives its block; selecting the first drive
+        // again before the print adds none.
+        if (event.name == "select" && event.item == static_cast<int>(session.drives.size())) {
+            session.drives.push_back(
+                DriveFields{session.items[static_cast<std::size_t>(event.item)], view.Fields()});
+        }
+        if (event.name == "print" && printer.Pages().size() > pagesBefore)
+            session.page = printer.Pages().back();
     }
-    if (count == 0 || view.Closed())
-        return session;
-    if (count > 1)
-        SelectDrive(view, dialog, 0);
-    const std::size_t pagesBefore = printer.Pages().size();
-    Event print;
-    print.name = "print";
-    Play(print, view, dialog, printer);
-    if (printer.Pages().size() > pagesBefore)
-        session.page = printer.Pages().back();
     return session;
 }
 
