@@ -8,12 +8,13 @@
 # Needs root (or sudo) only when something is missing.
 set -eu
 
-NATIVE="g++ cmake ninja-build nlohmann-json3-dev googletest"
+# cairo (through pkg-config) draws the Linux edition's PDF report.
+NATIVE="g++ cmake ninja-build nlohmann-json3-dev googletest pkg-config libcairo2-dev"
 # Both Wine runtimes: 32-bit Wine runs only where the kernel starts i386 programs (the
 # test command finds out which); 64-bit Wine runs everywhere.
 FULL="$NATIVE clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-i686
       g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth fonts-wine fonts-liberation2
-      imagemagick ghostscript xdotool"
+      imagemagick ghostscript xdotool poppler-utils"
 # Wine is installed without its recommends (GL, GStreamer, SDL, ...); these small X client
 # libraries from that list are kept so that windows render as on a full install.
 WINE_X_LIBS="libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386

@@ -1,6 +1,8 @@
 #include "runner/text_output.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <string_view>
 #include <utility>
 
 #include "app/control_ids.h"
@@ -63,7 +65,7 @@ std::vector<std::string> PageLines(const platform::PrintedPage& page) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (i > 0 && texts[i]->y == texts[i - 1]->y) {
-            lines.back() += "  " + texts[i]->text;
+            lines.back().append("  ").append(texts[i]->text);
         } else {
             lines.push_back(texts[i]->text);
         }
@@ -73,25 +75,35 @@ std::vector<std::string> PageLines(const platform::PrintedPage& page) {
 
 std::string FormatText(const TextSession& session) {
     std::string out = "Drives:\n";
+    // One line: an indent of two blanks, the pieces, the line end. Appended piece by
+    // piece (GCC 12 misreads chains of string concatenation at -O3 as overlapping copies).
+    auto line = [&out](std::initializer_list<std::string_view> pieces, bool indent = true) {
+        if (indent)
+            out.append("  ");
+        for (std::string_view piece : pieces)
+            out.append(piece);
+        out.append("\n");
+    };
     for (const auto& item : session.items)
-        out += "  " + Cp1252ToUtf8(item) + "\n";
+        line({Cp1252ToUtf8(item)});
     for (const DriveFields& drive : session.drives) {
-        out += "\n" + Cp1252ToUtf8(drive.item) + "\n";
+        out.append("\n");
+        line({Cp1252ToUtf8(drive.item)}, false);
         for (const FieldLabel& field : kLeadingFields)
-            out += std::string("  ") + field.label + FieldText(drive, field.id) + "\n";
-        out += "  Start Time Of Lead Out: " + FieldText(drive, IDC_LEAD_OUT_TIME) +
-               "  LBA: " + FieldText(drive, IDC_LEAD_OUT_LBA) + "\n";
-        out += "  Manufacturer: " + FieldText(drive, IDC_MANUFACTURER) + "\n";
+            line({field.label, FieldText(drive, field.id)});
+        line({"Start Time Of Lead Out: ", FieldText(drive, IDC_LEAD_OUT_TIME),
+              "  LBA: ", FieldText(drive, IDC_LEAD_OUT_LBA)});
+        line({"Manufacturer: ", FieldText(drive, IDC_MANUFACTURER)});
         for (int id : {IDC_EXTRA_LINE1, IDC_EXTRA_LINE2}) {
             const std::string extra = FieldText(drive, id);
             if (!extra.empty())
-                out += "  " + extra + "\n";
+                line({extra});
         }
     }
     if (session.page) {
-        out += "\nInformation report:\n";
-        for (const std::string& line : PageLines(*session.page))
-            out += "  " + Cp1252ToUtf8(line) + "\n";
+        out.append("\nInformation report:\n");
+        for (const std::string& text : PageLines(*session.page))
+            line({Cp1252ToUtf8(text)});
     }
     return out;
 }
