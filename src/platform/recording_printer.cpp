@@ -174,24 +174,34 @@ int RecordingPrinter::FontHeight() const {
     return CharWidth();
 }
 
-void RecordingPrinter::GetSystemTime(SystemTime& time) {
+void ReadSystemDate(SystemTime& time) {
     time = SystemTime{};
-    if (date_) {
-        time.year = date_->year;
-        time.month = date_->month;
-        time.day = date_->day;
-    } else {
-        const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-        const std::chrono::year_month_day today{days};
-        time.year = static_cast<std::uint16_t>(static_cast<int>(today.year()));
-        time.month = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
-        time.day = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
+    const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+    const std::chrono::year_month_day today{days};
+    time.year = static_cast<std::uint16_t>(static_cast<int>(today.year()));
+    time.month = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
+    time.day = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
+    time.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(time.year, time.month, time.day));
+}
+
+void RecordingPrinter::GetSystemTime(SystemTime& time) {
+    if (!date_) {
+        ReadSystemDate(time);
+        return;
     }
+    time = SystemTime{};
+    time.year = date_->year;
+    time.month = date_->month;
+    time.day = date_->day;
     time.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(time.year, time.month, time.day));
 }
 
 int RecordingPrinter::GetDateFormatA(const SystemTime& time, const char* picture, char* out,
                                      int size) {
+    return FormatDateEnglish(time, picture, out, size);
+}
+
+int FormatDateEnglish(const SystemTime& time, const char* picture, char* out, int size) {
     if (picture == nullptr || time.month < 1 || time.month > 12)
         return 0;
     // English (United States): d, dd, M, MM, MMMM, yy, yyyy; other characters as they are.

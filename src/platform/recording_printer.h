@@ -52,6 +52,11 @@ struct PrintedPage {
     std::vector<PrintedLine> lines;
 };
 
+// The system's date (UTC), as GetSystemTime gives it.
+void ReadSystemDate(SystemTime& time);
+// GetDateFormatA in English (United States): d, dd, M, MM, MMM, MMMM, yy, yyyy.
+int FormatDateEnglish(const SystemTime& time, const char* picture, char* out, int size);
+
 class RecordingPrinter : public Printing {
   public:
     RecordingPrinter(std::optional<PaperSpec> printer, std::optional<FixedDate> date)

@@ -22,8 +22,8 @@
 #include "device_check.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
-#include "report_pdf.h"
 #include "runner/cp1252.h"
+#include "runner/report_pdf.h"
 #include "runner/session.h"
 #include "runner/text_output.h"
 #include "transport/scsi_transport.h"
@@ -227,9 +227,7 @@ int main(int argc, char** argv) {
     const runner::TextSession session = runner::PlayTextSession(view, dialog, printer);
     std::fputs(runner::FormatText(session).c_str(), stdout);
     if (!options.pdf.empty()) {
-        if (!session.page)
-            return Fail("no report page was printed");
-        if (!cli::WriteReportPdf(*session.page, options.pdf, error))
+        if (!runner::PrintReportPdf(dialog, options.pdf, error))
             return Fail(error);
     }
     return 0;

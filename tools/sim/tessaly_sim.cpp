@@ -4,11 +4,12 @@
 // poll timer, whether the window closed, and the SCSI commands the step sent.
 //
 //   tessaly-sim SCENARIO.json [EVENT ...]
-//   tessaly-sim --text SCENARIO.json
+//   tessaly-sim --text [--report-pdf FILE] SCENARIO.json
 //   events: tick, select:N, eject, print, about, enter, close
 //
 // --text prints what the Linux command tessaly prints for its machine: the drive list,
-// each drive's fields and the report's page as text lines.
+// each drive's fields and the report's page as text lines; --report-pdf also writes
+// that page as a PDF, as tessaly --report-pdf does.
 //
 // Bad input (a missing or malformed scenario, an unknown event) ends with one error
 // line on standard error and exit status 2.
@@ -19,6 +20,7 @@
 
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
+#include "runner/report_pdf.h"
 #include "runner/session.h"
 #include "runner/text_output.h"
 #include "transport/scsi_transport.h"
@@ -42,13 +44,19 @@ const tessaly::platform::PrintedPage* NewPage(tessaly::vpc::VirtualPc& pc,
 }
 
 // The text output, as tessaly prints it; with no drive the window's message on stderr.
-int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc::VirtualPc& pc) {
+int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc::VirtualPc& pc,
+              const std::string& pdf) {
     if (view.Items().empty()) {
         std::fprintf(stderr, "tessaly-sim: No Varnoth drives detected!\n");
         return 1;
     }
     const auto session = tessaly::runner::PlayTextSession(view, dialog, pc.Printer());
     std::fputs(tessaly::runner::FormatText(session).c_str(), stdout);
+    if (pdf.empty())
+        return 0;
+    std::string error;
+    if (!tessaly::runner::PrintReportPdf(dialog, pdf, error))
+        return Fail(error);
     return 0;
 }
 
@@ -56,13 +64,23 @@ int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc
 
 int main(int argc, char** argv) {
     int first = 1;
-    const bool text = argc > 1 && std::strcmp(argv[1], "--text") == 0;
-    if (text)
-        ++first;
+    bool text = false;
+    std::string pdf;
+    for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+        if (std::strcmp(argv[first], "--text") == 0) {
+            text = true;
+        } else if (std::strcmp(argv[first], "--report-pdf") == 0 && first + 1 < argc) {
+            pdf = argv[++first];
+        } else {
+            return Fail(std::string("unknown option ") + argv[first]);
+        }
+    }
     if (argc <= first)
-        return Fail("usage: tessaly-sim [--text] SCENARIO.json [EVENT ...]");
+        return Fail("usage: tessaly-sim [--text [--report-pdf FILE]] SCENARIO.json [EVENT ...]");
     if (text && argc > first + 1)
         return Fail("--text takes no events");
+    if (!pdf.empty() && !text)
+        return Fail("--report-pdf goes with --text");
     std::vector<tessaly::runner::Event> events;
     for (int i = first + 1; i < argc; ++i) {
         tessaly::runner::Event event;
@@ -87,7 +105,7 @@ int main(int argc, char** argv) {
     view.BeginStep();
     dialog.OnInitDialog();
     if (text)
-        return PrintText(view, dialog, pc);
+        return PrintText(view, dialog, pc, pdf);
     steps.push_back(tessaly::runner::StepJson("start", view, pc.CommandLog(), nullptr));
     for (std::size_t i = 0; i < events.size(); ++i) {
         view.BeginStep();

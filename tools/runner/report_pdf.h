@@ -1,0 +1,15 @@
+// The information report as a one-page PDF file: the window's print button, with a PDF
+// printer instead of the print dialog's. Built with cairo; a build without it says so.
+#pragma once
+
+#include <string>
+
+#include "app/main_dialog.h"
+
+namespace tessaly::runner {
+
+// Prints the report of the selected drive on path; false with the reason when the file
+// cannot be written (or the build has no PDF output).
+bool PrintReportPdf(app::MainDialog& dialog, const std::string& path, std::string& error);
+
+}  // namespace tessaly::runner
