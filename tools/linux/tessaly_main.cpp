@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
     const runner::TextSession session = runner::PlayTextSession(view, dialog, printer);
     std::fputs(runner::FormatText(session).c_str(), stdout);
     if (!options.pdf.empty()) {
-        if (!runner::PrintReportPdf(dialog, options.pdf, error))
+        if (!runner::PrintReportPdf(dialog, options.pdf, std::nullopt, error))
             return Fail(error);
     }
     return 0;

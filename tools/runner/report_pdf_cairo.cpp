@@ -3,8 +3,9 @@
 
 namespace tessaly::runner {
 
-bool PrintReportPdf(app::MainDialog& dialog, const std::string& path, std::string& error) {
-    platform::linux_os::CairoPrinting printing(path);
+bool PrintReportPdf(app::MainDialog& dialog, const std::string& path,
+                    std::optional<platform::FixedDate> date, std::string& error) {
+    platform::linux_os::CairoPrinting printing(path, date);
     dialog.OnPrint(printing);
     if (printing.Succeeded())
         return true;

@@ -2,7 +2,8 @@
 
 namespace tessaly::runner {
 
-bool PrintReportPdf(app::MainDialog&, const std::string&, std::string& error) {
+bool PrintReportPdf(app::MainDialog&, const std::string&, std::optional<platform::FixedDate>,
+                    std::string& error) {
     error = "this build has no PDF output (built without cairo)";
     return false;
 }

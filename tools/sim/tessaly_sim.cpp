@@ -15,6 +15,7 @@
 // line on standard error and exit status 2.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ const tessaly::platform::PrintedPage* NewPage(tessaly::vpc::VirtualPc& pc,
 
 // The text output, as tessaly prints it; with no drive the window's message on stderr.
 int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc::VirtualPc& pc,
-              const std::string& pdf) {
+              const std::string& pdf, const std::optional<tessaly::vpc::DateSpec>& date) {
     if (view.Items().empty()) {
         std::fprintf(stderr, "tessaly-sim: No Varnoth drives detected!\n");
         return 1;
@@ -55,7 +56,10 @@ int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc
     if (pdf.empty())
         return 0;
     std::string error;
-    if (!tessaly::runner::PrintReportPdf(dialog, pdf, error))
+    std::optional<tessaly::platform::FixedDate> pageDate;
+    if (date)
+        pageDate = tessaly::platform::FixedDate{date->year, date->month, date->day};
+    if (!tessaly::runner::PrintReportPdf(dialog, pdf, pageDate, error))
         return Fail(error);
     return 0;
 }
@@ -105,7 +109,7 @@ int main(int argc, char** argv) {
     view.BeginStep();
     dialog.OnInitDialog();
     if (text)
-        return PrintText(view, dialog, pc, pdf);
+        return PrintText(view, dialog, pc, pdf, scenario->date);
     steps.push_back(tessaly::runner::StepJson("start", view, pc.CommandLog(), nullptr));
     for (std::size_t i = 0; i < events.size(); ++i) {
         view.BeginStep();

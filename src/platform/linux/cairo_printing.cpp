@@ -223,7 +223,7 @@ bool CairoPrinting::GetTextExtentPoint32A(Hdc dc, const char* text, int length, 
 }
 
 void CairoPrinting::GetSystemTime(SystemTime& time) {
-    ReadSystemDate(time);
+    RecordingPrinter(std::nullopt, date_).GetSystemTime(time);
 }
 
 int CairoPrinting::GetDateFormatA(const SystemTime& time, const char* picture, char* out,

@@ -1,13 +1,16 @@
 // Printing on a PDF file through cairo: the print dialog returns the file's page (A4,
 // in tenths of a point, 5953 x 8419 units), texts and rules are drawn where the report
 // printer places them, and text widths come from the real font, so that the report's
-// right-aligned texts end at the margin. The clock is the system's (UTC).
+// right-aligned texts end at the margin. The clock is the system's (UTC) unless a date
+// is given.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/printing.h"
+#include "platform/recording_printer.h"
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
@@ -16,7 +19,9 @@ namespace tessaly::platform::linux_os {
 
 class CairoPrinting final : public Printing {
   public:
-    explicit CairoPrinting(std::string path) : path_(std::move(path)) {}
+    // date: the date the clock gives; nullopt for the system's.
+    explicit CairoPrinting(std::string path, std::optional<FixedDate> date = std::nullopt)
+        : path_(std::move(path)), date_(date) {}
     ~CairoPrinting() override;
     CairoPrinting(const CairoPrinting&) = delete;
     CairoPrinting& operator=(const CairoPrinting&) = delete;
@@ -54,6 +59,7 @@ class CairoPrinting final : public Printing {
     void Close();
 
     std::string path_;
+    std::optional<FixedDate> date_;
     std::string error_;
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
