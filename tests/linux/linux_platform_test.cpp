@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "app/control_ids.h"
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
 #include "fake_linux.h"
@@ -357,6 +358,42 @@ TEST(LinuxSession, JsonStepsHaveTheSimulatorsShape) {
         EXPECT_EQ(a[i]["commands"], b[i]["commands"]) << "the same commands, same addresses";
     }
     EXPECT_TRUE(b.back()["page"].is_object());
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// Without sysfs the drives are still found: their own addresses name the ports.
+TEST(LinuxSession, DrivesFoundWithoutSysfs) {
+    const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
+    LinuxMachine machine(scenario);
+    FakeSysfs empty;
+    LinuxPlatform pc(machine.calls, empty.Root(), {}, kKernel);
+    Session session(pc, platform::PaperSpec{4800, 6600, false, 0});
+    ASSERT_EQ(session.view.Items().size(), 2u);
+    EXPECT_EQ(session.view.Fields().at(IDC_HOST_ADAPTER), "2");
+    EXPECT_EQ(session.view.Fields().at(IDC_TARGET_ID), "3");
+    EXPECT_EQ(machine.calls.OpenDescriptors(), 0u) << "the address probes closed again";
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// sysfs lists the device but its inquiry file is empty (unreadable): the drive is asked.
+TEST(LinuxSession, EmptyInquiryFileAsksTheDrive) {
+    const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
+    LinuxMachine machine(scenario);
+    machine.sysfs.Write("class/scsi_device/2:0:3:0/device/inquiry", "");
+    auto pc = machine.Platform();
+    Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
+    ASSERT_EQ(session.view.Items().size(), 2u);
+    EXPECT_EQ(session.view.Fields().at(IDC_TARGET_ID), "3");
 }
 
 }  // namespace

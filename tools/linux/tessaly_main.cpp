@@ -173,7 +173,7 @@ int PrintJson(app::HeadlessView& view, app::MainDialog& dialog, LinuxPlatform& p
             printer.Pages().size() > pagesBefore ? &printer.Pages().back() : nullptr));
     }
     std::printf("%s\n", runner::Json{{"steps", steps}}.dump(2).c_str());
-    return 0;
+    return view.Items().empty() ? 1 : 0;  // the steps tell why no drive was listed
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/utsname.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -157,7 +158,7 @@ Handle LinuxPlatform::CreateFileA(const char* fileName, std::uint32_t, std::uint
         colon == ':') {
         // Every host number up to the highest stands for a port, so that a gap in the
         // numbering reads as a port without devices rather than the end of the ports.
-        if (host < 0 || host > sysfs_.HighestHost()) {
+        if (host < 0 || host > HighestPort()) {
             Fail(kErrorFileNotFound);
             return kInvalidHandleValue;
         }
@@ -174,6 +175,66 @@ Handle LinuxPlatform::CreateFileA(const char* fileName, std::uint32_t, std::uint
         return kInvalidHandleValue;
     }
     return AddObject(Object{Kind::kDrive, fd, -1});
+}
+
+int LinuxPlatform::HighestPort() {
+    if (highestPort_)
+        return *highestPort_;
+    // Without sysfs (not mounted) the drives' own addresses still tell their hosts.
+    int highest = sysfs_.HighestHost();
+    for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
+        const std::string path = DevicePath(letter);
+        const int fd = path.empty() ? -1 : calls_.Open(path.c_str(), kDeviceFlags);
+        if (fd < 0)
+            continue;
+        IdLun address;
+        std::uint32_t error = 0;
+        if (ReadIdLun(calls_, fd, address, error))
+            highest = std::max(highest, static_cast<int>(address.host));
+        calls_.Close(fd);
+    }
+    highestPort_ = highest;
+    return highest;
+}
+
+SysfsSnapshot LinuxPlatform::PortDevices() {
+    constexpr std::size_t kStandardInquiry = 36;
+    SysfsSnapshot devices = sysfs_;
+    for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
+        const std::string path = DevicePath(letter);
+        const int fd = path.empty() ? -1 : calls_.Open(path.c_str(), kDeviceFlags);
+        if (fd < 0)
+            continue;
+        IdLun address;
+        std::uint32_t error = 0;
+        if (!ReadIdLun(calls_, fd, address, error)) {
+            calls_.Close(fd);
+            continue;
+        }
+        auto known =
+            std::find_if(devices.devices.begin(), devices.devices.end(), [&](const SysfsDevice& d) {
+                return d.host == address.host && d.channel == address.channel &&
+                       d.id == address.id && d.lun == address.lun;
+            });
+        std::vector<std::uint8_t> inquiry;
+        const bool complete =
+            known != devices.devices.end() && known->inquiry.size() >= kStandardInquiry;
+        if (!complete && AskInquiry(calls_, fd, inquiry)) {
+            if (known == devices.devices.end()) {
+                SysfsDevice device;
+                device.host = address.host;
+                device.channel = address.channel;
+                device.id = address.id;
+                device.lun = address.lun;
+                devices.devices.push_back(std::move(device));
+                known = std::prev(devices.devices.end());
+            }
+            known->type = inquiry[0] & 0x1F;
+            known->inquiry = std::move(inquiry);
+        }
+        calls_.Close(fd);
+    }
+    return devices;
 }
 
 bool LinuxPlatform::CloseHandle(Handle object) {
@@ -248,7 +309,7 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
     std::vector<std::uint8_t> answer;
     std::size_t count = 0;
     if (controlCode == nt::IOCTL_SCSI_GET_INQUIRY_DATA) {
-        answer = BuildPortInquiryData(sysfs_, port.host);
+        answer = BuildPortInquiryData(PortDevices(), port.host);
         if (outSize < answer.size())
             return Fail(kErrorInsufficientBuffer);
         count = answer.size();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,11 @@ class LinuxPlatform final : public Platform {
     bool PortControl(const Object& port, std::uint32_t controlCode, void* in, std::uint32_t inSize,
                      void* out, std::uint32_t outSize, std::uint32_t& returned);
     void BuildRegistry();
+    // The highest port number: the highest SCSI host in sysfs or behind a drive letter.
+    int HighestPort();
+    // sysfs's devices, and those behind drive letters that sysfs does not list (when it
+    // is not mounted), asked for their INQUIRY data as Wine's port driver asks.
+    SysfsSnapshot PortDevices();
 
     SystemCalls& calls_;
     SysfsSnapshot sysfs_;
@@ -100,6 +106,7 @@ class LinuxPlatform final : public Platform {
     KernelRelease kernel_;
     StaticRegistry registry_;
     bool registryBuilt_ = false;
+    std::optional<int> highestPort_;
     std::map<Handle, Object> objects_;
     Handle nextHandle_ = 0x100;
     std::uint32_t lastError_ = 0;

@@ -120,6 +120,33 @@ ControlResult PassThroughDirect(SystemCalls& calls, int fd, const void* in, std:
                          senseCount > 0 ? request.SenseInfoOffset + senseCount : kRequestSize};
 }
 
+bool AskInquiry(SystemCalls& calls, int fd, std::vector<std::uint8_t>& answer) {
+    constexpr std::uint8_t kInquiryLength = 36;
+    std::uint8_t cdb[6] = {0x12, 0, 0, 0, kInquiryLength, 0};
+    std::array<std::uint8_t, kInquiryLength> data{};
+    std::array<std::uint8_t, 32> sense{};
+    sg_io_hdr_t header{};
+    header.interface_id = 'S';
+    header.dxfer_direction = SG_DXFER_FROM_DEV;
+    header.cmd_len = sizeof cdb;
+    header.mx_sb_len = sense.size();
+    header.dxfer_len = data.size();
+    header.dxferp = data.data();
+    header.cmdp = cdb;
+    header.sbp = sense.data();
+    header.timeout = 10 * kMillisecondsPerSecond;
+    if (calls.Ioctl(fd, SG_IO, &header) < 0 || header.status != 0 || header.host_status != 0 ||
+        (header.driver_status & kDriverErrorMask) != 0) {
+        return false;
+    }
+    const int resid = std::clamp(header.resid, 0, static_cast<int>(data.size()));
+    const std::size_t moved = data.size() - static_cast<std::size_t>(resid);
+    if (moved < 8)
+        return false;  // not even the peripheral type and the lengths
+    answer.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(moved));
+    return true;
+}
+
 bool ReadIdLun(SystemCalls& calls, int fd, IdLun& address, std::uint32_t& error) {
     // struct scsi_idlun: four_in_one = id | lun << 8 | channel << 16 | host << 24, and
     // the host's unique id.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/linux/system_calls.h"
 
@@ -33,6 +34,9 @@ struct IdLun {
 
 // SCSI_IOCTL_GET_IDLUN: false with a Windows error code when the device has none.
 bool ReadIdLun(SystemCalls& calls, int fd, IdLun& address, std::uint32_t& error);
+
+// A standard INQUIRY (36 bytes) through SG_IO; false when the device does not answer it.
+bool AskInquiry(SystemCalls& calls, int fd, std::vector<std::uint8_t>& answer);
 
 // IOCTL_SCSI_GET_ADDRESS's SCSI_ADDRESS (8 bytes): Length, PortNumber = host,
 // PathId = channel, TargetId = id, Lun.
