@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -394,6 +395,85 @@ TEST(LinuxSession, EmptyInquiryFileAsksTheDrive) {
     Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
     ASSERT_EQ(session.view.Items().size(), 2u);
     EXPECT_EQ(session.view.Fields().at(IDC_TARGET_ID), "3");
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+struct RegistryRow {
+    const char* name;
+    const char* key;
+    const char* value;
+    std::int32_t status;
+    const char* text;
+};
+
+// The registry the transport reads, derived from sysfs: one row per lookup.
+TEST(LinuxPlatform, RegistryFromSysfsTable) {
+    LinuxMachine machine(testing::ScenarioFrom(kXpScenario));
+    machine.sysfs.AddHost(4, "firewire_sbp2");
+    machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH ", "DVDR   VD0708A", "", {});
+    machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &machine.dvd};
+    auto pc = machine.Platform();
+    const RegistryRow rows[] = {
+        {"port driver", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "Driver", 0, "ata_piix"},
+        {"case does not matter", "hardware\\devicemap\\SCSI\\scsi port 2", "DRIVER", 0,
+         "virtio_scsi"},
+        {"a port without a host", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 3", "Driver", 2, ""},
+        {"a missing value", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "Identifier", 2, ""},
+        {"the 1394 drive's compatible ids",
+         "SYSTEM\\CurrentControlSet\\Enum\\SBP2\\CdRom&Ven_VARNOTH&Prod_DVDR___VD0708A\\4&0&0&0",
+         "CompatibleIDs", 0, "SBP2\\CdRom"},
+        {"no 9x keys", "System\\CurrentControlSet\\Services\\Class\\SCSIAdapter", nullptr, 2, ""},
+    };
+    for (const RegistryRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        platform::RegKey key = 0;
+        const std::int32_t opened =
+            pc->RegOpenKeyExA(platform::kHkeyLocalMachine, row.key, platform::kKeyRead, &key);
+        if (row.value == nullptr || opened != 0) {
+            EXPECT_EQ(opened, row.status);
+            continue;
+        }
+        char text[64] = {};
+        std::uint32_t size = 4;
+        const std::int32_t status = pc->RegQueryValueExA(
+            key, row.value, nullptr, reinterpret_cast<std::uint8_t*>(text), &size);
+        if (row.status != 0) {
+            EXPECT_EQ(status, row.status);
+        } else {
+            EXPECT_EQ(status, static_cast<std::int32_t>(platform::kErrorMoreData))
+                << "a short buffer gets the size";
+            EXPECT_EQ(size, std::strlen(row.text) + 1);
+            size = sizeof text;
+            ASSERT_EQ(pc->RegQueryValueExA(key, row.value, nullptr,
+                                           reinterpret_cast<std::uint8_t*>(text), &size),
+                      0);
+            EXPECT_STREQ(text, row.text);
+        }
+        EXPECT_EQ(pc->RegCloseKey(key), 0);
+    }
+}
+
+// A drive on an IEEE 1394 host is listed as the window lists external drives.
+TEST(LinuxSession, FirewireDriveListedAsExternal) {
+    const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
+    LinuxMachine machine(scenario);
+    vpc::EmulatedDrive external(scenario.adapters[2].devices[1].drive);
+    machine.sysfs.AddHost(4, "firewire_sbp2");
+    const auto identity = external.IdentifyData();
+    machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH", "DVDR   VD0708A", "",
+                            std::vector<std::uint8_t>(identity.begin(), identity.end()));
+    machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &external};
+    auto pc = machine.Platform();
+    Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
+    ASSERT_EQ(session.view.Items().size(), 3u) << "listed once, as an external drive";
+    EXPECT_EQ(session.view.Items()[2].find("ID:0  DVDR"), 0u) << session.view.Items()[2];
+    EXPECT_NE(session.view.Items()[2].find("External"), std::string::npos)
+        << session.view.Items()[2];
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 //   tessaly [--json | --watch | --eject | --load] [--drive N] [--report-pdf FILE]
 //           [DEVICE ...]
 //
+// --drive N chooses the drive (list item N) of the tray button, the watch and the PDF
+// report.
+//
 // Devices are /dev/sr0 (D:), /dev/sr1 (E:), ... unless named. Errors are one line on
 // standard error and a non-zero exit status: 1 for a machine or device problem, 2 for
 // a bad command line.
@@ -227,6 +230,9 @@ int main(int argc, char** argv) {
     const runner::TextSession session = runner::PlayTextSession(view, dialog, printer);
     std::fputs(runner::FormatText(session).c_str(), stdout);
     if (!options.pdf.empty()) {
+        // The report of the drive asked for, as the window prints the selected one.
+        if (options.drive != 0)
+            runner::SelectDrive(view, dialog, options.drive);
         if (!runner::PrintReportPdf(dialog, options.pdf, std::nullopt, error))
             return Fail(error);
     }

@@ -309,7 +309,12 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
     std::vector<std::uint8_t> answer;
     std::size_t count = 0;
     if (controlCode == nt::IOCTL_SCSI_GET_INQUIRY_DATA) {
-        answer = BuildPortInquiryData(PortDevices(), port.host);
+        // USB and IEEE 1394 drives are reached by their letters only, as external drives:
+        // their host's port lists no device.
+        const SysfsHost* host = sysfs_.Host(port.host);
+        const bool external =
+            host != nullptr && ClassifyHostDriver(host->driver).attachment != Attachment::kInternal;
+        answer = BuildPortInquiryData(external ? SysfsSnapshot{} : PortDevices(), port.host);
         if (outSize < answer.size())
             return Fail(kErrorInsufficientBuffer);
         count = answer.size();

@@ -73,9 +73,8 @@ std::int32_t StaticRegistry::Open(RegKey key, const char* subKey, RegKey* result
     std::string path = *parent;
     if (subKey != nullptr && *subKey != '\0')
         path += "\\" + Lower(subKey);
-    if (*parent == kLocalMachine && keys_.count(path) == 0)
-        return static_cast<std::int32_t>(kErrorFileNotFound);
-    if (*parent != kLocalMachine && path != *parent && keys_.count(path) == 0)
+    // An empty subkey opens the key itself again.
+    if (path != *parent && keys_.count(path) == 0)
         return static_cast<std::int32_t>(kErrorFileNotFound);
     *result = next_;
     next_ += 4;
