@@ -56,13 +56,13 @@ class OsVersion {
     bool IsWindowsNt() const {
         return release_ == OsRelease::kNt351 || release_ == OsRelease::kNt4;
     }
-    // Linux follows NT 5's rules; every other platform but NT the Windows 9x rules; NT 5 and every later NT
-    // version, named or not, follow NT 5's; NT 3.51 and 4.0 follow NT 4's.
+    // Linux follows NT 5's rules, every other platform but NT the Windows 9x rules; NT 5
+    // and every later NT version, named or not, follow NT 5's; NT 3.51 and 4.0 NT 4's.
     TransportRules Rules() const;
     // NT 6 and later (Vista on): the systems that refuse drive devices to a user who
     // lacks the rights to them.
     bool IsNt6OrLater() const { return IsNt() && info_.majorVersion >= 6; }
-
+    // The Linux edition's platform.
     bool IsLinux() const { return release_ == OsRelease::kLinux; }
 
     // "Windows 98 SE", "Windows XP", "Windows 10", ..., "Linux"; "Windows" for kUnknown
