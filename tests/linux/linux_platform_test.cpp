@@ -327,25 +327,16 @@ TEST(LinuxSession, JsonStepsHaveTheSimulatorsShape) {
     auto pc = machine.Platform();
     Session linux(*pc, paper);
 
-    auto steps = [](Session& s, const std::vector<std::string>& log,
-                    const std::function<void()>& clear) {
-        runner::Json out = runner::Json::array();
-        out.push_back(runner::StepJson("start", s.view, log, nullptr));
-        for (const std::string& name : runner::TextSessionEvents(s.view.Items().size())) {
-            runner::Event event;
-            EXPECT_TRUE(runner::ParseEvent(name, event));
-            s.view.BeginStep();
-            clear();
-            const std::size_t before = s.printer.Pages().size();
-            runner::Play(event, s.view, s.dialog, s.printer);
-            out.push_back(runner::StepJson(
-                name, s.view, log,
-                s.printer.Pages().size() > before ? &s.printer.Pages().back() : nullptr));
-        }
-        return out;
-    };
-    const runner::Json a = steps(windows, xp.CommandLog(), [&] { xp.ClearCommandLog(); });
-    const runner::Json b = steps(linux, pc->CommandLog(), [&] { pc->ClearCommandLog(); });
+    const runner::CommandSource xpLog{
+        [&xp]() -> const std::vector<std::string>& { return xp.CommandLog(); },
+        [&xp] { xp.ClearCommandLog(); }};
+    const runner::CommandSource linuxLog{
+        [&pc]() -> const std::vector<std::string>& { return pc->CommandLog(); },
+        [&pc] { pc->ClearCommandLog(); }};
+    const runner::Json a =
+        runner::TextSessionJson(windows.view, windows.dialog, windows.printer, xpLog)["steps"];
+    const runner::Json b =
+        runner::TextSessionJson(linux.view, linux.dialog, linux.printer, linuxLog)["steps"];
     ASSERT_EQ(a.size(), b.size());
     ASSERT_EQ(b.size(), 5u) << "start, select:0, select:1, select:0, print";
     for (std::size_t i = 0; i < a.size(); ++i) {

@@ -162,20 +162,10 @@ int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& 
 // The same session as the text output, as the runner's JSON steps.
 int PrintJson(app::HeadlessView& view, app::MainDialog& dialog, LinuxPlatform& pc,
               platform::RecordingPrinter& printer) {
-    runner::Json steps = runner::Json::array();
-    steps.push_back(runner::StepJson("start", view, pc.CommandLog(), nullptr));
-    for (const std::string& name : runner::TextSessionEvents(view.Items().size())) {
-        runner::Event event;
-        runner::ParseEvent(name, event);
-        view.BeginStep();
-        pc.ClearCommandLog();
-        const std::size_t pagesBefore = printer.Pages().size();
-        runner::Play(event, view, dialog, printer);
-        steps.push_back(runner::StepJson(
-            name, view, pc.CommandLog(),
-            printer.Pages().size() > pagesBefore ? &printer.Pages().back() : nullptr));
-    }
-    std::printf("%s\n", runner::Json{{"steps", steps}}.dump(2).c_str());
+    const runner::CommandSource log{
+        [&pc]() -> const std::vector<std::string>& { return pc.CommandLog(); },
+        [&pc] { pc.ClearCommandLog(); }};
+    std::printf("%s\n", runner::TextSessionJson(view, dialog, printer, log).dump(2).c_str());
     return view.Items().empty() ? 1 : 0;  // the steps tell why no drive was listed
 }
 

@@ -67,6 +67,24 @@ std::vector<std::string> TextSessionEvents(std::size_t driveCount) {
     return events;
 }
 
+Json TextSessionJson(app::HeadlessView& view, app::MainDialog& dialog,
+                     platform::RecordingPrinter& printer, const CommandSource& log) {
+    Json steps = Json::array();
+    steps.push_back(StepJson("start", view, log.commands(), nullptr));
+    for (const std::string& name : TextSessionEvents(view.Items().size())) {
+        Event event;
+        ParseEvent(name, event);
+        view.BeginStep();
+        log.clear();
+        const std::size_t pagesBefore = printer.Pages().size();
+        Play(event, view, dialog, printer);
+        const auto& pages = printer.Pages();
+        steps.push_back(StepJson(name, view, log.commands(),
+                                 pages.size() > pagesBefore ? &pages.back() : nullptr));
+    }
+    return Json{{"steps", steps}};
+}
+
 Json PageJson(const platform::PrintedPage& page) {
     Json texts = Json::array();
     for (const auto& t : page.texts) {

@@ -3,6 +3,7 @@
 // them on the virtual PC, tessaly on the Linux machine.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,17 @@ void Play(const Event& event, app::HeadlessView& view, app::MainDialog& dialog,
 // The events of the text output's session as named steps: select:N for each drive in
 // list order, select:0 again when there are several, then print (none without drives).
 std::vector<std::string> TextSessionEvents(std::size_t driveCount);
+
+// Where a session's SCSI commands are logged: the list since the last clear.
+struct CommandSource {
+    std::function<const std::vector<std::string>&()> commands;
+    std::function<void()> clear;
+};
+
+// The start step (already played) and then the text output's session, as the runner's
+// JSON steps: what tessaly --json prints.
+Json TextSessionJson(app::HeadlessView& view, app::MainDialog& dialog,
+                     platform::RecordingPrinter& printer, const CommandSource& log);
 
 Json PageJson(const platform::PrintedPage& page);
 
