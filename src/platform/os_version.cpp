@@ -48,6 +48,8 @@ OsRelease Classify(const OsVersionInfo& v) {
             if (v.majorVersion == 5)
                 return v.minorVersion == 0 ? OsRelease::kWindows2000 : OsRelease::kWindowsXp;
             return ClassifyLaterNt(v);
+        case kVerPlatformLinux:
+            return OsRelease::kLinux;
         default:
             return OsRelease::kUnknown;
     }
@@ -67,6 +69,8 @@ OsVersion OsVersion::Read(Platform& platform) {
 }
 
 TransportRules OsVersion::Rules() const {
+    if (IsLinux())
+        return TransportRules::kNt5;
     if (!IsNt())
         return TransportRules::kWindows9x;
     return info_.majorVersion >= 5 ? TransportRules::kNt5 : TransportRules::kNt4;
@@ -102,6 +106,8 @@ const char* OsVersion::Name() const {
             return "Windows 10";
         case OsRelease::kWindows11:
             return "Windows 11";
+        case OsRelease::kLinux:
+            return "Linux";
         case OsRelease::kUnknown:
         case OsRelease::kNtOther:
             break;

@@ -27,6 +27,7 @@ enum class OsRelease : std::uint8_t {
     kWindows81,     // NT 6.3
     kWindows10,     // NT 10.0 before build 22000
     kWindows11,     // NT 10.0 from build 22000
+    kLinux,         // the Linux edition: pass-through through SG_IO
 };
 
 // The transport's rule sets. Windows 9x: the ASPI manager, adapters classified from the
@@ -34,7 +35,8 @@ enum class OsRelease : std::uint8_t {
 // identifier. NT 5: pass-through only, devices opened for reading and writing, adapters
 // classified by a storage property query. NT 6 and 10 (Vista to 11) follow NT 5's
 // rules: their systems grant pass-through only to a handle opened for reading and
-// writing.
+// writing. Linux follows NT 5's rules too: pass-through only, with the adapter kind from
+// the property query.
 enum class TransportRules : std::uint8_t { kWindows9x, kNt4, kNt5 };
 
 class OsVersion {
@@ -54,15 +56,17 @@ class OsVersion {
     bool IsWindowsNt() const {
         return release_ == OsRelease::kNt351 || release_ == OsRelease::kNt4;
     }
-    // Every platform but NT follows the Windows 9x rules; NT 5 and every later NT
-    // version, named or not, follow NT 5's; NT 3.51 and 4.0 follow NT 4's.
+    // Linux follows NT 5's rules, every other platform but NT the Windows 9x rules; NT 5
+    // and every later NT version, named or not, follow NT 5's; NT 3.51 and 4.0 NT 4's.
     TransportRules Rules() const;
     // NT 6 and later (Vista on): the systems that refuse drive devices to a user who
     // lacks the rights to them.
     bool IsNt6OrLater() const { return IsNt() && info_.majorVersion >= 6; }
+    // The Linux edition's platform.
+    bool IsLinux() const { return release_ == OsRelease::kLinux; }
 
-    // "Windows 98 SE", "Windows XP", "Windows 10", ...; "Windows" for kUnknown and
-    // kNtOther.
+    // "Windows 98 SE", "Windows XP", "Windows 10", ..., "Linux"; "Windows" for kUnknown
+    // and kNtOther.
     const char* Name() const;
 
   private:

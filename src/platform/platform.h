@@ -19,12 +19,15 @@ struct OsVersionInfo {
     std::uint32_t majorVersion = 0;
     std::uint32_t minorVersion = 0;
     std::uint32_t buildNumber = 0;
-    std::uint32_t platformId = 0;  // 1 Windows 9x, 2 NT
+    std::uint32_t platformId = 0;  // 1 Windows 9x, 2 NT, kVerPlatformLinux
     char csdVersion[128] = {};
 };
 
 inline constexpr std::uint32_t kVerPlatformWin32Windows = 1;
 inline constexpr std::uint32_t kVerPlatformWin32Nt = 2;
+// Not a Windows value: the Linux platform's answer, with the kernel's version numbers
+// and "release machine" as the service text.
+inline constexpr std::uint32_t kVerPlatformLinux = 0x4C;
 
 inline constexpr std::uint32_t kGenericRead = 0x80000000u;
 inline constexpr std::uint32_t kGenericWrite = 0x40000000u;

@@ -11,6 +11,11 @@ void OsNameText(platform::Platform& platform, char* out, std::size_t size) {
         return;
     const platform::OsVersion os = platform::OsVersion::Read(platform);
     const platform::OsVersionInfo& v = os.Info();
+    if (os.IsLinux()) {
+        // "Linux 6.1.0-18-amd64 x86_64": the kernel's release and machine.
+        std::snprintf(out, size, "%s %s", os.Name(), v.csdVersion);
+        return;
+    }
     std::snprintf(out, size, "%s V%lu.%02lu.%lu %s", os.Name(),
                   static_cast<unsigned long>(v.majorVersion),
                   static_cast<unsigned long>(v.minorVersion),

@@ -33,7 +33,7 @@ std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t ta
         const std::int32_t letter = DriveLetterEntry(adapter, target);
         return letter < 0 ? kNoDriveLetter : letter;
     }
-    if (os_.IsNt()) {
+    if (os_.Rules() != TransportRules::kWindows9x) {
         if (!ntLetterMapBuilt_ && mode_ == TransportMode::Aspi)
             BuildNtLetterMap();
         ntLetterMapBuilt_ = true;

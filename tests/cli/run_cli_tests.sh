@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs tessaly-sim the way a user of the runner would: every bundled scenario must
 # give a JSON document and exit 0, equal field by field to its golden output in
-# tests/cli/golden/ for one fixed session; bad input must give exactly one error line on
+# tests/cli/golden/ for one fixed session, and its text output equal to
+# tests/cli/golden-text/; bad input must give exactly one error line on
 # standard error that names the problem, and exit 2, never a crash.
 #
 #   run_cli_tests.sh TESSALY-SIM GOLDEN-DIFF SOURCE-DIR
@@ -51,6 +52,31 @@ for scenario in "$root"/scenarios/*.json; do
     elif ! "$golden_diff" "$goldens/$name.json" "$tmp/$name.json" >"$tmp/diff"; then
         fail "$name: output differs from its golden ($session):"
         cat "$tmp/diff"
+    fi
+done
+
+# The text output (--text, the format of the Linux command tessaly) of every bundled
+# scenario, byte for byte against tests/cli/golden-text/; a PC without drives prints
+# nothing, one line on standard error and exits 1.
+text_goldens="$root/tests/cli/golden-text"
+for scenario in "$root"/scenarios/*.json; do
+    name=$(basename "$scenario" .json)
+    "$sim" --text "$scenario" >"$tmp/$name.txt" 2>"$tmp/err"
+    status=$?
+    if [ "$status" -eq 1 ]; then
+        [ -s "$tmp/$name.txt" ] && fail "$name --text: output without drives"
+        [ "$(cat "$tmp/err")" = "tessaly-sim: No Varnoth drives detected!" ] ||
+            fail "$name --text: want the one no-drive line, got: $(cat "$tmp/err")"
+    elif [ "$status" -ne 0 ]; then
+        fail "$name --text: exit status $status: $(cat "$tmp/err")"
+        continue
+    fi
+    if [ "${TESSALY_UPDATE_GOLDENS:-0}" = 1 ]; then
+        mkdir -p "$text_goldens"
+        cp "$tmp/$name.txt" "$text_goldens/$name.txt"
+    elif ! cmp -s "$text_goldens/$name.txt" "$tmp/$name.txt"; then
+        fail "$name --text: output differs from $text_goldens/$name.txt:"
+        diff "$text_goldens/$name.txt" "$tmp/$name.txt" | head -20
     fi
 done
 

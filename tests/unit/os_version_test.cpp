@@ -50,6 +50,10 @@ TEST(OsVersion, ClassifiesEveryReleaseOnce) {
         {2, 10, 1, "", 22000, kNtOther, "Windows", R::kNt5, false},
         {2, 11, 0, "", 30000, kNtOther, "Windows", R::kNt5, false},
         {2, 2, 0, "", 0, kNtOther, "Windows", R::kNt4, false},
+        // The Linux edition: pass-through with NT 5's rules, whatever the kernel's numbers.
+        {kVerPlatformLinux, 6, 1, "6.1.0-18-amd64 x86_64", 0, kLinux, "Linux", R::kNt5, false},
+        {kVerPlatformLinux, 4, 10, "4.10.0 i686", 0, kLinux, "Linux", R::kNt5, false},
+        {kVerPlatformLinux, 0, 0, "", 0, kLinux, "Linux", R::kNt5, false},
     };
     for (const Row& row : rows) {
         OsVersionInfo info;
@@ -67,6 +71,7 @@ TEST(OsVersion, ClassifiesEveryReleaseOnce) {
         EXPECT_EQ(os.IsWindowsNt(), row.windowsNt);
         EXPECT_EQ(os.IsNt(), row.platformId == 2);
         EXPECT_EQ(os.IsNt6OrLater(), row.platformId == 2 && row.major >= 6);
+        EXPECT_EQ(os.IsLinux(), row.release == kLinux);
     }
 }
 

@@ -8,7 +8,8 @@
 # Needs root (or sudo) only when something is missing.
 set -eu
 
-NATIVE="g++ cmake ninja-build nlohmann-json3-dev googletest"
+# cairo (through pkg-config) draws the Linux edition's PDF report.
+NATIVE="g++ cmake ninja-build nlohmann-json3-dev googletest pkg-config libcairo2-dev"
 # The QEMU guest test: the emulator, a static busybox for the guest's initramfs and the
 # disc image maker. Its kernel is Debian's cloud kernel, fetched by the test itself with
 # apt-get download (not installed).
@@ -18,7 +19,7 @@ GUEST="qemu-system-x86 busybox-static cpio genisoimage"
 # g++-multilib: the 32-bit build (-m32) of the library preloaded into 32-bit Wine.
 FULL="$NATIVE clang libclang-rt-14-dev libbenchmark-dev g++-mingw-w64-i686
       g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth fonts-wine fonts-liberation2
-      imagemagick ghostscript xdotool g++-multilib $GUEST"
+      imagemagick ghostscript xdotool g++-multilib poppler-utils $GUEST"
 # Wine is installed without its recommends (GL, GStreamer, SDL, ...); these small X client
 # libraries from that list are kept so that windows render as on a full install.
 WINE_X_LIBS="libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386

@@ -4,138 +4,96 @@
 // poll timer, whether the window closed, and the SCSI commands the step sent.
 //
 //   tessaly-sim SCENARIO.json [EVENT ...]
+//   tessaly-sim --text [--report-pdf FILE] SCENARIO.json
 //   events: tick, select:N, eject, print, about, enter, close
+//
+// --text prints what the Linux command tessaly prints for its machine: the drive list,
+// each drive's fields and the report's page as text lines; --report-pdf also writes
+// that page as a PDF, as tessaly --report-pdf does.
 //
 // Bad input (a missing or malformed scenario, an unknown event) ends with one error
 // line on standard error and exit status 2.
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
-#include "cp1252.h"
+#include "runner/report_pdf.h"
+#include "runner/session.h"
+#include "runner/text_output.h"
 #include "transport/scsi_transport.h"
 #include "vpc/scenario.h"
 #include "vpc/virtual_pc.h"
 
 namespace {
 
-using Json = nlohmann::ordered_json;
 using tessaly::app::HeadlessView;
-using tessaly::sim::Cp1252ToUtf8;
+using tessaly::runner::Json;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "tessaly-sim: %s\n", message.c_str());
     return 2;
 }
 
-struct Event {
-    std::string name;
-    int item = -1;  // select:N
-};
-
-bool ParseEvent(const std::string& text, Event& event) {
-    static const char* const kPlain[] = {"tick", "eject", "print", "about", "enter", "close"};
-    for (const char* name : kPlain) {
-        if (text == name) {
-            event.name = name;
-            return true;
-        }
-    }
-    const std::string prefix = "select:";
-    if (text.rfind(prefix, 0) != 0 || text.size() == prefix.size() ||
-        text.size() > prefix.size() + 9) {
-        return false;
-    }
-    for (std::size_t i = prefix.size(); i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-    }
-    event.name = "select";
-    event.item = std::atoi(text.c_str() + prefix.size());
-    return true;
+const tessaly::platform::PrintedPage* NewPage(tessaly::vpc::VirtualPc& pc,
+                                              std::size_t pagesBefore) {
+    const auto& pages = pc.Printer().Pages();
+    return pages.size() > pagesBefore ? &pages.back() : nullptr;
 }
 
-Json PageOf(const tessaly::vpc::PrintedPage& page) {
-    Json texts = Json::array();
-    for (const auto& t : page.texts) {
-        texts.push_back({{"x", t.x}, {"y", t.y}, {"text", Cp1252ToUtf8(t.text)}});
+// The text output, as tessaly prints it; with no drive the window's message on stderr.
+int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc::VirtualPc& pc,
+              const std::string& pdf, const std::optional<tessaly::vpc::DateSpec>& date) {
+    if (view.Items().empty()) {
+        std::fprintf(stderr, "tessaly-sim: No Varnoth drives detected!\n");
+        return 1;
     }
-    Json lines = Json::array();
-    for (const auto& l : page.lines) {
-        lines.push_back(
-            {{"x1", l.x1}, {"y1", l.y1}, {"x2", l.x2}, {"y2", l.y2}, {"width", l.width}});
-    }
-    return {{"width", page.width}, {"height", page.height}, {"texts", texts}, {"lines", lines}};
-}
-
-Json StepOf(const std::string& name, HeadlessView& view, tessaly::vpc::VirtualPc& pc,
-            std::size_t pagesBefore) {
-    Json messages = Json::array();
-    for (const auto& m : view.Messages()) {
-        messages.push_back({{"caption", Cp1252ToUtf8(m.caption)}, {"text", Cp1252ToUtf8(m.text)}});
-    }
-    Json items = Json::array();
-    for (const auto& item : view.Items())
-        items.push_back(Cp1252ToUtf8(item));
-    Json fields = Json::object();
-    for (const auto& [id, text] : view.Fields())
-        fields[std::to_string(id)] = Cp1252ToUtf8(text);
-    return {{"event", name},
-            {"messages", messages},
-            {"dialogs", view.Dialogs()},
-            {"items", items},
-            {"selected", view.Selected()},
-            {"fields", fields},
-            {"timer", view.TimerRunning()},
-            {"closed", view.Closed()},
-            {"commands", pc.CommandLog()},
-            {"page", pc.Printer().Pages().size() > pagesBefore ? PageOf(pc.Printer().Pages().back())
-                                                               : Json(nullptr)}};
-}
-
-void Play(const Event& event, HeadlessView& view, tessaly::app::MainDialog& dialog,
-          tessaly::vpc::VirtualPc& pc) {
-    if (view.Closed())
-        return;  // a closed window takes no input
-    if (event.name == "tick") {
-        if (view.TimerRunning())
-            dialog.Panel().OnTimer(tessaly::app::kPollTimerId);
-    } else if (event.name == "select") {
-        view.SelectDriveItem(event.item);
-        dialog.Panel().OnSelectionChange();
-    } else if (event.name == "eject") {
-        dialog.Panel().OnEjectLoad();
-    } else if (event.name == "print") {
-        view.RecordDialog("print");
-        dialog.OnPrint(pc.Printer());
-    } else if (event.name == "about") {
-        dialog.OnAbout();
-    } else if (event.name == "enter") {
-        dialog.OnOk();
-    } else if (event.name == "close") {
-        dialog.OnCancel();
-    }
+    const auto session = tessaly::runner::PlayTextSession(view, dialog, pc.Printer());
+    std::fputs(tessaly::runner::FormatText(session).c_str(), stdout);
+    if (pdf.empty())
+        return 0;
+    std::string error;
+    std::optional<tessaly::platform::FixedDate> pageDate;
+    if (date)
+        pageDate = tessaly::platform::FixedDate{date->year, date->month, date->day};
+    if (!tessaly::runner::PrintReportPdf(dialog, pdf, pageDate, error))
+        return Fail(error);
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2)
-        return Fail("usage: tessaly-sim SCENARIO.json [EVENT ...]");
-    std::vector<Event> events;
-    for (int i = 2; i < argc; ++i) {
-        Event event;
-        if (!ParseEvent(argv[i], event))
+    int first = 1;
+    bool text = false;
+    std::string pdf;
+    for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+        if (std::strcmp(argv[first], "--text") == 0) {
+            text = true;
+        } else if (std::strcmp(argv[first], "--report-pdf") == 0 && first + 1 < argc) {
+            pdf = argv[++first];
+        } else {
+            return Fail(std::string("unknown option ") + argv[first]);
+        }
+    }
+    if (argc <= first)
+        return Fail("usage: tessaly-sim [--text [--report-pdf FILE]] SCENARIO.json [EVENT ...]");
+    if (text && argc > first + 1)
+        return Fail("--text takes no events");
+    if (!pdf.empty() && !text)
+        return Fail("--report-pdf goes with --text");
+    std::vector<tessaly::runner::Event> events;
+    for (int i = first + 1; i < argc; ++i) {
+        tessaly::runner::Event event;
+        if (!tessaly::runner::ParseEvent(argv[i], event))
             return Fail(std::string("unknown event \"") + argv[i] + "\"");
         events.push_back(event);
     }
     std::string error;
-    auto scenario = tessaly::vpc::LoadScenarioFile(argv[1], error);
+    auto scenario = tessaly::vpc::LoadScenarioFile(argv[first], error);
     if (!scenario)
         return Fail(error);
 
@@ -150,13 +108,16 @@ int main(int argc, char** argv) {
     Json steps = Json::array();
     view.BeginStep();
     dialog.OnInitDialog();
-    steps.push_back(StepOf("start", view, pc, 0));
+    if (text)
+        return PrintText(view, dialog, pc, pdf, scenario->date);
+    steps.push_back(tessaly::runner::StepJson("start", view, pc.CommandLog(), nullptr));
     for (std::size_t i = 0; i < events.size(); ++i) {
         view.BeginStep();
         pc.ClearCommandLog();
         const std::size_t pagesBefore = pc.Printer().Pages().size();
-        Play(events[i], view, dialog, pc);
-        steps.push_back(StepOf(argv[2 + i], view, pc, pagesBefore));
+        tessaly::runner::Play(events[i], view, dialog, pc.Printer());
+        steps.push_back(tessaly::runner::StepJson(argv[first + 1 + i], view, pc.CommandLog(),
+                                                  NewPage(pc, pagesBefore)));
     }
     std::printf("%s\n", Json{{"steps", steps}}.dump(2).c_str());
     return 0;

@@ -1,8 +1,8 @@
-#include "vpc/command_log.h"
+#include "common/command_log.h"
 
 #include <cstdio>
 
-namespace tessaly::vpc {
+namespace tessaly {
 
 std::string FormatCommand(unsigned adapter, unsigned target, const std::uint8_t* cdb,
                           std::size_t cdbLength) {
@@ -15,4 +15,4 @@ std::string FormatCommand(unsigned adapter, unsigned target, const std::uint8_t*
     return out;
 }
 
-}  // namespace tessaly::vpc
+}  // namespace tessaly

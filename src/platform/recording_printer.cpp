@@ -1,4 +1,4 @@
-#include "vpc/virtual_printer.h"
+#include "platform/recording_printer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -6,10 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace tessaly::vpc {
-
-using platform::GdiObject;
-using platform::Hdc;
+namespace tessaly::platform {
 
 namespace {
 
@@ -27,7 +24,7 @@ int DayOfWeek(int y, int m, int d) {
 
 }  // namespace
 
-Hdc VirtualPrinter::PrintDlgA() {
+Hdc RecordingPrinter::PrintDlgA() {
     ++dialogsShown_;
     if (!printer_ || printer_->cancel)
         return 0;
@@ -35,28 +32,28 @@ Hdc VirtualPrinter::PrintDlgA() {
     return kPrinterDc;
 }
 
-int VirtualPrinter::GetDeviceCaps(Hdc dc, int index) {
+int RecordingPrinter::GetDeviceCaps(Hdc dc, int index) {
     if (!Valid(dc))
         return 0;
-    if (index == platform::kHorzRes)
+    if (index == kHorzRes)
         return static_cast<int>(printer_->width);
-    if (index == platform::kVertRes)
+    if (index == kVertRes)
         return static_cast<int>(printer_->height);
     return 0;
 }
 
-int VirtualPrinter::SetMapMode(Hdc dc, int) {
-    return Valid(dc) ? platform::kMmText : 0;
+int RecordingPrinter::SetMapMode(Hdc dc, int) {
+    return Valid(dc) ? kMmText : 0;
 }
 
-int VirtualPrinter::StartDocA(Hdc dc, const char* documentName) {
+int RecordingPrinter::StartDocA(Hdc dc, const char* documentName) {
     if (!Valid(dc))
         return 0;
     document_ = documentName != nullptr ? documentName : "";
     return 1;
 }
 
-int VirtualPrinter::StartPage(Hdc dc) {
+int RecordingPrinter::StartPage(Hdc dc) {
     if (!Valid(dc))
         return 0;
     page_ = PrintedPage{};
@@ -66,7 +63,7 @@ int VirtualPrinter::StartPage(Hdc dc) {
     return 1;
 }
 
-int VirtualPrinter::EndPage(Hdc dc) {
+int RecordingPrinter::EndPage(Hdc dc) {
     if (!Valid(dc) || !page_)
         return 0;
     pages_.push_back(std::move(*page_));
@@ -74,11 +71,11 @@ int VirtualPrinter::EndPage(Hdc dc) {
     return 1;
 }
 
-int VirtualPrinter::EndDoc(Hdc dc) {
+int RecordingPrinter::EndDoc(Hdc dc) {
     return Valid(dc) ? 1 : 0;
 }
 
-bool VirtualPrinter::DeleteDC(Hdc dc) {
+bool RecordingPrinter::DeleteDC(Hdc dc) {
     if (!Valid(dc))
         return false;
     dcOpen_ = false;
@@ -86,11 +83,11 @@ bool VirtualPrinter::DeleteDC(Hdc dc) {
     return true;
 }
 
-unsigned VirtualPrinter::GetTextAlign(Hdc dc) {
+unsigned RecordingPrinter::GetTextAlign(Hdc dc) {
     return Valid(dc) ? align_ : 0;
 }
 
-unsigned VirtualPrinter::SetTextAlign(Hdc dc, unsigned align) {
+unsigned RecordingPrinter::SetTextAlign(Hdc dc, unsigned align) {
     if (!Valid(dc))
         return 0;
     const unsigned previous = align_;
@@ -98,21 +95,21 @@ unsigned VirtualPrinter::SetTextAlign(Hdc dc, unsigned align) {
     return previous;
 }
 
-GdiObject VirtualPrinter::AddObject(bool font, int size) {
+GdiObject RecordingPrinter::AddObject(bool font, int size) {
     objects_.push_back(Object{font, size});
     ++liveObjects_;
     return static_cast<GdiObject>(objects_.size());
 }
 
-GdiObject VirtualPrinter::CreatePen(int, int width, std::uint32_t) {
+GdiObject RecordingPrinter::CreatePen(int, int width, std::uint32_t) {
     return AddObject(false, width);
 }
 
-GdiObject VirtualPrinter::CreateFontA(int height, const char*) {
+GdiObject RecordingPrinter::CreateFontA(int height, const char*) {
     return height > 0 ? AddObject(true, height) : 0;
 }
 
-GdiObject VirtualPrinter::SelectObject(Hdc dc, GdiObject object) {
+GdiObject RecordingPrinter::SelectObject(Hdc dc, GdiObject object) {
     if (!Valid(dc) || object == 0 || object > objects_.size())
         return 0;
     const Object& selected = objects_[object - 1];
@@ -123,14 +120,14 @@ GdiObject VirtualPrinter::SelectObject(Hdc dc, GdiObject object) {
     return object;
 }
 
-bool VirtualPrinter::DeleteObject(GdiObject object) {
+bool RecordingPrinter::DeleteObject(GdiObject object) {
     if (object == 0 || object > objects_.size())
         return false;
     --liveObjects_;
     return true;
 }
 
-bool VirtualPrinter::MoveToEx(Hdc dc, int x, int y) {
+bool RecordingPrinter::MoveToEx(Hdc dc, int x, int y) {
     if (!Valid(dc))
         return false;
     x_ = x;
@@ -138,7 +135,7 @@ bool VirtualPrinter::MoveToEx(Hdc dc, int x, int y) {
     return true;
 }
 
-bool VirtualPrinter::LineTo(Hdc dc, int x, int y) {
+bool RecordingPrinter::LineTo(Hdc dc, int x, int y) {
     if (!Valid(dc))
         return false;
     if (page_)
@@ -148,7 +145,7 @@ bool VirtualPrinter::LineTo(Hdc dc, int x, int y) {
     return true;
 }
 
-bool VirtualPrinter::TextOutA(Hdc dc, int x, int y, const char* text, int length) {
+bool RecordingPrinter::TextOutA(Hdc dc, int x, int y, const char* text, int length) {
     if (!Valid(dc) || text == nullptr || length < 0)
         return false;
     if (page_)
@@ -157,8 +154,8 @@ bool VirtualPrinter::TextOutA(Hdc dc, int x, int y, const char* text, int length
     return true;
 }
 
-bool VirtualPrinter::GetTextExtentPoint32A(Hdc dc, const char*, int length, int* width,
-                                           int* height) {
+bool RecordingPrinter::GetTextExtentPoint32A(Hdc dc, const char*, int length, int* width,
+                                             int* height) {
     if (!Valid(dc) || length < 0 || width == nullptr || height == nullptr)
         return false;
     // A chosen font has characters half as wide as its cell is tall.
@@ -169,7 +166,7 @@ bool VirtualPrinter::GetTextExtentPoint32A(Hdc dc, const char*, int length, int*
     return true;
 }
 
-int VirtualPrinter::FontHeight() const {
+int RecordingPrinter::FontHeight() const {
     if (currentFontHeight_ > 0)
         return currentFontHeight_;
     if (printer_ && printer_->fontHeight > 0)
@@ -177,24 +174,34 @@ int VirtualPrinter::FontHeight() const {
     return CharWidth();
 }
 
-void VirtualPrinter::GetSystemTime(platform::SystemTime& time) {
-    time = platform::SystemTime{};
-    if (date_) {
-        time.year = date_->year;
-        time.month = date_->month;
-        time.day = date_->day;
-    } else {
-        const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-        const std::chrono::year_month_day today{days};
-        time.year = static_cast<std::uint16_t>(static_cast<int>(today.year()));
-        time.month = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
-        time.day = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
-    }
+void ReadSystemDate(SystemTime& time) {
+    time = SystemTime{};
+    const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+    const std::chrono::year_month_day today{days};
+    time.year = static_cast<std::uint16_t>(static_cast<int>(today.year()));
+    time.month = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
+    time.day = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
     time.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(time.year, time.month, time.day));
 }
 
-int VirtualPrinter::GetDateFormatA(const platform::SystemTime& time, const char* picture, char* out,
-                                   int size) {
+void RecordingPrinter::GetSystemTime(SystemTime& time) {
+    if (!date_) {
+        ReadSystemDate(time);
+        return;
+    }
+    time = SystemTime{};
+    time.year = date_->year;
+    time.month = date_->month;
+    time.day = date_->day;
+    time.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(time.year, time.month, time.day));
+}
+
+int RecordingPrinter::GetDateFormatA(const SystemTime& time, const char* picture, char* out,
+                                     int size) {
+    return FormatDateEnglish(time, picture, out, size);
+}
+
+int FormatDateEnglish(const SystemTime& time, const char* picture, char* out, int size) {
     if (picture == nullptr || time.month < 1 || time.month > 12)
         return 0;
     // English (United States): d, dd, M, MM, MMMM, yy, yyyy; other characters as they are.
@@ -232,4 +239,4 @@ int VirtualPrinter::GetDateFormatA(const platform::SystemTime& time, const char*
     return needed;
 }
 
-}  // namespace tessaly::vpc
+}  // namespace tessaly::platform

@@ -1,11 +1,11 @@
-#include "cp1252.h"
+#include "runner/cp1252.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "vpc/registry_builder.h"
+#include "common/code_pages.h"
 
-namespace tessaly::sim {
+namespace tessaly::runner {
 
 namespace {
 
@@ -26,8 +26,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 std::string Cp1252ToUtf8(std::string_view text) {
     std::vector<char16_t> wide(text.size());
-    const int count = vpc::AnsiToUtf16(1252, text.data(), static_cast<int>(text.size()),
-                                       wide.data(), static_cast<int>(wide.size()));
+    const int count = AnsiToUtf16(1252, text.data(), static_cast<int>(text.size()), wide.data(),
+                                  static_cast<int>(wide.size()));
     std::string out;
     out.reserve(text.size());
     for (int i = 0; i < count; ++i)
@@ -35,4 +35,4 @@ std::string Cp1252ToUtf8(std::string_view text) {
     return out;
 }
 
-}  // namespace tessaly::sim
+}  // namespace tessaly::runner

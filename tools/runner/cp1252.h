@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-namespace tessaly::sim {
+namespace tessaly::runner {
 
 std::string Cp1252ToUtf8(std::string_view text);
 
-}  // namespace tessaly::sim
+}  // namespace tessaly::runner

@@ -1,0 +1,20 @@
+// The answers of a SCSI port device (\\.\SCSIn:) built from sysfs: the inquiry data of
+// every device on the host (IOCTL_SCSI_GET_INQUIRY_DATA) and the adapter descriptor
+// (IOCTL_STORAGE_QUERY_PROPERTY).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/linux/sysfs.h"
+
+namespace tessaly::platform::linux_os {
+
+// SCSI_ADAPTER_BUS_INFO of host: one bus per channel up to the highest in use (one at
+// least), each with its devices' SCSI_INQUIRY_DATA (36 INQUIRY bytes at most).
+std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host);
+
+// STORAGE_ADAPTER_DESCRIPTOR (32 bytes) with the host driver's bus type.
+std::vector<std::uint8_t> BuildAdapterDescriptor(std::uint8_t busType);
+
+}  // namespace tessaly::platform::linux_os

@@ -1,0 +1,180 @@
+#include "platform/linux/sg_passthrough.h"
+
+#include <scsi/scsi.h>
+#include <scsi/sg.h>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+
+#include "common/bytes.h"
+#include "platform/linux/error_codes.h"
+#include "platform/platform.h"
+#include "transport/scsi_passthrough.h"
+
+namespace tessaly::platform::linux_os {
+
+namespace {
+
+using nt::SCSI_PASS_THROUGH_DIRECT;
+constexpr std::uint32_t kRequestSize = sizeof(SCSI_PASS_THROUGH_DIRECT);
+constexpr std::size_t kScsiAddressSize = 8;
+constexpr std::uint32_t kMillisecondsPerSecond = 1000;
+
+// The driver byte's error part; 0x08 (sense available) alone is no error.
+constexpr unsigned kDriverErrorMask = 0x07;
+constexpr unsigned kDriverTimeout = 0x06;
+constexpr unsigned kHostTimeout = 0x03;  // DID_TIME_OUT
+
+ControlResult Failed(std::uint32_t error) {
+    return ControlResult{false, error, 0};
+}
+
+int Direction(std::uint8_t dataIn, std::uint32_t length) {
+    if (length == 0)
+        return SG_DXFER_NONE;
+    switch (dataIn) {
+        case nt::SCSI_IOCTL_DATA_IN:
+            return SG_DXFER_FROM_DEV;
+        case nt::SCSI_IOCTL_DATA_OUT:
+            return SG_DXFER_TO_DEV;
+        default:
+            return SG_DXFER_NONE;
+    }
+}
+
+// Windows refuses a block whose length field is not the structure's, a CDB over 16
+// bytes, an unknown direction, a data length without a buffer, and a sense area that
+// overlaps the structure or runs past the output.
+bool RequestValid(const SCSI_PASS_THROUGH_DIRECT& request, std::uint32_t outSize) {
+    if (request.Length != kRequestSize || request.CdbLength == 0 ||
+        request.CdbLength > sizeof request.Cdb ||
+        request.DataIn > nt::SCSI_IOCTL_DATA_UNSPECIFIED) {
+        return false;
+    }
+    if (request.DataBuffer == nullptr && request.DataTransferLength != 0)
+        return false;
+    if (request.SenseInfoLength == 0)
+        return true;
+    return request.SenseInfoOffset >= kRequestSize &&
+           std::uint64_t{request.SenseInfoOffset} + request.SenseInfoLength <= outSize;
+}
+
+std::uint32_t TimeoutMilliseconds(std::uint32_t seconds) {
+    const std::uint64_t ms = std::uint64_t{seconds} * kMillisecondsPerSecond;
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(ms, std::numeric_limits<std::uint32_t>::max()));
+}
+
+}  // namespace
+
+ControlResult PassThroughDirect(SystemCalls& calls, int fd, const void* in, std::uint32_t inSize,
+                                void* out, std::uint32_t outSize) {
+    if (in == nullptr || out == nullptr)
+        return Failed(kErrorInvalidParameter);
+    if (inSize < kRequestSize || outSize < kRequestSize)
+        return Failed(kErrorInsufficientBuffer);
+    SCSI_PASS_THROUGH_DIRECT request;
+    std::memcpy(&request, in, kRequestSize);
+    if (!RequestValid(request, outSize))
+        return Failed(kErrorInvalidParameter);
+
+    const int direction = Direction(request.DataIn, request.DataTransferLength);
+    const std::uint32_t length = direction == SG_DXFER_NONE ? 0 : request.DataTransferLength;
+    std::array<std::uint8_t, 255> sense{};
+    sg_io_hdr_t header{};
+    header.interface_id = 'S';
+    header.dxfer_direction = direction;
+    header.cmd_len = request.CdbLength;
+    header.mx_sb_len =
+        static_cast<unsigned char>(std::min<std::size_t>(request.SenseInfoLength, sense.size()));
+    header.dxfer_len = length;
+    header.dxferp = length != 0 ? request.DataBuffer : nullptr;
+    header.cmdp = request.Cdb;
+    header.sbp = sense.data();
+    header.timeout = TimeoutMilliseconds(request.TimeOutValue);
+
+    const int rc = calls.Ioctl(fd, SG_IO, &header);
+    if (rc < 0)
+        return Failed(WindowsErrorOf(-rc));
+    if (header.host_status != 0) {
+        return Failed(header.host_status == kHostTimeout ? kErrorSemTimeout : kErrorIoDevice);
+    }
+    const unsigned driverError = header.driver_status & kDriverErrorMask;
+    if (driverError != 0)
+        return Failed(driverError == kDriverTimeout ? kErrorSemTimeout : kErrorIoDevice);
+
+    const int resid = std::clamp(
+        header.resid, 0,
+        static_cast<int>(std::min<std::uint32_t>(length, std::numeric_limits<int>::max())));
+    const std::uint8_t senseCount =
+        static_cast<std::uint8_t>(std::min<unsigned>(header.sb_len_wr, header.mx_sb_len));
+    request.ScsiStatus = header.status;
+    request.DataTransferLength = length - static_cast<std::uint32_t>(resid);
+    request.SenseInfoLength = senseCount;
+    auto* block = static_cast<std::uint8_t*>(out);
+    std::memcpy(block, &request, kRequestSize);
+    if (senseCount > 0)
+        std::memcpy(block + request.SenseInfoOffset, sense.data(), senseCount);
+    return ControlResult{true, 0,
+                         senseCount > 0 ? request.SenseInfoOffset + senseCount : kRequestSize};
+}
+
+bool AskInquiry(SystemCalls& calls, int fd, std::vector<std::uint8_t>& answer) {
+    constexpr std::uint8_t kInquiryLength = 36;
+    std::uint8_t cdb[6] = {0x12, 0, 0, 0, kInquiryLength, 0};
+    std::array<std::uint8_t, kInquiryLength> data{};
+    std::array<std::uint8_t, 32> sense{};
+    sg_io_hdr_t header{};
+    header.interface_id = 'S';
+    header.dxfer_direction = SG_DXFER_FROM_DEV;
+    header.cmd_len = sizeof cdb;
+    header.mx_sb_len = sense.size();
+    header.dxfer_len = data.size();
+    header.dxferp = data.data();
+    header.cmdp = cdb;
+    header.sbp = sense.data();
+    header.timeout = 10 * kMillisecondsPerSecond;
+    if (calls.Ioctl(fd, SG_IO, &header) < 0 || header.status != 0 || header.host_status != 0 ||
+        (header.driver_status & kDriverErrorMask) != 0) {
+        return false;
+    }
+    const int resid = std::clamp(header.resid, 0, static_cast<int>(data.size()));
+    const std::size_t moved = data.size() - static_cast<std::size_t>(resid);
+    if (moved < 8)
+        return false;  // not even the peripheral type and the lengths
+    answer.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(moved));
+    return true;
+}
+
+bool ReadIdLun(SystemCalls& calls, int fd, IdLun& address, std::uint32_t& error) {
+    // struct scsi_idlun: four_in_one = id | lun << 8 | channel << 16 | host << 24, and
+    // the host's unique id.
+    std::uint32_t idlun[2] = {0, 0};
+    const int rc = calls.Ioctl(fd, SCSI_IOCTL_GET_IDLUN, idlun);
+    if (rc < 0) {
+        error = WindowsErrorOf(-rc);
+        return false;
+    }
+    address.id = static_cast<std::uint8_t>(idlun[0]);
+    address.lun = static_cast<std::uint8_t>(idlun[0] >> 8);
+    address.channel = static_cast<std::uint8_t>(idlun[0] >> 16);
+    address.host = static_cast<std::uint8_t>(idlun[0] >> 24);
+    return true;
+}
+
+ControlResult WriteScsiAddress(const IdLun& address, void* out, std::uint32_t outSize) {
+    if (outSize < kScsiAddressSize)
+        return Failed(kErrorInsufficientBuffer);
+    if (out == nullptr)
+        return Failed(kErrorInvalidParameter);
+    ByteWriter writer(static_cast<std::uint8_t*>(out), kScsiAddressSize);
+    writer.Le32(0, kScsiAddressSize);
+    writer.U8(4, address.host);
+    writer.U8(5, address.channel);
+    writer.U8(6, address.id);
+    writer.U8(7, address.lun);
+    return ControlResult{true, 0, kScsiAddressSize};
+}
+
+}  // namespace tessaly::platform::linux_os

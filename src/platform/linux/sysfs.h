@@ -1,0 +1,50 @@
+// What sysfs tells of the SCSI hosts and devices: each host's driver and own id, and
+// each device's address, peripheral type, identification and INQUIRY bytes. Every file
+// is read bounded and parsed strictly; a file that is missing or malformed leaves its
+// field unset, and an entry whose name is not an address is skipped.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaly::platform::linux_os {
+
+inline constexpr std::size_t kMaxSysfsFileBytes = 4096;
+inline constexpr std::size_t kMaxInquiryBytes = 96;
+inline constexpr int kMaxHostNumber = 255;  // SCSI_IOCTL_GET_IDLUN keeps 8 bits
+
+struct SysfsHost {
+    int number = 0;
+    std::string driver;  // proc_name: "ata_piix", "ahci", "usb-storage", ...
+    int ownId = -1;      // this_id; -1 when the host has none
+};
+
+struct SysfsDevice {
+    int host = 0;
+    int channel = 0;
+    int id = 0;
+    int lun = 0;
+    int type = -1;  // peripheral device type; 5 is a CD/DVD drive
+    std::string vendor;
+    std::string model;
+    std::string revision;
+    std::vector<std::uint8_t> inquiry;  // at most kMaxInquiryBytes
+};
+
+struct SysfsSnapshot {
+    std::vector<SysfsHost> hosts;      // by host number
+    std::vector<SysfsDevice> devices;  // by address
+    const SysfsHost* Host(int number) const;
+    int HighestHost() const { return hosts.empty() ? -1 : hosts.back().number; }
+};
+
+// Reads root/class/scsi_host and root/class/scsi_device (root is "/sys" on a system).
+SysfsSnapshot ReadSysfs(const std::string& root);
+
+// Parsers of the files' texts, for the reader and its tests.
+bool ParseSysfsInt(const std::string& text, int low, int high, int& value);
+bool ParseScsiAddress(const std::string& name, int (&parts)[4]);
+std::string TrimSysfsText(const std::string& text);
+
+}  // namespace tessaly::platform::linux_os

@@ -1,0 +1,206 @@
+// Reading sysfs from a fake tree: hosts, devices and their files, and every malformed
+// entry skipped or clamped rather than trusted.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_linux.h"
+#include "platform/linux/host_drivers.h"
+#include "platform/linux/port_answers.h"
+#include "platform/linux/sysfs.h"
+#include "transport/inquiry_data.h"
+#include "transport/scsi_passthrough.h"
+
+namespace tessaly {
+namespace {
+
+using namespace platform::linux_os;
+using testing::FakeSysfs;
+
+std::vector<std::uint8_t> Inquiry(const std::string& vendor, const std::string& product) {
+    std::vector<std::uint8_t> data(36, ' ');
+    data[0] = 0x05;
+    data[1] = 0x80;
+    data[2] = 0x02;
+    data[3] = 0x02;
+    data[4] = 31;
+    data[5] = data[6] = data[7] = 0;
+    std::copy(vendor.begin(), vendor.end(), data.begin() + 8);
+    std::copy(product.begin(), product.end(), data.begin() + 16);
+    return data;
+}
+
+TEST(Sysfs, HostsAndDevicesInOrder) {
+    FakeSysfs sysfs;
+    sysfs.AddHost(2, "virtio_scsi", "7");
+    sysfs.AddHost(0, "ata_piix");
+    sysfs.AddHost(1, "ata_piix");
+    sysfs.AddDevice("2:0:3:0", 5, "VARNOTH ", "CD-R   VW1210A  ", "1.04",
+                    Inquiry("VARNOTH ", "CD-R   VW1210A  "));
+    sysfs.AddDevice("0:0:0:0", 0, "ATA     ", "QEMU HARDDISK   ", "2.5+", {});
+    const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
+    ASSERT_EQ(snapshot.hosts.size(), 3u);
+    EXPECT_EQ(snapshot.hosts[0].number, 0);
+    EXPECT_EQ(snapshot.hosts[2].number, 2);
+    EXPECT_EQ(snapshot.hosts[2].driver, "virtio_scsi");
+    EXPECT_EQ(snapshot.hosts[2].ownId, 7);
+    EXPECT_EQ(snapshot.hosts[0].ownId, -1);
+    EXPECT_EQ(snapshot.HighestHost(), 2);
+    ASSERT_EQ(snapshot.devices.size(), 2u);
+    EXPECT_EQ(snapshot.devices[0].host, 0);
+    const SysfsDevice& cd = snapshot.devices[1];
+    EXPECT_EQ(cd.host, 2);
+    EXPECT_EQ(cd.id, 3);
+    EXPECT_EQ(cd.type, 5);
+    EXPECT_EQ(cd.vendor, "VARNOTH") << "trailing blanks and the newline trimmed";
+    EXPECT_EQ(cd.model, "CD-R   VW1210A");
+    EXPECT_EQ(cd.revision, "1.04");
+    EXPECT_EQ(cd.inquiry.size(), 36u);
+}
+
+TEST(Sysfs, NoTreeNoHosts) {
+    const SysfsSnapshot snapshot = ReadSysfs("/nonexistent/sysfs");
+    EXPECT_TRUE(snapshot.hosts.empty());
+    EXPECT_TRUE(snapshot.devices.empty());
+    EXPECT_EQ(snapshot.HighestHost(), -1);
+}
+
+struct MalformedRow {
+    const char* name;
+    const char* file;  // relative to the root
+    std::string bytes;
+    int hosts;
+    int devices;
+    int type;  // of device 0:0:1:0 when listed
+    int ownId;
+};
+
+TEST(Sysfs, MalformedEntriesTable) {
+    const MalformedRow rows[] = {
+        {"a host name without a number", "class/scsi_host/hostX/proc_name", "ahci\n", 1, 1, 5, -1},
+        {"a host number out of range", "class/scsi_host/host999/proc_name", "ahci\n", 1, 1, 5, -1},
+        {"a device name that is no address", "class/scsi_device/0:0:x:0/device/type", "5\n", 1, 1,
+         5, -1},
+        {"a device address with a negative part", "class/scsi_device/0:-1:1:0/device/type", "5\n",
+         1, 1, 5, -1},
+        {"a device address with five parts", "class/scsi_device/0:0:1:0:0/device/type", "5\n", 1, 1,
+         5, -1},
+        {"a type that is no number", "class/scsi_device/0:0:1:0/device/type", "five\n", 1, 1, -1,
+         -1},
+        {"a type out of range", "class/scsi_device/0:0:1:0/device/type", "77\n", 1, 1, -1, -1},
+        {"a huge type", "class/scsi_device/0:0:1:0/device/type", "99999999999999999999\n", 1, 1, -1,
+         -1},
+        {"an own id out of range", "class/scsi_host/host0/this_id", "4096\n", 1, 1, 5, -1},
+        {"an own id", "class/scsi_host/host0/this_id", "7\n", 1, 1, 5, 7},
+    };
+    for (const MalformedRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSysfs sysfs;
+        sysfs.AddHost(0, "ahci");
+        sysfs.AddDevice("0:0:1:0", 5, "VARNOTH", "CD-R", "1.00", Inquiry("VARNOTH ", "CD-R"));
+        sysfs.Write(row.file, row.bytes);
+        const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
+        EXPECT_EQ(static_cast<int>(snapshot.hosts.size()), row.hosts);
+        EXPECT_EQ(static_cast<int>(snapshot.devices.size()), row.devices);
+        ASSERT_FALSE(snapshot.devices.empty());
+        EXPECT_EQ(snapshot.devices[0].type, row.type);
+        EXPECT_EQ(snapshot.hosts[0].ownId, row.ownId);
+    }
+}
+
+TEST(Sysfs, OversizedFilesAreCut) {
+    FakeSysfs sysfs;
+    sysfs.AddHost(0, std::string(10000, 'a'));
+    sysfs.AddDevice("0:0:0:0", 5, "V", "M", "R", std::vector<std::uint8_t>(500, 0x41));
+    const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
+    ASSERT_EQ(snapshot.hosts.size(), 1u);
+    EXPECT_EQ(snapshot.hosts[0].driver.size(), kMaxSysfsFileBytes);
+    ASSERT_EQ(snapshot.devices.size(), 1u);
+    EXPECT_EQ(snapshot.devices[0].inquiry.size(), kMaxInquiryBytes);
+}
+
+TEST(Sysfs, TextParsers) {
+    int value = 0;
+    EXPECT_TRUE(ParseSysfsInt("-1", -1, 10, value));
+    EXPECT_EQ(value, -1);
+    EXPECT_FALSE(ParseSysfsInt("", 0, 10, value));
+    EXPECT_FALSE(ParseSysfsInt("-", -5, 10, value));
+    EXPECT_FALSE(ParseSysfsInt("1 2", 0, 100, value));
+    EXPECT_FALSE(ParseSysfsInt("11", 0, 10, value));
+    int parts[4];
+    EXPECT_TRUE(ParseScsiAddress("1:2:3:4", parts));
+    EXPECT_EQ(parts[3], 4);
+    EXPECT_FALSE(ParseScsiAddress("1:2:3", parts));
+    EXPECT_FALSE(ParseScsiAddress("1:2:3:", parts));
+    EXPECT_FALSE(ParseScsiAddress(":2:3:4", parts));
+    EXPECT_EQ(TrimSysfsText(std::string("ahci\n\0junk", 10)), "ahci");
+}
+
+struct DriverRow {
+    const char* driver;
+    std::uint8_t busType;
+    Attachment attachment;
+};
+
+TEST(HostDrivers, OneTableClassifiesEveryKind) {
+    const DriverRow rows[] = {
+        {"ata_piix", kBusTypeAtapi, Attachment::kInternal},
+        {"pata_amd", kBusTypeAtapi, Attachment::kInternal},
+        {"ahci", kBusTypeSata, Attachment::kInternal},
+        {"sata_nv", kBusTypeSata, Attachment::kInternal},
+        {"usb-storage", kBusTypeUsb, Attachment::kUsb},
+        {"uas", kBusTypeUsb, Attachment::kUsb},
+        {"firewire_sbp2", kBusType1394, Attachment::kIeee1394},
+        {"sbp2", kBusType1394, Attachment::kIeee1394},
+        {"virtio_scsi", kBusTypeScsi, Attachment::kInternal},
+        {"sym53c8xx", kBusTypeScsi, Attachment::kInternal},
+        {"", kBusTypeScsi, Attachment::kInternal},
+        {"ahci2", kBusTypeScsi, Attachment::kInternal},
+    };
+    for (const DriverRow& row : rows) {
+        SCOPED_TRACE(row.driver);
+        const HostDriverClass kind = ClassifyHostDriver(row.driver);
+        EXPECT_EQ(kind.busType, row.busType);
+        EXPECT_EQ(kind.attachment, row.attachment);
+    }
+}
+
+TEST(PortAnswers, InquiryDataOfAHostReadsBackThroughTheCoreReader) {
+    FakeSysfs sysfs;
+    sysfs.AddHost(0, "ata_piix");
+    sysfs.AddHost(2, "virtio_scsi", "7");
+    sysfs.AddDevice("2:0:3:0", 5, "VARNOTH", "CD-R", "1.04", Inquiry("VARNOTH ", "CD-R"));
+    sysfs.AddDevice("2:0:5:0", 5, "VARNOTH", "DVDR", "1.00", std::vector<std::uint8_t>(200, 0x42));
+    sysfs.AddDevice("0:0:0:0", 0, "ATA", "DISK", "1", Inquiry("ATA     ", "DISK"));
+    const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
+    const auto data = BuildPortInquiryData(snapshot, 2);
+    const ByteView view(data.data(), data.size());
+    EXPECT_EQ(view.U8(nt::kAdapterBusInfoNumberOfBuses), 1);
+    EXPECT_EQ(view.U8(nt::kAdapterBusInfoBusData + nt::kBusDataInitiatorBusId), 7);
+    EXPECT_EQ(view.U8(nt::kAdapterBusInfoBusData + nt::kBusDataNumberOfLogicalUnits), 2);
+    const std::uint32_t first =
+        view.Le32(nt::kAdapterBusInfoBusData + nt::kBusDataInquiryDataOffset);
+    EXPECT_EQ(view.U8(first + nt::kInquiryDataTargetId), 3);
+    EXPECT_EQ(view.Le32(first + nt::kInquiryDataInquiryDataLength), 36u);
+    EXPECT_EQ(view.U8(first + nt::kInquiryDataInquiryData + 8), 'V');
+    const std::uint32_t second = view.Le32(first + nt::kInquiryDataNextInquiryDataOffset);
+    EXPECT_EQ(view.U8(second + nt::kInquiryDataTargetId), 5);
+    EXPECT_EQ(view.Le32(second + nt::kInquiryDataInquiryDataLength), 36u)
+        << "a long inquiry file is cut to 36 bytes";
+    EXPECT_LE(second + nt::kInquiryDataInquiryData + 36, data.size());
+
+    const auto empty = BuildPortInquiryData(snapshot, 1);
+    EXPECT_EQ(empty[nt::kAdapterBusInfoNumberOfBuses], 1) << "a port without devices";
+    EXPECT_EQ(empty[nt::kAdapterBusInfoBusData + nt::kBusDataNumberOfLogicalUnits], 0);
+    EXPECT_EQ(empty[nt::kAdapterBusInfoBusData + nt::kBusDataInitiatorBusId], 7);
+}
+
+TEST(PortAnswers, AdapterDescriptorCarriesTheBusType) {
+    const auto descriptor = BuildAdapterDescriptor(kBusTypeUsb);
+    ASSERT_EQ(descriptor.size(), 32u);
+    EXPECT_EQ(descriptor[24], kBusTypeUsb);
+    EXPECT_EQ(ByteView(descriptor.data(), descriptor.size()).Le32(4), 32u);
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,230 @@
+// tessaly: the Linux edition. Plays the main window's start-up on this machine's optical
+// drives (through SG_IO) with the same window logic as the Windows program, and prints
+// the drive list, each drive's fields and the information report as text.
+//
+//   tessaly [--json | --watch | --eject | --load] [--drive N] [--report-pdf FILE]
+//           [DEVICE ...]
+//
+// --drive N chooses the drive (list item N) of the tray button, the watch and the PDF
+// report.
+//
+// Devices are /dev/sr0 (D:), /dev/sr1 (E:), ... unless named. Errors are one line on
+// standard error and a non-zero exit status: 1 for a machine or device problem, 2 for
+// a bad command line.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/control_ids.h"
+#include "app/headless_view.h"
+#include "app/main_dialog.h"
+#include "device_check.h"
+#include "platform/linux/linux_platform.h"
+#include "platform/recording_printer.h"
+#include "runner/cp1252.h"
+#include "runner/report_pdf.h"
+#include "runner/session.h"
+#include "runner/text_output.h"
+#include "transport/scsi_transport.h"
+
+namespace {
+
+using namespace tessaly;
+using platform::linux_os::LinuxPlatform;
+
+// A4 at 600 dots per inch.
+constexpr platform::PaperSpec kPaper{4960, 7016, false, 0};
+constexpr auto kPollInterval = std::chrono::milliseconds(500);
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+struct Options {
+    bool json = false;
+    bool watch = false;
+    bool eject = false;
+    bool load = false;
+    int drive = 0;
+    std::string pdf;
+    std::vector<std::string> devices;
+};
+
+int Fail(const std::string& message, int status = 1) {
+    std::fprintf(stderr, "tessaly: %s\n", message.c_str());
+    return status;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--watch") {
+            options.watch = true;
+        } else if (arg == "--eject") {
+            options.eject = true;
+        } else if (arg == "--load") {
+            options.load = true;
+        } else if (arg == "--drive" || arg == "--report-pdf") {
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            const std::string value = argv[++i];
+            if (arg == "--report-pdf") {
+                options.pdf = value;
+                continue;
+            }
+            if (value.empty() || value.size() > 2 ||
+                value.find_first_not_of("0123456789") != std::string::npos) {
+                error = "--drive takes a drive number from 0";
+                return false;
+            }
+            options.drive = std::stoi(value);
+        } else if (arg.rfind("--", 0) == 0) {
+            error = "unknown option " + arg;
+            return false;
+        } else {
+            options.devices.push_back(arg);
+        }
+    }
+    const int modes = options.json + options.watch + options.eject + options.load;
+    if (modes > 1) {
+        error = "--json, --watch, --eject and --load exclude each other";
+        return false;
+    }
+    return true;
+}
+
+// Why no drive was listed: a refused device, else the window's message.
+int NoDrives(platform::linux_os::SystemCalls& calls, LinuxPlatform& pc) {
+    bool told = false;
+    for (int letter = platform::linux_os::kFirstLetter;
+         letter < platform::linux_os::kFirstLetter + platform::linux_os::kLetterCount; ++letter) {
+        const std::string path = pc.DevicePath(letter);
+        if (!path.empty() && cli::CheckDevice(calls, path) == cli::DeviceState::kDenied) {
+            Fail(cli::DeviceProblem(cli::DeviceState::kDenied, path));
+            told = true;
+        }
+    }
+    return told ? 1 : Fail("No Varnoth drives detected!");
+}
+
+void PrintFields(const std::map<int, std::string>& fields,
+                 const std::map<int, std::string>* before) {
+    static const std::pair<int, const char*> kLabels[] = {
+        {IDC_HOST_ADAPTER, "Host Adapter"},
+        {IDC_TARGET_ID, "Target ID"},
+        {IDC_STATUS, "Status"},
+        {IDC_LEAD_IN_TIME, "Start Time Of Lead In"},
+        {IDC_LEAD_OUT_TIME, "Start Time Of Lead Out"},
+        {IDC_LEAD_OUT_LBA, "LBA"},
+        {IDC_MANUFACTURER, "Manufacturer"},
+        {IDC_EXTRA_LINE1, "Line 1"},
+        {IDC_EXTRA_LINE2, "Line 2"}};
+    for (const auto& [id, label] : kLabels) {
+        const auto it = fields.find(id);
+        const std::string text = it == fields.end() ? std::string() : it->second;
+        if (before != nullptr) {
+            const auto old = before->find(id);
+            if (old != before->end() && old->second == text)
+                continue;
+        }
+        std::printf("  %s: %s\n", label, runner::Cp1252ToUtf8(text).c_str());
+    }
+    std::fflush(stdout);
+}
+
+int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& printer) {
+    std::signal(SIGINT, OnInterrupt);
+    std::printf(
+        "%s\n",
+        runner::Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(view.Selected())]).c_str());
+    PrintFields(view.Fields(), nullptr);
+    runner::Event tick;
+    tick.name = "tick";
+    while (interrupted == 0 && !view.Closed()) {
+        std::this_thread::sleep_for(kPollInterval);
+        const auto before = view.Fields();
+        runner::Play(tick, view, dialog, printer);
+        PrintFields(view.Fields(), &before);
+    }
+    return 0;
+}
+
+// The same session as the text output, as the runner's JSON steps.
+int PrintJson(app::HeadlessView& view, app::MainDialog& dialog, LinuxPlatform& pc,
+              platform::RecordingPrinter& printer) {
+    const runner::CommandSource log{
+        [&pc]() -> const std::vector<std::string>& { return pc.CommandLog(); },
+        [&pc] { pc.ClearCommandLog(); }};
+    std::printf("%s\n", runner::TextSessionJson(view, dialog, printer, log).dump(2).c_str());
+    return view.Items().empty() ? 1 : 0;  // the steps tell why no drive was listed
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error))
+        return Fail(error, 2);
+
+    auto& calls = platform::linux_os::RealSystemCalls();
+    for (const std::string& path : options.devices) {
+        const cli::DeviceState state = cli::CheckDevice(calls, path);
+        if (state != cli::DeviceState::kUsable)
+            return Fail(cli::DeviceProblem(state, path));
+    }
+
+    LinuxPlatform pc(calls, "/sys", options.devices, platform::linux_os::ReadKernelRelease());
+    ScsiTransport transport(pc);
+    app::HeadlessView view;
+    app::MainDialog dialog(transport, pc, view);
+    view.Attach(&dialog);
+    platform::RecordingPrinter printer(kPaper, std::nullopt);
+
+    view.BeginStep();
+    dialog.OnInitDialog();
+    if (options.json)
+        return PrintJson(view, dialog, pc, printer);
+    if (view.Items().empty())
+        return NoDrives(calls, pc);
+    if (options.drive >= static_cast<int>(view.Items().size()))
+        return Fail("there is no drive " + std::to_string(options.drive), 2);
+
+    if (options.eject || options.load || options.watch) {
+        runner::SelectDrive(view, dialog, options.drive);
+        if (options.watch)
+            return Watch(view, dialog, printer);
+        // The window's tray button, pressed once: the drive's answer decides, as in the
+        // window, whether it opens the tray or closes it. Then the fields are read again.
+        runner::Event press;
+        press.name = "eject";
+        runner::Play(press, view, dialog, printer);
+        dialog.Panel().OnRefreshClick();
+        std::printf(
+            "%s\n",
+            runner::Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(options.drive)]).c_str());
+        PrintFields(view.Fields(), nullptr);
+        return 0;
+    }
+
+    const runner::TextSession session = runner::PlayTextSession(view, dialog, printer);
+    std::fputs(runner::FormatText(session).c_str(), stdout);
+    if (!options.pdf.empty()) {
+        // The report of the drive asked for, as the window prints the selected one.
+        if (options.drive != 0)
+            runner::SelectDrive(view, dialog, options.drive);
+        if (!runner::PrintReportPdf(dialog, options.pdf, std::nullopt, error))
+            return Fail(error);
+    }
+    return 0;
+}
