@@ -23,6 +23,7 @@
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
 #include "device_check.h"
+#include "drives/drive_commands.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
 #include "runner/cp1252.h"
@@ -204,11 +205,17 @@ int main(int argc, char** argv) {
         runner::SelectDrive(view, dialog, options.drive);
         if (options.watch)
             return Watch(view, dialog, printer);
-        // The window's tray button, pressed once: the drive's answer decides, as in the
-        // window, whether it opens the tray or closes it. Then the fields are read again.
-        runner::Event press;
-        press.name = "eject";
-        runner::Play(press, view, dialog, printer);
+        // --eject opens the tray and --load closes it, whatever state it is in: the
+        // window's button toggles, but a command line says what it wants. Then the
+        // fields are read again.
+        const DriveList& drives = dialog.Drives();
+        const auto adapter = static_cast<std::uint8_t>(drives.adapters[options.drive]);
+        const auto target = static_cast<std::uint8_t>(drives.targets[options.drive]);
+        const std::int32_t done = options.eject ? EjectMedium(transport, adapter, target)
+                                                : LoadMedium(transport, adapter, target);
+        if (done != 1)
+            return Fail(std::string("the drive did not ") +
+                        (options.eject ? "open its tray" : "close its tray"));
         dialog.Panel().OnRefreshClick();
         std::printf(
             "%s\n",
