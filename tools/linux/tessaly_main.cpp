@@ -22,11 +22,11 @@
 #include "app/control_ids.h"
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
+#include "common/code_pages.h"
 #include "device_check.h"
 #include "drives/drive_commands.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
-#include "runner/cp1252.h"
 #include "runner/report_pdf.h"
 #include "runner/session.h"
 #include "runner/text_output.h"
@@ -138,16 +138,15 @@ void PrintFields(const std::map<int, std::string>& fields,
             if (old != before->end() && old->second == text)
                 continue;
         }
-        std::printf("  %s: %s\n", label, runner::Cp1252ToUtf8(text).c_str());
+        std::printf("  %s: %s\n", label, Cp1252ToUtf8(text).c_str());
     }
     std::fflush(stdout);
 }
 
 int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& printer) {
     std::signal(SIGINT, OnInterrupt);
-    std::printf(
-        "%s\n",
-        runner::Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(view.Selected())]).c_str());
+    std::printf("%s\n",
+                Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(view.Selected())]).c_str());
     PrintFields(view.Fields(), nullptr);
     runner::Event tick;
     tick.name = "tick";
@@ -217,9 +216,8 @@ int main(int argc, char** argv) {
             return Fail(std::string("the drive did not ") +
                         (options.eject ? "open its tray" : "close its tray"));
         dialog.Panel().OnRefreshClick();
-        std::printf(
-            "%s\n",
-            runner::Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(options.drive)]).c_str());
+        std::printf("%s\n",
+                    Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(options.drive)]).c_str());
         PrintFields(view.Fields(), nullptr);
         return 0;
     }

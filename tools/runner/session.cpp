@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "runner/cp1252.h"
+#include "common/code_pages.h"
 
 namespace tessaly::runner {
 

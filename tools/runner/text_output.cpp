@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/control_ids.h"
-#include "runner/cp1252.h"
+#include "common/code_pages.h"
 #include "runner/session.h"
 
 namespace tessaly::runner {

@@ -21,23 +21,8 @@ constexpr const char* kFace = "Liberation Sans";
 
 // The program's code page 1252 text as the UTF-8 cairo draws.
 std::string Utf8Of(const char* text, int length) {
-    std::u16string wide(static_cast<std::size_t>(length), u'\0');
-    const int count = length > 0 ? AnsiToUtf16(1252, text, length, wide.data(), length) : 0;
-    std::string out;
-    for (int i = 0; i < count; ++i) {
-        const char16_t c = wide[static_cast<std::size_t>(i)];
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return length > 0 ? Cp1252ToUtf8(std::string_view(text, static_cast<std::size_t>(length)))
+                      : std::string();
 }
 
 }  // namespace
