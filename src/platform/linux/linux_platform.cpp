@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "common/bytes.h"
 #include "common/code_pages.h"
@@ -177,11 +178,7 @@ Handle LinuxPlatform::CreateFileA(const char* fileName, std::uint32_t, std::uint
     return AddObject(Object{Kind::kDrive, fd, -1});
 }
 
-int LinuxPlatform::HighestPort() {
-    if (highestPort_)
-        return *highestPort_;
-    // Without sysfs (not mounted) the drives' own addresses still tell their hosts.
-    int highest = sysfs_.HighestHost();
+void LinuxPlatform::ForEachLetteredDevice(const std::function<void(int, const IdLun&)>& visit) {
     for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
         const std::string path = DevicePath(letter);
         const int fd = path.empty() ? -1 : calls_.Open(path.c_str(), kDeviceFlags);
@@ -190,9 +187,19 @@ int LinuxPlatform::HighestPort() {
         IdLun address;
         std::uint32_t error = 0;
         if (ReadIdLun(calls_, fd, address, error))
-            highest = std::max(highest, static_cast<int>(address.host));
+            visit(fd, address);
         calls_.Close(fd);
     }
+}
+
+int LinuxPlatform::HighestPort() {
+    if (highestPort_)
+        return *highestPort_;
+    // Without sysfs (not mounted) the drives' own addresses still tell their hosts.
+    int highest = sysfs_.HighestHost();
+    ForEachLetteredDevice([&highest](int, const IdLun& address) {
+        highest = std::max(highest, static_cast<int>(address.host));
+    });
     highestPort_ = highest;
     return highest;
 }
@@ -200,17 +207,7 @@ int LinuxPlatform::HighestPort() {
 SysfsSnapshot LinuxPlatform::PortDevices() {
     constexpr std::size_t kStandardInquiry = 36;
     SysfsSnapshot devices = sysfs_;
-    for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
-        const std::string path = DevicePath(letter);
-        const int fd = path.empty() ? -1 : calls_.Open(path.c_str(), kDeviceFlags);
-        if (fd < 0)
-            continue;
-        IdLun address;
-        std::uint32_t error = 0;
-        if (!ReadIdLun(calls_, fd, address, error)) {
-            calls_.Close(fd);
-            continue;
-        }
+    ForEachLetteredDevice([&](int fd, const IdLun& address) {
         auto known =
             std::find_if(devices.devices.begin(), devices.devices.end(), [&](const SysfsDevice& d) {
                 return d.host == address.host && d.channel == address.channel &&
@@ -219,21 +216,20 @@ SysfsSnapshot LinuxPlatform::PortDevices() {
         std::vector<std::uint8_t> inquiry;
         const bool complete =
             known != devices.devices.end() && known->inquiry.size() >= kStandardInquiry;
-        if (!complete && AskInquiry(calls_, fd, inquiry)) {
-            if (known == devices.devices.end()) {
-                SysfsDevice device;
-                device.host = address.host;
-                device.channel = address.channel;
-                device.id = address.id;
-                device.lun = address.lun;
-                devices.devices.push_back(std::move(device));
-                known = std::prev(devices.devices.end());
-            }
-            known->type = inquiry[0] & 0x1F;
-            known->inquiry = std::move(inquiry);
+        if (complete || !AskInquiry(calls_, fd, inquiry))
+            return;
+        if (known == devices.devices.end()) {
+            SysfsDevice device;
+            device.host = address.host;
+            device.channel = address.channel;
+            device.id = address.id;
+            device.lun = address.lun;
+            devices.devices.push_back(std::move(device));
+            known = std::prev(devices.devices.end());
         }
-        calls_.Close(fd);
-    }
+        known->type = inquiry[0] & 0x1F;
+        known->inquiry = std::move(inquiry);
+    });
     return devices;
 }
 

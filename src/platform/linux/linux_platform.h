@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "common/command_log.h"
+#include "platform/linux/sg_passthrough.h"
 #include "platform/linux/static_registry.h"
 #include "platform/linux/sysfs.h"
 #include "platform/linux/system_calls.h"
@@ -94,6 +96,9 @@ class LinuxPlatform final : public Platform {
     bool PortControl(const Object& port, std::uint32_t controlCode, void* in, std::uint32_t inSize,
                      void* out, std::uint32_t outSize, std::uint32_t& returned);
     void BuildRegistry();
+    // Opens each lettered device in turn and calls visit with its descriptor and the
+    // address SCSI_IOCTL_GET_IDLUN gives; devices that do not open or answer are passed.
+    void ForEachLetteredDevice(const std::function<void(int, const IdLun&)>& visit);
     // The highest port number: the highest SCSI host in sysfs or behind a drive letter.
     int HighestPort();
     // sysfs's devices, and those behind drive letters that sysfs does not list (when it
