@@ -6,8 +6,9 @@
 #   run-cases.sh TESSALY [CASE...]        default: every case
 #
 # TESSALY must be statically linked. Each case boots the guest once with its drives and
-# runs the program once; the single-drive cases also run sg_probe, which records how QEMU
-# answered the program's commands (tests/qemu/expected/probe-CASE.txt).
+# runs the program once (the tray case twice: --eject, then --load, expected in
+# CASE.RUN.*); the single-drive cases also run sg_probe, which records how QEMU answered
+# the program's commands (tests/qemu/expected/probe-CASE.txt).
 # Placeholders in the expected files: @DATE@ (the guest's date, "dd Month yyyy"),
 # @KERNEL@ and @MACHINE@ (the guest's uname -r and uname -m).
 #
@@ -24,7 +25,7 @@ fi
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(pressed-cd empty other-vendor two-drives)
+[ ${#cases[@]} -gt 0 ] || cases=(pressed-cd empty other-vendor two-drives tray)
 
 cache=${TESSALY_QEMU_CACHE:-$root/build/qemu}
 mkdir -p "$cache/logs"
@@ -79,6 +80,7 @@ case_drives() {
     case $1 in
         pressed-cd) drive 3 VARNOTH "CD-R   VW1210A" 1.04 iso ;;
         empty) drive 3 VARNOTH "CD-R   VW1210A" 1.04 empty ;;
+        tray) drive 3 VARNOTH "CD-R   VW1210A" 1.04 iso ;;
         other-vendor) drive 2 OTHERCO "DVD-ROM X16" 2.00 iso ;;
         two-drives)
             drive 5 VARNOTH "CD-R   VW2410A" 1.04 empty
@@ -116,12 +118,37 @@ compare() {
     fi
 }
 
+# check_run LABEL: one run's stdout, stderr and exit status against the expected files
+# (CASE.* for the case's one run, CASE.LABEL.* for a case of several runs).
+check_run() {
+    local label=$1 expected=$here/expected/$name
+    [ "$label" = tessaly ] || expected=$expected.$label
+    section "$clean" "$label" stdout | base64 -d >"$work/stdout"
+    section "$clean" "$label" stderr | base64 -d >"$work/stderr"
+    status=$(sed -n "/^@@TQ:run-begin $label@@\$/,/^@@TQ:run-end $label@@\$/s/^@@TQ:status \([0-9]*\)@@\$/\1/p" "$clean")
+    if [ "$date_after" != "$date" ] && ! grep -q "$date" "$work/stdout"; then
+        date=$date_after
+    fi
+    fill "$expected.stdout" >"$work/expected.stdout"
+    fill "$expected.stderr" >"$work/expected.stderr"
+    compare "${expected##*/}.stdout" "$work/expected.stdout" "$work/stdout" || ok=0
+    compare "${expected##*/}.stderr" "$work/expected.stderr" "$work/stderr" || ok=0
+    if [ "$status" != "$(cat "$expected.status")" ]; then
+        fail_case "$label: exit status ${status:-none}, expected $(cat "$expected.status")"
+        ok=0
+    fi
+}
+
 start=$(date +%s)
 for name in "${cases[@]}"; do
     case_drives "$name" || die "unknown case $name"
     case_start=$(date +%s)
     runs=$work/$name.runs
-    echo "tessaly tessaly" >"$runs"
+    if [ "$name" = tray ]; then
+        printf 'eject tessaly --eject\nload tessaly --load\n' >"$runs"
+    else
+        echo "tessaly tessaly" >"$runs"
+    fi
     if [ -f "$here/expected/probe-$name.txt" ]; then
         echo "probe sg_probe $(seq -s ' ' -f '/dev/sg%g' 0 $((drives - 1)))" >>"$runs"
     fi
@@ -145,22 +172,10 @@ for name in "${cases[@]}"; do
         continue
     fi
 
-    section "$clean" tessaly stdout | base64 -d >"$work/stdout"
-    section "$clean" tessaly stderr | base64 -d >"$work/stderr"
-    status=$(sed -n '/^@@TQ:run-begin tessaly@@$/,/^@@TQ:run-end tessaly@@$/s/^@@TQ:status \([0-9]*\)@@$/\1/p' "$clean")
-    if [ "$date_after" != "$date" ] && ! grep -q "$date" "$work/stdout"; then
-        date=$date_after
-    fi
     ok=1
-    fill "$here/expected/$name.stdout" >"$work/expected.stdout"
-    fill "$here/expected/$name.stderr" >"$work/expected.stderr"
-    compare "$name.stdout" "$work/expected.stdout" "$work/stdout" || ok=0
-    compare "$name.stderr" "$work/expected.stderr" "$work/stderr" || ok=0
-    expected_status=$(cat "$here/expected/$name.status")
-    if [ "$status" != "$expected_status" ]; then
-        fail_case "exit status ${status:-none}, expected $expected_status"
-        ok=0
-    fi
+    while read -r label _; do
+        [ "$label" = probe ] || check_run "$label"
+    done <"$runs"
     if [ -f "$here/expected/probe-$name.txt" ]; then
         section "$clean" probe stdout | base64 -d >"$work/probe"
         # What QEMU answered, for the log of every run.

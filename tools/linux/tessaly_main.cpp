@@ -118,8 +118,9 @@ int NoDrives(platform::linux_os::SystemCalls& calls, LinuxPlatform& pc) {
     return told ? 1 : Fail("No Varnoth drives detected!");
 }
 
-void PrintFields(const std::map<int, std::string>& fields,
-                 const std::map<int, std::string>* before) {
+// The fields that changed since before, one "label: text" line each.
+void PrintChangedFields(const std::map<int, std::string>& fields,
+                        const std::map<int, std::string>& before) {
     static const std::pair<int, const char*> kLabels[] = {
         {IDC_HOST_ADAPTER, "Host Adapter"},
         {IDC_TARGET_ID, "Target ID"},
@@ -130,31 +131,30 @@ void PrintFields(const std::map<int, std::string>& fields,
         {IDC_MANUFACTURER, "Manufacturer"},
         {IDC_EXTRA_LINE1, "Line 1"},
         {IDC_EXTRA_LINE2, "Line 2"}};
+    auto textOf = [](const std::map<int, std::string>& map, int id) {
+        const auto it = map.find(id);
+        return it == map.end() ? std::string() : it->second;
+    };
     for (const auto& [id, label] : kLabels) {
-        const auto it = fields.find(id);
-        const std::string text = it == fields.end() ? std::string() : it->second;
-        if (before != nullptr) {
-            const auto old = before->find(id);
-            if (old != before->end() && old->second == text)
-                continue;
-        }
-        std::printf("  %s: %s\n", label, Cp1252ToUtf8(text).c_str());
+        const std::string text = textOf(fields, id);
+        if (text != textOf(before, id))
+            std::printf("  %s: %s\n", label, Cp1252ToUtf8(text).c_str());
     }
     std::fflush(stdout);
 }
 
 int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& printer) {
     std::signal(SIGINT, OnInterrupt);
-    std::printf("%s\n",
-                Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(view.Selected())]).c_str());
-    PrintFields(view.Fields(), nullptr);
+    const auto selected = static_cast<std::size_t>(view.Selected());
+    std::fputs(runner::FormatDriveBlock({view.Items()[selected], view.Fields()}).c_str(), stdout);
+    std::fflush(stdout);
     runner::Event tick;
     tick.name = "tick";
     while (interrupted == 0 && !view.Closed()) {
         std::this_thread::sleep_for(kPollInterval);
         const auto before = view.Fields();
         runner::Play(tick, view, dialog, printer);
-        PrintFields(view.Fields(), &before);
+        PrintChangedFields(view.Fields(), before);
     }
     return 0;
 }
@@ -216,9 +216,8 @@ int main(int argc, char** argv) {
             return Fail(std::string("the drive did not ") +
                         (options.eject ? "open its tray" : "close its tray"));
         dialog.Panel().OnRefreshClick();
-        std::printf("%s\n",
-                    Cp1252ToUtf8(view.Items()[static_cast<std::size_t>(options.drive)]).c_str());
-        PrintFields(view.Fields(), nullptr);
+        const auto index = static_cast<std::size_t>(options.drive);
+        std::fputs(runner::FormatDriveBlock({view.Items()[index], view.Fields()}).c_str(), stdout);
         return 0;
     }
 

@@ -73,37 +73,49 @@ std::vector<std::string> PageLines(const platform::PrintedPage& page) {
     return lines;
 }
 
+namespace {
+
+// One line: an indent of two blanks, the pieces, the line end. Appended piece by piece
+// (GCC 12 misreads chains of string concatenation at -O3 as overlapping copies).
+void AppendLine(std::string& out, std::initializer_list<std::string_view> pieces,
+                bool indent = true) {
+    if (indent)
+        out.append("  ");
+    for (std::string_view piece : pieces)
+        out.append(piece);
+    out.append("\n");
+}
+
+}  // namespace
+
+std::string FormatDriveBlock(const DriveFields& drive) {
+    std::string out;
+    AppendLine(out, {Cp1252ToUtf8(drive.item)}, false);
+    for (const FieldLabel& field : kLeadingFields)
+        AppendLine(out, {field.label, FieldText(drive, field.id)});
+    AppendLine(out, {"Start Time Of Lead Out: ", FieldText(drive, IDC_LEAD_OUT_TIME),
+                     "  LBA: ", FieldText(drive, IDC_LEAD_OUT_LBA)});
+    AppendLine(out, {"Manufacturer: ", FieldText(drive, IDC_MANUFACTURER)});
+    for (int id : {IDC_EXTRA_LINE1, IDC_EXTRA_LINE2}) {
+        const std::string extra = FieldText(drive, id);
+        if (!extra.empty())
+            AppendLine(out, {extra});
+    }
+    return out;
+}
+
 std::string FormatText(const TextSession& session) {
     std::string out = "Drives:\n";
-    // One line: an indent of two blanks, the pieces, the line end. Appended piece by
-    // piece (GCC 12 misreads chains of string concatenation at -O3 as overlapping copies).
-    auto line = [&out](std::initializer_list<std::string_view> pieces, bool indent = true) {
-        if (indent)
-            out.append("  ");
-        for (std::string_view piece : pieces)
-            out.append(piece);
-        out.append("\n");
-    };
     for (const auto& item : session.items)
-        line({Cp1252ToUtf8(item)});
+        AppendLine(out, {Cp1252ToUtf8(item)});
     for (const DriveFields& drive : session.drives) {
         out.append("\n");
-        line({Cp1252ToUtf8(drive.item)}, false);
-        for (const FieldLabel& field : kLeadingFields)
-            line({field.label, FieldText(drive, field.id)});
-        line({"Start Time Of Lead Out: ", FieldText(drive, IDC_LEAD_OUT_TIME),
-              "  LBA: ", FieldText(drive, IDC_LEAD_OUT_LBA)});
-        line({"Manufacturer: ", FieldText(drive, IDC_MANUFACTURER)});
-        for (int id : {IDC_EXTRA_LINE1, IDC_EXTRA_LINE2}) {
-            const std::string extra = FieldText(drive, id);
-            if (!extra.empty())
-                line({extra});
-        }
+        out.append(FormatDriveBlock(drive));
     }
     if (session.page) {
         out.append("\nInformation report:\n");
         for (const std::string& text : PageLines(*session.page))
-            line({Cp1252ToUtf8(text)});
+            AppendLine(out, {Cp1252ToUtf8(text)});
     }
     return out;
 }

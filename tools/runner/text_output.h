@@ -34,6 +34,9 @@ TextSession PlayTextSession(app::HeadlessView& view, app::MainDialog& dialog,
 // and joined with two blanks. Texts stay in the program's code page.
 std::vector<std::string> PageLines(const platform::PrintedPage& page);
 
+// One drive's block: its list text, then its fields indented by two blanks, UTF-8.
+std::string FormatDriveBlock(const DriveFields& drive);
+
 // The whole text, UTF-8, every line ending in "\n".
 std::string FormatText(const TextSession& session);
 
