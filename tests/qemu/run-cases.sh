@@ -45,6 +45,9 @@ die() {
 if readelf -l "$program" 2>/dev/null | grep -q 'Requesting program interpreter'; then
     die "$program is linked dynamically; the guest has no C library"
 fi
+# In the guest the command is /bin/tessaly, whatever the build named it.
+cp "$program" "$work/tessaly" || die "cannot copy $program"
+program=$work/tessaly
 
 kernel=$("$here/guest-kernel.sh" "$cache/kernel") || die "no guest kernel"
 echo "guest kernel: $(cat "$kernel/release")"
