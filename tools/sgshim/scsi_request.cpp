@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "disc/disc_time.h"
 #include "transport/mmc.h"
 #include "vpc/drive_traits.h"
 
@@ -21,10 +22,6 @@ constexpr std::uint8_t kPointFirstTrack = 0xA0;
 constexpr std::uint8_t kPointLastTrack = 0xA1;
 constexpr std::uint8_t kPointLeadOut = 0xA2;
 constexpr std::uint8_t kLeadOutTrack = 0xAA;  // the CD-ROM driver's number of the lead-out
-
-std::uint8_t FromBcd(std::uint8_t value) {
-    return static_cast<std::uint8_t>((value >> 4) * 10 + (value & 0x0F));
-}
 
 // The table of contents as the CD-ROM driver keeps it, built from the full table of
 // contents (format 2, from the first session), which the emulated drives answer as the
@@ -55,7 +52,7 @@ Toc ReadToc(vpc::EmulatedDrive& drive) {
         return toc;
     }
     const bool bcd = vpc::TraitsOf(drive.Spec()).bcdFullToc;
-    const auto number = [bcd](std::uint8_t value) { return bcd ? FromBcd(value) : value; };
+    const auto number = [bcd](std::uint8_t value) { return bcd ? BcdToBinary(value) : value; };
     // The TOC data length counts the bytes after itself.
     const ByteView view(answer.data(), std::min<std::size_t>(
                                            ByteView(answer.data(), result.transferred).Be16(0) + 2u,
@@ -72,8 +69,9 @@ Toc ReadToc(vpc::EmulatedDrive& drive) {
         entry.minute = number(view.U8(at + 8));
         entry.second = number(view.U8(at + 9));
         entry.frame = number(view.U8(at + 10));
-        entry.lba =
-            (std::int32_t{entry.minute} * 60 + entry.second) * 75 + entry.frame - kPregapFrames;
+        entry.lba = static_cast<std::int32_t>(
+                        FrameCount(DiscTime{entry.minute, entry.second, entry.frame})) -
+                    kPregapFrames;
         if (point == kPointFirstTrack && !first) {
             first = entry.minute;
         } else if (point == kPointLastTrack) {

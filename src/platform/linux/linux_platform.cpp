@@ -204,7 +204,9 @@ int LinuxPlatform::HighestPort() {
     return highest;
 }
 
-SysfsSnapshot LinuxPlatform::PortDevices() {
+const SysfsSnapshot& LinuxPlatform::PortDevices() {
+    if (portDevices_)
+        return *portDevices_;
     constexpr std::size_t kStandardInquiry = 36;
     SysfsSnapshot devices = sysfs_;
     ForEachLetteredDevice([&](int fd, const IdLun& address) {
@@ -230,7 +232,8 @@ SysfsSnapshot LinuxPlatform::PortDevices() {
         known->type = inquiry[0] & 0x1F;
         known->inquiry = std::move(inquiry);
     });
-    return devices;
+    portDevices_ = std::move(devices);
+    return *portDevices_;
 }
 
 bool LinuxPlatform::CloseHandle(Handle object) {
@@ -310,7 +313,8 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
         const SysfsHost* host = sysfs_.Host(port.host);
         const bool external =
             host != nullptr && ClassifyHostDriver(host->driver).attachment != Attachment::kInternal;
-        answer = BuildPortInquiryData(external ? SysfsSnapshot{} : PortDevices(), port.host);
+        static const SysfsSnapshot kNoDevices;
+        answer = BuildPortInquiryData(external ? kNoDevices : PortDevices(), port.host);
         if (outSize < answer.size())
             return Fail(kErrorInsufficientBuffer);
         count = answer.size();

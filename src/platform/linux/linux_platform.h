@@ -102,8 +102,9 @@ class LinuxPlatform final : public Platform {
     // The highest port number: the highest SCSI host in sysfs or behind a drive letter.
     int HighestPort();
     // sysfs's devices, and those behind drive letters that sysfs does not list (when it
-    // is not mounted), asked for their INQUIRY data as Wine's port driver asks.
-    SysfsSnapshot PortDevices();
+    // is not mounted), asked for their INQUIRY data as Wine's port driver asks. Gathered
+    // once, at the first port's inquiry data, as a port driver keeps what it found.
+    const SysfsSnapshot& PortDevices();
 
     SystemCalls& calls_;
     SysfsSnapshot sysfs_;
@@ -112,6 +113,7 @@ class LinuxPlatform final : public Platform {
     StaticRegistry registry_;
     bool registryBuilt_ = false;
     std::optional<int> highestPort_;
+    std::optional<SysfsSnapshot> portDevices_;
     std::map<Handle, Object> objects_;
     Handle nextHandle_ = 0x100;
     std::uint32_t lastError_ = 0;
