@@ -8,7 +8,7 @@
 #                             start whose environment must reach Wine's processes only).
 #   tessaly_detect_wine_arch  Sets TESSALY_WINE_ARCH and TESSALY_WINE_ARCH_REASON: the
 #                             value given in TESSALY_WINE_ARCH, else win32 when Wine's
-#                             32-bit loader starts on this machine, else win64.
+#                             32-bit loader is installed and starts on this machine, else win64.
 #
 # The `wine` wrapper picks the 32-bit loader for a 32-bit program and, on a machine whose
 # kernel runs no i386 programs, fails; 64-bit programs are started with wine64 directly.
@@ -54,6 +54,13 @@ tessaly_detect_wine_arch() {
       return 2
       ;;
   esac
+  # Where 32-bit Wine was never installed (the machine starts no i386 programs, or the
+  # mirror had no usable i386 packages) there is nothing to start.
+  if [ ! -e "$TESSALY_WINE32_LOADER" ]; then
+    TESSALY_WINE_ARCH=win64
+    TESSALY_WINE_ARCH_REASON="32-bit Wine is not installed ($TESSALY_WINE32_LOADER: not found)"
+    return 0
+  fi
   # Start an i386 program: Wine's 32-bit loader prints its version without a prefix.
   if out=$("$TESSALY_WINE32_LOADER" --version 2>&1); then
     TESSALY_WINE_ARCH=win32
