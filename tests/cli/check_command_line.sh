@@ -44,6 +44,7 @@ done <<EOF
 -h|0|usage|
 --version|0|$name $version|
 --frobnicate|2||$name: unknown option --frobnicate\nTry '$name --help'.
+-x|2||$name: unknown option -x\nTry '$name --help'.
 EOF
 
 cmp -s "$tmp/usage.--help" "$tmp/usage.-h" || fail "-h and --help print different texts"

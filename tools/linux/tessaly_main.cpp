@@ -115,7 +115,7 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return false;
             }
             options.drive = std::stoi(value);
-        } else if (arg.rfind("--", 0) == 0) {
+        } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
             return false;
         } else {

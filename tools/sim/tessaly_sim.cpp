@@ -97,9 +97,7 @@ int main(int argc, char** argv) {
     int first = 1;
     bool text = false;
     std::string pdf;
-    for (; first < argc &&
-           (std::strncmp(argv[first], "--", 2) == 0 || std::strcmp(argv[first], "-h") == 0);
-         ++first) {
+    for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
         if (std::strcmp(argv[first], "--help") == 0 || std::strcmp(argv[first], "-h") == 0) {
             std::fputs(kUsage, stdout);
             return 0;
