@@ -54,18 +54,19 @@ unzip -q "$ZIP" -d "$TMP/zip"
 readme="$TMP/zip/README.txt"
 lines=$(wc -l <"$readme")
 crlf=$(grep -c "$(printf '\r')\$" "$readme" || true)
-[ "$lines" -gt 0 ] && [ "$crlf" = "$lines" ] ||
+if [ "$lines" = 0 ] || [ "$crlf" != "$lines" ]; then
   fail "README.txt: $crlf of $lines lines end in CRLF"
+fi
 grep -q "Version $VERSION\." "$readme" || fail "README.txt does not give version $VERSION"
 ! grep -q '@[A-Z_]*@' "$readme" || fail "README.txt keeps a placeholder"
-# exe  objdump -f's format
-for pair in "tessaly.exe pei-i386" "tessaly64.exe pei-x86-64"; do
-  set -- $pair
-  case "$(x86_64-w64-mingw32-objdump -f "$TMP/zip/$1" 2>&1)" in
-    *"file format $2"*) ;;
-    *) fail "$1 is not $2" ;;
+# EXE:FORMAT, the format as objdump -f names it.
+for pair in tessaly.exe:pei-i386 tessaly64.exe:pei-x86-64; do
+  exe=${pair%%:*} format=${pair#*:}
+  case "$(x86_64-w64-mingw32-objdump -f "$TMP/zip/$exe" 2>&1)" in
+    *"file format $format"*) ;;
+    *) fail "$exe is not $format" ;;
   esac
-  "$ROOT/tools/ci/check-imports.sh" "$TMP/zip/$1" || fail "$1: imports"
+  "$ROOT/tools/ci/check-imports.sh" "$TMP/zip/$exe" || fail "$exe: imports"
 done
 
 # ---- the Debian package ---------------------------------------------------------------
