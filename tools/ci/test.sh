@@ -1,13 +1,16 @@
 #!/bin/sh
 # Run every Tessaly test: installs what is missing, then builds and runs
 #   native-asan  native Debug build with ASan+UBSan: all GoogleTest and CLI tests
-#   native       native RelWithDebInfo: tessaly-sim and the benchmarks (run briefly)
+#   native       native RelWithDebInfo: tessaly-sim, tessaly, tessaly-static and the
+#                benchmarks (run briefly)
 #   linux-guest  the static Linux `tessaly` command in a Linux guest under QEMU against
 #                QEMU's emulated SCSI CD drives (tests/qemu/run-cases.sh)
 #   cross        i686 mingw-w64 static build (tests, virtual wnaspi32.dll, tools, program)
 #   exe          the shipped tessaly.exe (win32-thread runtime), imports checked
 #   cross64      x86_64 mingw-w64 static build, the same targets (64-bit runtime only)
 #   exe64        the shipped tessaly64.exe, imports checked
+#   release      the release files in dist/ from the native and exe builds above
+#                (tools/release.sh), checked as a user gets them (tools/ci/check-release.sh)
 #   sgshim       the preloaded Linux library that serves the emulated drives to Wine's
 #                pass-through in the end-to-end test, of the runtime's bitness
 #   wine-prefix  the Wine prefix of the runtime (made once), X display from Xvfb
@@ -112,7 +115,7 @@ native_asan() {
 
 native() {
   cmake -S . -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  targets="tessaly-sim tessaly-static"
+  targets="tessaly-sim tessaly tessaly-static"
   if has_target "$BUILD/native" tessaly_bench; then targets="$targets tessaly_bench"; fi
   # shellcheck disable=SC2086
   cmake --build "$BUILD/native" -j "$JOBS" --target $targets
@@ -160,6 +163,10 @@ shipped_exe() {
 
 exe() { shipped_exe "$BUILD/cross-exe" toolchain-mingw32-exe.cmake tessaly.exe; }
 exe64() { shipped_exe "$BUILD/cross-exe64" toolchain-mingw64-exe.cmake tessaly64.exe; }
+
+# The release files from the builds of the native and exe stages, which it brings up to
+# date (nothing to do when they passed); no Windows program is run.
+release() { "$ROOT/tools/release.sh" --builds "$BUILD" --check; }
 
 # The preloaded library of the end-to-end test on Wine's pass-through (tools/sgshim) is
 # loaded into Wine's own processes, so it has the runtime's bitness: 32-bit (g++ -m32, a
@@ -274,6 +281,7 @@ else
   CROSS_TESTS_DIR="$BUILD/cross" SHIPPED_EXE="$BUILD/cross-exe/tessaly.exe"
 fi
 run_stage exe64 exe64
+run_stage release release
 run_stage sgshim sgshim
 start_xvfb
 WINE_STARTED=1

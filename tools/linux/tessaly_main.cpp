@@ -2,15 +2,10 @@
 // drives (through SG_IO) with the same window logic as the Windows program, and prints
 // the drive list, each drive's fields and the information report as text.
 //
-//   tessaly [--json | --watch | --eject | --load] [--drive N] [--report-pdf FILE]
-//           [DEVICE ...]
-//
-// --drive N chooses the drive (list item N) of the tray button, the watch and the PDF
-// report.
-//
-// Devices are /dev/sr0 (D:), /dev/sr1 (E:), ... unless named. Errors are one line on
-// standard error and a non-zero exit status: 1 for a machine or device problem, 2 for
-// a bad command line.
+// The command line is in kUsage below (tessaly --help). Devices are /dev/sr0 (D:),
+// /dev/sr1 (E:), ... unless named. Errors are one line on standard error and a non-zero
+// exit status: 1 for a machine or device problem, 2 for a bad command line (with a
+// second line that points to --help).
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -30,6 +25,7 @@
 #include "runner/report_pdf.h"
 #include "runner/session.h"
 #include "runner/text_output.h"
+#include "tessaly_version.h"
 #include "transport/scsi_transport.h"
 
 namespace {
@@ -41,6 +37,30 @@ using platform::linux_os::LinuxPlatform;
 constexpr platform::PaperSpec kPaper{4960, 7016, false, 0};
 constexpr auto kPollInterval = std::chrono::milliseconds(500);
 
+// The one usage text of the command: --help prints it; the man page says the same.
+constexpr const char* kUsage =
+    "Usage: tessaly [--json | --watch | --eject | --load] [--drive N]\n"
+    "               [--report-pdf FILE] [DEVICE ...]\n"
+    "       tessaly --help | --version\n"
+    "Lists the Varnoth optical drives of this machine, each drive's fields and the\n"
+    "information report of the first drive.\n"
+    "\n"
+    "  --json             the same session as JSON steps\n"
+    "  --watch            the drive's fields, then every change, polled every 500 ms\n"
+    "                     until Ctrl-C\n"
+    "  --eject            open the drive's tray, then print its fields\n"
+    "  --load             close the drive's tray, then print its fields\n"
+    "  --drive N          the drive of --watch, --eject, --load and --report-pdf:\n"
+    "                     item N of the list, from 0 (default 0)\n"
+    "  --report-pdf FILE  also write the information report as a one-page A4 PDF\n"
+    "  -h, --help         print this help and exit\n"
+    "  --version          print the version and exit\n"
+    "\n"
+    "DEVICE is a CD drive's block device; by default /dev/sr0 to /dev/sr22.\n"
+    "Reading a drive takes read access to its device (the group cdrom); the maker's\n"
+    "vendor fields (serial number, usage time) take root.\n"
+    "Exit status: 0 done, 1 no drive or a device problem, 2 a bad command line.\n";
+
 volatile std::sig_atomic_t interrupted = 0;
 
 void OnInterrupt(int) {
@@ -48,6 +68,8 @@ void OnInterrupt(int) {
 }
 
 struct Options {
+    bool help = false;
+    bool version = false;
     bool json = false;
     bool watch = false;
     bool eject = false;
@@ -65,7 +87,11 @@ int Fail(const std::string& message, int status = 1) {
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--json") {
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--watch") {
             options.watch = true;
@@ -89,7 +115,7 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return false;
             }
             options.drive = std::stoi(value);
-        } else if (arg.rfind("--", 0) == 0) {
+        } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
             return false;
         } else {
@@ -174,8 +200,19 @@ int PrintJson(app::HeadlessView& view, app::MainDialog& dialog, LinuxPlatform& p
 int main(int argc, char** argv) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, options, error))
-        return Fail(error, 2);
+    if (!ParseOptions(argc, argv, options, error)) {
+        Fail(error);
+        std::fputs("Try 'tessaly --help'.\n", stderr);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("tessaly " TESSALY_VERSION_TEXT);
+        return 0;
+    }
 
     auto& calls = platform::linux_os::RealSystemCalls();
     for (const std::string& path : options.devices) {

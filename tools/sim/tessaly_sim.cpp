@@ -7,6 +7,8 @@
 //   tessaly-sim --text [--report-pdf FILE] SCENARIO.json
 //   events: tick, select:N, eject, print, about, enter, close
 //
+// (the whole command line is kUsage below, which --help prints).
+//
 // --text prints what the Linux command tessaly prints for its machine: the drive list,
 // each drive's fields and the report's page as text lines; --report-pdf also writes
 // that page as a PDF, as tessaly --report-pdf does.
@@ -24,6 +26,7 @@
 #include "runner/report_pdf.h"
 #include "runner/session.h"
 #include "runner/text_output.h"
+#include "tessaly_version.h"
 #include "transport/scsi_transport.h"
 #include "vpc/scenario.h"
 #include "vpc/virtual_pc.h"
@@ -33,8 +36,32 @@ namespace {
 using tessaly::app::HeadlessView;
 using tessaly::runner::Json;
 
+// The one usage text of the runner; its first line is also the message of a command
+// line without a scenario.
+constexpr const char* kUsage =
+    "usage: tessaly-sim [--text [--report-pdf FILE]] SCENARIO.json [EVENT ...]\n"
+    "       tessaly-sim --help | --version\n"
+    "Plays a user's session with the program's main window on the virtual PC of a\n"
+    "scenario and prints what the user would have seen after each step as JSON.\n"
+    "\n"
+    "  --text             print the drive list, each drive's fields and the report's\n"
+    "                     page as text, as the Linux command tessaly does (no events)\n"
+    "  --report-pdf FILE  with --text: also write the report's page as a PDF\n"
+    "  -h, --help         print this help and exit\n"
+    "  --version          print the version and exit\n"
+    "\n"
+    "EVENT: tick, select:N, eject, print, about, enter, close\n"
+    "Exit status: 0 done, 1 no drive (--text), 2 bad input.\n";
+
 int Fail(const std::string& message) {
     std::fprintf(stderr, "tessaly-sim: %s\n", message.c_str());
+    return 2;
+}
+
+// A bad command line: the error, then where the usage is.
+int FailUsage(const std::string& message) {
+    Fail(message);
+    std::fputs("Try 'tessaly-sim --help'.\n", stderr);
     return 2;
 }
 
@@ -70,21 +97,29 @@ int main(int argc, char** argv) {
     int first = 1;
     bool text = false;
     std::string pdf;
-    for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+    for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
+        if (std::strcmp(argv[first], "--help") == 0 || std::strcmp(argv[first], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[first], "--version") == 0) {
+            std::puts("tessaly-sim " TESSALY_VERSION_TEXT);
+            return 0;
+        }
         if (std::strcmp(argv[first], "--text") == 0) {
             text = true;
         } else if (std::strcmp(argv[first], "--report-pdf") == 0 && first + 1 < argc) {
             pdf = argv[++first];
         } else {
-            return Fail(std::string("unknown option ") + argv[first]);
+            return FailUsage(std::string("unknown option ") + argv[first]);
         }
     }
     if (argc <= first)
-        return Fail("usage: tessaly-sim [--text [--report-pdf FILE]] SCENARIO.json [EVENT ...]");
+        return FailUsage(std::string(kUsage, std::strcspn(kUsage, "\n")));
     if (text && argc > first + 1)
-        return Fail("--text takes no events");
+        return FailUsage("--text takes no events");
     if (!pdf.empty() && !text)
-        return Fail("--report-pdf goes with --text");
+        return FailUsage("--report-pdf goes with --text");
     std::vector<tessaly::runner::Event> events;
     for (int i = first + 1; i < argc; ++i) {
         tessaly::runner::Event event;
