@@ -90,15 +90,15 @@ std::int32_t PassThroughBackend::Execute(std::uint8_t adapter, std::uint8_t targ
     const std::uint32_t openError = owner ? 0 : platform_.GetLastError();
     std::uint32_t returned = 0;
     std::int32_t result;
+    // Later systems do not ask a drive whose device did not open: why it did not open
+    // (denied, gone, in use) is the result. Earlier ones still send the request to the
+    // handle that did not open, so that the call's error is the result.
     const bool skipped = !owner && os.SkipsUnopenedDevices();
     lastOpen_ = OpenOutcome{adapter, target, skipped ? openError : 0};
     if (skipped) {
-        // The drive is not asked; why it did not open (denied, gone, in use) is the result.
         result = FailureResult(openError);
     } else if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
                                          sizeof request, &request, sizeof request, &returned)) {
-        // Up to NT 5 a device that did not open is still asked, so that the call's error
-        // is the result.
         result = request.sptd.ScsiStatus;
         if (staged && request.sptd.DataIn == nt::SCSI_IOCTL_DATA_IN)
             aligned_.CopyOut(buffer, request.sptd.DataTransferLength);
