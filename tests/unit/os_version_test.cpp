@@ -75,31 +75,6 @@ TEST(OsVersion, ClassifiesEveryReleaseOnce) {
     }
 }
 
-TEST(OsVersion, PassThroughRulesOfLaterSystems) {
-    struct Row {
-        std::uint32_t platformId, major, minor;
-        long long timeoutSeconds;
-        bool aligned;  // aligned data; unopened devices not asked also on Linux
-    };
-    const Row rows[] = {
-        {1, 4, 10, 108000, false}, {2, 4, 0, 108000, false},
-        {2, 5, 0, 108000, false},  {2, 5, 1, 108000, false},
-        {2, 6, 0, 60, true},       {2, 6, 3, 60, true},
-        {2, 10, 0, 60, true},      {kVerPlatformLinux, 6, 1, 60, false},
-    };
-    for (const Row& row : rows) {
-        OsVersionInfo info;
-        info.platformId = row.platformId;
-        info.majorVersion = row.major;
-        info.minorVersion = row.minor;
-        const OsVersion os(info);
-        SCOPED_TRACE(std::string(os.Name()) + " " + std::to_string(row.major));
-        EXPECT_EQ(os.PassThroughTimeout(), std::chrono::seconds(row.timeoutSeconds));
-        EXPECT_EQ(os.UsesAlignedTransfers(), row.aligned);
-        EXPECT_EQ(os.SkipsUnopenedDevices(), row.aligned || os.IsLinux());
-    }
-}
-
 TEST(OsVersion, UnterminatedServiceTextIsCut) {
     OsVersionInfo info;
     info.platformId = 2;

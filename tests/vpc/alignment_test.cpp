@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "common/bytes.h"
 #include "vpc_test_support.h"
 
 namespace tessaly::vpc::testing {
@@ -96,23 +95,6 @@ TEST(VpcAlignment, SenseOffsetAndTimeOutAsThePortDriverChecksThem) {
                                  sizeof request, &request, sizeof request);
         EXPECT_EQ(r.ok, row.ok);
         EXPECT_EQ(r.error, row.ok ? 0u : kErrorInvalidParameter);
-    }
-}
-
-TEST(VpcAlignment, TheDescriptorReportsTheMask) {
-    VirtualPc pc(ScenarioFrom(AlignedPc()));
-    const std::uint32_t expected[] = {0x1FF, 1, 3};
-    std::uint8_t query[12] = {1};
-    for (int port = 0; port < 3; ++port) {
-        const std::string name = "\\\\.\\SCSI" + std::to_string(port) + ":";
-        const platform::Handle handle = Open(pc, name.c_str());
-        std::uint8_t out[32] = {};
-        ASSERT_TRUE(Ioctl(pc, handle, nt::IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, out,
-                          sizeof out)
-                        .ok);
-        EXPECT_EQ(ByteView(out, sizeof out).Le32(nt::kAdapterDescriptorAlignmentMask),
-                  expected[port])
-            << name;
     }
 }
 
