@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::size_t kTocHeaderLength = 4;
 constexpr std::size_t kTocDescriptorLength = 11;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorSharingViolation = 32;
 
 void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                                 std::uint8_t* atip, std::uint16_t length) {
@@ -37,8 +39,25 @@ std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter
     return PackedSense(sense[2], sense[12], sense[13]);
 }
 
+const char* OpenFailureText(std::uint32_t error) {
+    switch (error) {
+        case platform::kErrorAccessDenied:
+            return "Access to the drive denied";
+        case platform::kErrorFileNotFound:
+        case kErrorPathNotFound:
+            return "Drive not found";
+        case kErrorSharingViolation:
+            return "Drive in use";
+        default:
+            return "Error reading CD information";
+    }
+}
+
 const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter,
                             std::uint8_t target) {
+    // A drive whose device did not open was not asked: its sense says nothing.
+    if (const std::uint32_t error = transport.GetOpenFailure(adapter, target); error != 0)
+        return OpenFailureText(error);
     switch (LastSenseCode(transport, adapter, target)) {
         case kSenseBecomingReady:
             return "Reading of TOC in progress";

@@ -32,7 +32,11 @@ inline constexpr std::uint16_t kDiscInformationLength = 40;
 // (sense byte 2 << 16) + (ASC << 8) + ASCQ of the last failed command at the address.
 std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter,
                             std::uint8_t target);
-// "Reading of TOC in progress", "No CD inserted" or "Error reading CD information".
+// Why a drive device did not open, for the status field: "Access to the drive denied"
+// (5), "Drive not found" (2, 3), "Drive in use" (32), else "Error reading CD information".
+const char* OpenFailureText(std::uint32_t error);
+// "Reading of TOC in progress", "No CD inserted" or "Error reading CD information"; on
+// NT 6 and later, when the last command's drive device did not open, why it did not.
 const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter,
                             std::uint8_t target);
 

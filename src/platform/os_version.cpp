@@ -76,6 +76,11 @@ TransportRules OsVersion::Rules() const {
     return info_.majorVersion >= 5 ? TransportRules::kNt5 : TransportRules::kNt4;
 }
 
+std::chrono::seconds OsVersion::PassThroughTimeout() const {
+    using std::chrono::seconds;
+    return IsNt6OrLater() || IsLinux() ? seconds(60) : seconds(108000);
+}
+
 const char* OsVersion::Name() const {
     switch (release_) {
         case OsRelease::kWindows95:

@@ -4,6 +4,7 @@
 // report prints. A new release is added to OsRelease and to the rule sets here.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -64,6 +65,18 @@ class OsVersion {
     bool IsNt6OrLater() const { return IsNt() && info_.majorVersion >= 6; }
     // The Linux edition's platform.
     bool IsLinux() const { return release_ == OsRelease::kLinux; }
+
+    // How long the driver may take over one pass-through command before it gives up:
+    // a minute on NT 6 and later and on Linux; NT 4, 2000 and XP keep the longest time
+    // the port driver accepts, 108,000 s.
+    std::chrono::seconds PassThroughTimeout() const;
+    // NT 6 and later: pass-through data goes through a buffer aligned as the adapter
+    // demands.
+    bool UsesAlignedTransfers() const { return IsNt6OrLater(); }
+    // NT 6 and later and Linux: a drive device that does not open is not asked at all,
+    // and why it did not open is the command's result. Earlier systems still send the
+    // request to the handle that did not open.
+    bool SkipsUnopenedDevices() const { return IsNt6OrLater() || IsLinux(); }
 
     // "Windows 98 SE", "Windows XP", "Windows 10", ..., "Linux"; "Windows" for kUnknown
     // and kNtOther.

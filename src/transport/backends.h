@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "transport/address_tables.h"
+#include "transport/aligned_buffer.h"
 #include "transport/aspi_srb.h"
 #include "transport/scsi_transport.h"
 #include "transport/system_owners.h"
@@ -63,7 +64,9 @@ platform::Handle CreateDriveDevice(platform::Platform& platform, int letterIndex
 HandleOwner OpenDriveDevice(platform::Platform& platform, int letterIndex, std::uint32_t access);
 
 // Pass-through: each command opens the address's drive letter device, sends one
-// IOCTL_SCSI_PASS_THROUGH_DIRECT and closes the device again.
+// IOCTL_SCSI_PASS_THROUGH_DIRECT and closes the device again. The time-out, the data
+// buffer's alignment and what a device that does not open gives follow the system's
+// rules (OsVersion).
 class PassThroughBackend final : public TransportBackend {
   public:
     PassThroughBackend(ScsiTransport& transport, platform::Platform& platform,
@@ -78,12 +81,26 @@ class PassThroughBackend final : public TransportBackend {
                          std::uint8_t* buffer, std::uint32_t length) override;
     std::int32_t AdapterInfo(std::uint8_t adapter, tessaly::AdapterInfo& info) override;
 
+    // The system error of the last command when it went to this address and its drive
+    // device did not open (NT 6 and later, Linux); 0 otherwise.
+    std::uint32_t OpenFailure(std::uint8_t adapter, std::uint8_t target) const {
+        return lastOpen_.adapter == adapter && lastOpen_.target == target ? lastOpen_.error : 0;
+    }
+
   private:
+    struct OpenOutcome {
+        std::uint8_t adapter = 0;
+        std::uint8_t target = 0;
+        std::uint32_t error = 0;
+    };
+
     ScsiTransport& transport_;  // the port driver names of the registry
     platform::Platform& platform_;
     AddressTables& tables_;
     const PortHandles& ports_;
     std::uint32_t access_;
+    AlignedBuffer aligned_;  // the data of each command, on NT 6 and later
+    OpenOutcome lastOpen_;
 };
 
 }  // namespace tessaly

@@ -3,6 +3,7 @@
 // answers a storage property query; NT 4 is judged by the adapter identifier. When the
 // query goes unanswered, NT 5 looks for the port driver among the IDE channels' services;
 // NT 6 and later first know their ATA port drivers by name.
+#include <algorithm>
 #include <cstring>
 
 #include "common/bytes.h"
@@ -150,6 +151,13 @@ int ScsiTransport::DetectNt5InterfaceKind(std::uint8_t adapter, const char* iden
     if (port != 0 &&
         platform_.DeviceIoControl(port, nt::IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query,
                                   descriptor, sizeof descriptor, &returned)) {
+        // The same answer tells the buffer alignment the adapter demands, kept for its
+        // commands so that no command asks again.
+        const ByteView answer(descriptor, std::min<std::size_t>(returned, sizeof descriptor));
+        if (adapter < kMaxAdapters)
+            alignmentMask_[adapter] = answer.Has(nt::kAdapterDescriptorAlignmentMask, 4)
+                                          ? answer.Le32(nt::kAdapterDescriptorAlignmentMask)
+                                          : 0;
         return descriptor[nt::kAdapterDescriptorBusType] == 1 ? kInterfaceScsi : kInterfaceAtapi;
     }
     if (status != 1)

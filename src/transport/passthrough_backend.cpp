@@ -1,5 +1,6 @@
 // The pass-through back end: one command through IOCTL_SCSI_PASS_THROUGH_DIRECT on the
 // drive's letter device, and what the port driver tells of an adapter.
+#include <chrono>
 #include <cstring>
 
 #include "common/bytes.h"
@@ -13,7 +14,19 @@ using namespace platform;
 
 namespace {
 
-constexpr std::uint32_t kPassThroughTimeoutSeconds = 108000;
+// TimeOutValue in seconds, within what the port driver accepts (1 s to 30 hours).
+std::uint32_t TimeOutValue(std::chrono::seconds timeout) {
+    const auto count = timeout.count();
+    if (count < 1)
+        return 1;
+    return count > nt::kLongestTimeOutValue ? nt::kLongestTimeOutValue
+                                            : static_cast<std::uint32_t>(count);
+}
+
+// A failed call must never read as GOOD (0) or as success (1).
+std::int32_t FailureResult(std::uint32_t error) {
+    return error > 1 ? static_cast<std::int32_t>(error) : static_cast<std::int32_t>(kErrorIoDevice);
+}
 
 }  // namespace
 
@@ -56,7 +69,8 @@ std::int32_t PassThroughBackend::Execute(std::uint8_t adapter, std::uint8_t targ
     request.sptd.SenseInfoLength = sizeof request.sense;
     request.sptd.DataIn = IsDataOut(cdb[0]) ? nt::SCSI_IOCTL_DATA_OUT : nt::SCSI_IOCTL_DATA_IN;
     request.sptd.DataTransferLength = length;
-    request.sptd.TimeOutValue = kPassThroughTimeoutSeconds;
+    const OsVersion& os = transport_.Os();
+    request.sptd.TimeOutValue = TimeOutValue(os.PassThroughTimeout());
     request.sptd.DataBuffer = buffer;
     request.sptd.SenseInfoOffset = offsetof(nt::PassThroughRequest, sense);
     std::memcpy(request.sptd.Cdb, cdb, cdbLength);
@@ -65,19 +79,31 @@ std::int32_t PassThroughBackend::Execute(std::uint8_t adapter, std::uint8_t targ
     if (letter < kFirstDriveLetter || letter > kLastDriveLetter)
         return 0;
 
-    // A device that did not open is still asked, so that the call's error is the result.
+    // Later systems get the data through a buffer at the address the adapter demands.
+    const bool staged = os.UsesAlignedTransfers() && buffer != nullptr && length > 0;
+    if (staged) {
+        request.sptd.DataBuffer = aligned_.Stage(transport_.AlignmentMask(adapter), buffer, length);
+    }
+
     const Handle device = CreateDriveDevice(platform_, letter, access_);
     HandleOwner owner(platform_, device);
+    const std::uint32_t openError = owner ? 0 : platform_.GetLastError();
     std::uint32_t returned = 0;
     std::int32_t result;
-    if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
-                                  sizeof request, &request, sizeof request, &returned)) {
+    // Later systems do not ask a drive whose device did not open: why it did not open
+    // (denied, gone, in use) is the result. Earlier ones still send the request to the
+    // handle that did not open, so that the call's error is the result.
+    const bool skipped = !owner && os.SkipsUnopenedDevices();
+    lastOpen_ = OpenOutcome{adapter, target, skipped ? openError : 0};
+    if (skipped) {
+        result = FailureResult(openError);
+    } else if (platform_.DeviceIoControl(device, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
+                                         sizeof request, &request, sizeof request, &returned)) {
         result = request.sptd.ScsiStatus;
+        if (staged && request.sptd.DataIn == nt::SCSI_IOCTL_DATA_IN)
+            aligned_.CopyOut(buffer, request.sptd.DataTransferLength);
     } else {
-        // A failed call must never read as GOOD (0) or as success (1).
-        const std::uint32_t error = platform_.GetLastError();
-        result = error > 1 ? static_cast<std::int32_t>(error)
-                           : static_cast<std::int32_t>(kErrorIoDevice);
+        result = FailureResult(platform_.GetLastError());
     }
     owner.Reset();
 

@@ -108,6 +108,10 @@ inline constexpr std::size_t kInquiryDataInquiryData = 12;
 inline constexpr std::uint32_t StorageAdapterProperty = 1;
 inline constexpr std::uint32_t PropertyStandardQuery = 0;
 inline constexpr std::size_t kStoragePropertyQuerySize = 12;
+inline constexpr std::size_t kAdapterDescriptorAlignmentMask = 16;
 inline constexpr std::size_t kAdapterDescriptorBusType = 24;
+
+// The port driver refuses a pass-through time-out of 0 or above 30 hours.
+inline constexpr std::uint32_t kLongestTimeOutValue = 108000;
 
 }  // namespace tessaly::nt

@@ -32,6 +32,7 @@ std::int32_t ScsiTransport::Initialize() {
     for (HandleOwner& port : portHandles_)
         port.Reset();
     adapterKind_.fill(kInterfaceScsi);
+    alignmentMask_.fill(0);
     anyUsb_ = false;
     hasExternalDevices_ = false;
     external_.fill(ExternalDeviceRecord{});
@@ -91,6 +92,10 @@ SenseBytes ScsiTransport::GetLastSense(std::uint8_t adapter, std::uint8_t target
     if (index >= 0)
         std::memcpy(sense.data(), tables_.lastSense[index].data(), kStoredSenseLength);
     return sense;
+}
+
+std::uint32_t ScsiTransport::GetOpenFailure(std::uint8_t adapter, std::uint8_t target) const {
+    return passThrough_ != nullptr ? passThrough_->OpenFailure(adapter, target) : 0;
 }
 
 int ScsiTransport::GetAdapterKind(std::uint8_t adapter) const {

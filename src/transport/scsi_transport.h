@@ -42,6 +42,9 @@ class ScsiTransport {
 
     // The 14 sense bytes of the last failed command at the address (zeros outside the table).
     SenseBytes GetLastSense(std::uint8_t adapter, std::uint8_t target) const;
+    // NT 6 and later, Linux: the system error that kept the last command from its drive, when
+    // that command went to this address and the drive's device did not open; else 0.
+    std::uint32_t GetOpenFailure(std::uint8_t adapter, std::uint8_t target) const;
 
     const char* GetAspiPath() const { return aspiPath_; }
     bool IsAspiBypassed() const { return aspiBypassed_; }
@@ -71,6 +74,11 @@ class ScsiTransport {
     std::int32_t GetDriveLetter(std::uint8_t adapter, std::uint8_t target);
     // How an adapter attaches its drives, from the registry and the port driver.
     int DetectInterfaceKind(std::uint8_t adapter);
+    // The AlignmentMask of an adapter's descriptor, read by its classification on NT 5
+    // and later; 0 (any address) when it was not read.
+    std::uint32_t AlignmentMask(std::uint8_t adapter) const {
+        return adapter < kMaxAdapters ? alignmentMask_[adapter] : 0;
+    }
     // The "Driver" value of a SCSI port's device-map key, "Unknown" when missing.
     void PortDriverName(int port, char* buffer, std::size_t size);
 
@@ -150,6 +158,7 @@ class ScsiTransport {
     std::array<std::uint8_t, kMaxAdapters> usbSlot_{};
     std::array<std::uint8_t, kMaxAdapters> ieee1394Slot_{};
     std::array<int, kMaxAdapters> adapterKind_{};
+    std::array<std::uint32_t, kMaxAdapters> alignmentMask_{};
     bool anyUsb_ = false;
     bool hasExternalDevices_ = false;
     std::array<ExternalDeviceRecord, kExternalSlots> external_{};

@@ -76,14 +76,19 @@ std::uint8_t StorageBusType(BusKind bus) {
     return 0;
 }
 
-std::array<std::uint8_t, kAdapterDescriptorSize> BuildAdapterDescriptor(BusKind bus) {
+std::uint32_t ReportedAlignmentMask(const AdapterSpec& adapter) {
+    return adapter.alignmentMask.value_or(1);
+}
+
+std::array<std::uint8_t, kAdapterDescriptorSize> BuildAdapterDescriptor(
+    BusKind bus, std::uint32_t alignmentMask) {
     std::array<std::uint8_t, kAdapterDescriptorSize> out{};
     ByteWriter writer(out.data(), out.size());
     writer.Le32(0, kAdapterDescriptorSize);
     writer.Le32(4, kAdapterDescriptorSize);
     writer.Le32(8, 0x10000);  // 64 KiB per transfer
     writer.Le32(12, 17);      // 64 KiB in 4 KiB pages, plus one for an unaligned start
-    writer.Le32(16, 1);       // word alignment
+    writer.Le32(16, alignmentMask);
     writer.U8(20, bus == BusKind::kAtapi ? 1 : 0);
     writer.U8(nt::kAdapterDescriptorBusType, StorageBusType(bus));
     return out;

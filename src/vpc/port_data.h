@@ -35,7 +35,11 @@ inline constexpr std::size_t kAdapterDescriptorSize = 32;
 //   [16] AlignmentMask, [20] AdapterUsesPio, [21] AdapterScansDown,
 //   [22] CommandQueueing, [23] AcceleratedTransfer, [24] BusType,
 //   [26] BusMajorVersion, [28] BusMinorVersion
-std::array<std::uint8_t, kAdapterDescriptorSize> BuildAdapterDescriptor(BusKind bus);
+std::array<std::uint8_t, kAdapterDescriptorSize> BuildAdapterDescriptor(
+    BusKind bus, std::uint32_t alignmentMask);
+
+// The AlignmentMask an adapter reports: the scenario's, else word alignment.
+std::uint32_t ReportedAlignmentMask(const AdapterSpec& adapter);
 
 // STORAGE_BUS_TYPE of an adapter: BusTypeScsi 1, BusTypeAtapi 2, BusType1394 4, BusTypeUsb 7.
 std::uint8_t StorageBusType(BusKind bus);

@@ -107,6 +107,10 @@ struct AdapterSpec {
     BusKind bus = BusKind::kScsi;
     std::string identifier;  // at most 16 characters
     std::uint8_t scsiId = 7;
+    // "alignment_mask": the AlignmentMask its descriptor reports, and the port driver
+    // then refuses a pass-through data buffer at an address with any of these bits set.
+    // Left out: the descriptor reports word alignment (1) and any buffer is taken.
+    std::optional<std::uint32_t> alignmentMask;
     std::vector<DeviceSpec> devices;
 };
 

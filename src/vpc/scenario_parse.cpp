@@ -187,6 +187,10 @@ AdapterSpec ReadAdapter(const Json& value, const std::string& path, LetterSet& l
         adapter.scsiId =
             static_cast<std::uint8_t>(ReadUnsigned(*v, Member(path, "scsi_id"), kMaxTarget));
     }
+    if (const Json* v = Find(value, "alignment_mask")) {
+        adapter.alignmentMask = static_cast<std::uint32_t>(
+            ReadUnsigned(*v, Member(path, "alignment_mask"), 0xFFFFFFFFu));
+    }
     if (const Json* devices = Find(value, "devices")) {
         const std::string base = Member(path, "devices");
         RequireArray(*devices, base, kMaxDevicesPerAdapter);

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "transport/scsi_passthrough.h"
 #include "vpc/aspi_manager.h"
 #include "vpc/command_log.h"
 #include "vpc/emulated_drive.h"
@@ -150,6 +151,7 @@ class VirtualPc final : public platform::Platform, private AspiManager::Host {
                         std::uint32_t& returned);
     bool PassThroughDirect(const Object& object, void* in, std::uint32_t inSize, void* out,
                            std::uint32_t outSize, std::uint32_t& returned);
+    bool DataBufferAligned(const Volume& volume, const nt::SCSI_PASS_THROUGH_DIRECT& request) const;
     bool QueryProperty(const Object& object, void* in, std::uint32_t inSize, void* out,
                        std::uint32_t outSize, std::uint32_t& returned);
 

@@ -114,12 +114,17 @@ bool VirtualPc::PassThroughDirect(const Object& object, void* in, std::uint32_t 
     }
     SCSI_PASS_THROUGH_DIRECT request;
     std::memcpy(&request, in, kRequestSize);
+    // The sense area lies behind the structure and inside the output.
     const bool senseFits =
         request.SenseInfoLength == 0 ||
-        std::uint64_t{request.SenseInfoOffset} + request.SenseInfoLength <= outSize;
+        (request.SenseInfoOffset >= request.Length &&
+         std::uint64_t{request.SenseInfoOffset} + request.SenseInfoLength <= outSize);
+    const bool timeOutValid =
+        request.TimeOutValue >= 1 && request.TimeOutValue <= nt::kLongestTimeOutValue;
     if (request.Length != kRequestSize || request.CdbLength > sizeof request.Cdb ||
-        request.DataIn > nt::SCSI_IOCTL_DATA_UNSPECIFIED || !senseFits ||
-        (request.DataBuffer == nullptr && request.DataTransferLength != 0)) {
+        request.DataIn > nt::SCSI_IOCTL_DATA_UNSPECIFIED || !senseFits || !timeOutValid ||
+        (request.DataBuffer == nullptr && request.DataTransferLength != 0) ||
+        !DataBufferAligned(*object.volume, request)) {
         return Fail(platform::kErrorInvalidParameter);
     }
     const Volume& volume = *object.volume;
@@ -148,6 +153,21 @@ bool VirtualPc::PassThroughDirect(const Object& object, void* in, std::uint32_t 
     return true;
 }
 
+// The port driver moves data only at an address the adapter can reach: a buffer with
+// any bit of the adapter's alignment mask set is refused. Only an adapter whose
+// scenario names its mask demands it; a drive reached by letter alone demands nothing.
+bool VirtualPc::DataBufferAligned(const Volume& volume,
+                                  const nt::SCSI_PASS_THROUGH_DIRECT& request) const {
+    if (request.DataTransferLength == 0 || !volume.address ||
+        volume.address->port >= scenario_.adapters.size()) {
+        return true;
+    }
+    const std::optional<std::uint32_t> mask =
+        scenario_.adapters[volume.address->port].alignmentMask;
+    const auto address = reinterpret_cast<std::uintptr_t>(request.DataBuffer);
+    return !mask || (address & *mask) == 0;
+}
+
 // STORAGE_PROPERTY_QUERY in: PropertyId (4 bytes), QueryType (4 bytes), one
 // parameter byte. Only the adapter property of a port is answered, and only by
 // Windows 2000 and later. An output shorter than the descriptor gets its start,
@@ -168,7 +188,8 @@ bool VirtualPc::QueryProperty(const Object& object, void* in, std::uint32_t inSi
         return Fail(platform::kErrorInsufficientBuffer);
     if (out == nullptr)
         return Fail(platform::kErrorInvalidParameter);
-    const auto descriptor = BuildAdapterDescriptor(scenario_.adapters[object.port].bus);
+    const AdapterSpec& adapter = scenario_.adapters[object.port];
+    const auto descriptor = BuildAdapterDescriptor(adapter.bus, ReportedAlignmentMask(adapter));
     const std::size_t count = std::min<std::size_t>(outSize, descriptor.size());
     std::memcpy(out, descriptor.data(), count);
     returned = static_cast<std::uint32_t>(count);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstring>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,7 +32,9 @@ class RecordingPlatform : public platform::Platform {
     // What was seen.
     std::vector<aspi::SRB_ExecSCSICmd> execSrbs;  // as sent, before the manager saw them
     std::vector<nt::PassThroughRequest> passThroughRequests;
-    std::vector<std::uint32_t> passThroughSizes;  // input size of each request
+    std::vector<std::uint32_t> passThroughSizes;             // input size of each request
+    std::vector<std::vector<std::uint8_t>> passThroughData;  // data buffer as sent
+    std::map<std::uint32_t, int> controlCounts;              // device controls by code
     std::vector<std::string> openedNames;
     std::vector<std::uint32_t> openAccess;
     std::vector<std::string> driveTypeQueries;
@@ -39,8 +43,9 @@ class RecordingPlatform : public platform::Platform {
     int freeLibraryCalls = 0;
 
     // What to break.
-    std::set<std::string> failOpen;        // CreateFileA of these names fails
-    std::set<std::uint32_t> failControls;  // DeviceIoControl of these codes fails
+    std::set<std::string> failOpen;                     // CreateFileA of these names fails
+    std::map<std::string, std::uint32_t> failOpenWith;  // ... and sets this last error
+    std::set<std::uint32_t> failControls;               // DeviceIoControl of these codes fails
 
     bool GetVersionExA(platform::OsVersionInfo& info) override {
         return inner_.GetVersionExA(info);
@@ -53,8 +58,13 @@ class RecordingPlatform : public platform::Platform {
                                  std::uint32_t disposition) override {
         openedNames.emplace_back(fileName);
         openAccess.push_back(access);
+        forcedError_.reset();
         if (failOpen.count(fileName) != 0)
             return platform::kInvalidHandleValue;
+        if (const auto it = failOpenWith.find(fileName); it != failOpenWith.end()) {
+            forcedError_ = it->second;
+            return platform::kInvalidHandleValue;
+        }
         return inner_.CreateFileA(fileName, access, share, disposition);
     }
     bool DeviceIoControl(platform::Handle device, std::uint32_t code, void* in,
@@ -66,7 +76,12 @@ class RecordingPlatform : public platform::Platform {
             std::memcpy(&copy, in, sizeof copy);
             passThroughRequests.push_back(copy);
             passThroughSizes.push_back(inSize);
+            const auto* data = static_cast<const std::uint8_t*>(copy.sptd.DataBuffer);
+            passThroughData.emplace_back(
+                data, data == nullptr ? data : data + copy.sptd.DataTransferLength);
         }
+        ++controlCounts[code];
+        forcedError_.reset();
         if (failControls.count(code) != 0) {
             if (returned != nullptr)
                 *returned = 0;
@@ -75,7 +90,9 @@ class RecordingPlatform : public platform::Platform {
         return inner_.DeviceIoControl(device, code, in, inSize, out, outSize, returned);
     }
     bool CloseHandle(platform::Handle object) override { return inner_.CloseHandle(object); }
-    std::uint32_t GetLastError() override { return inner_.GetLastError(); }
+    std::uint32_t GetLastError() override {
+        return forcedError_ ? *forcedError_ : inner_.GetLastError();
+    }
     platform::Module LoadLibraryA(const char* fileName) override {
         loadedLibraries.emplace_back(fileName);
         return inner_.LoadLibraryA(fileName);
@@ -150,6 +167,7 @@ class RecordingPlatform : public platform::Platform {
     }
 
     platform::Platform& inner_;
+    std::optional<std::uint32_t> forcedError_;  // the error of a failOpenWith open
     aspi::SendASPI32CommandProc innerSend_ = nullptr;
     int slot_ = 0;
     static inline RecordingPlatform* slots_[kSlots] = {};

@@ -75,6 +75,28 @@ TEST(OsVersion, ClassifiesEveryReleaseOnce) {
     }
 }
 
+TEST(OsVersion, PassThroughRules) {
+    struct Row {
+        std::uint32_t platformId, major;
+        long long timeoutSeconds;
+        bool aligned, skipsUnopened;
+    };
+    const Row rows[] = {{2, 4, 108000, false, false},
+                        {2, 5, 108000, false, false},
+                        {2, 6, 60, true, true},
+                        {kVerPlatformLinux, 6, 60, false, true}};
+    for (const Row& row : rows) {
+        OsVersionInfo info;
+        info.platformId = row.platformId;
+        info.majorVersion = row.major;
+        const OsVersion os(info);
+        SCOPED_TRACE(os.Name());
+        EXPECT_EQ(os.PassThroughTimeout(), std::chrono::seconds(row.timeoutSeconds));
+        EXPECT_EQ(os.UsesAlignedTransfers(), row.aligned);
+        EXPECT_EQ(os.SkipsUnopenedDevices(), row.skipsUnopened);
+    }
+}
+
 TEST(OsVersion, UnterminatedServiceTextIsCut) {
     OsVersionInfo info;
     info.platformId = 2;

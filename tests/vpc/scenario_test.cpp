@@ -188,6 +188,7 @@ TEST(VpcScenario, DefaultsOfAMinimalScenario) {
     EXPECT_EQ(s.aspi->bits, 32);
     EXPECT_EQ(s.programBits, 32);
     EXPECT_EQ(s.adapters[0].scsiId, 7);
+    EXPECT_FALSE(s.adapters[0].alignmentMask) << "word alignment reported, nothing enforced";
     const DeviceSpec& device = s.adapters[0].devices[0];
     EXPECT_EQ(device.letter, 0);
     EXPECT_EQ(device.bus, 0);

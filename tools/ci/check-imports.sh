@@ -2,9 +2,11 @@
 # Fails when a Windows executable imports a DLL outside the system's own set or a
 # function that the oldest Windows it is built for lacks: Windows 95 and XP for a 32-bit
 # exe, Windows XP x64 for a 64-bit one (a 64-bit exe has no Windows 9x to load on).
-#   tools/ci/check-imports.sh FILE.exe
+# Each FUNCTION named after the file must be among the imports.
+#   tools/ci/check-imports.sh FILE.exe [FUNCTION...]
 set -eu
 exe="$1"
+shift
 objdump=
 for tool in i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump; do
   if "$tool" -f "$exe" >/dev/null 2>&1; then objdump=$tool; break; fi
@@ -31,6 +33,11 @@ for fn in GetTickCount64 AddVectoredExceptionHandler RemoveVectoredExceptionHand
           InitializeConditionVariable; do
   if echo "$imports" | awk '$1 == "fn" {print $2}' | grep -qx "$fn"; then
     echo "imports $fn, which $oldest lacks"; bad=1
+  fi
+done
+for fn in "$@"; do
+  if ! echo "$imports" | awk '$1 == "fn" {print $2}' | grep -qx "$fn"; then
+    echo "does not import $fn"; bad=1
   fi
 done
 [ "$bad" = 0 ] && echo "$(basename "$exe"): imports only what $oldest has"

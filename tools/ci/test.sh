@@ -153,12 +153,13 @@ cross() { cross_tests_build "$BUILD/cross" toolchain-mingw32.cmake; }
 cross64() { cross_tests_build "$BUILD/cross64" toolchain-mingw64.cmake; }
 
 # The shipped programs, built with the win32-thread runtime so that they import only what
-# the oldest Windows versions they run on have; the imports are checked.
+# the oldest Windows versions they run on have; the imports are checked, and the
+# start-up's SetErrorMode is among them.
 # shipped_exe DIR TOOLCHAIN PROGRAM
 shipped_exe() {
   cross_build "$1" "$2" -DTESSALY_TESTS=OFF
   cmake --build "$1" -j "$JOBS" --target tessaly
-  "$ROOT/tools/ci/check-imports.sh" "$1/$3"
+  "$ROOT/tools/ci/check-imports.sh" "$1/$3" SetErrorMode
 }
 
 exe() { shipped_exe "$BUILD/cross-exe" toolchain-mingw32-exe.cmake tessaly.exe; }

@@ -3,6 +3,10 @@
 #include "app/win32/win32_api.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // The system's own "There is no disk in the drive" boxes stay away: a file looked up
+    // by bare name (the ASPI manager's version) searches folders that may lie on an empty
+    // drive, and the program reads drives that may hold no disc. The calls fail instead.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS);
     try {
         tessaly::app::win32::Win32MainWindow window(instance);
         window.Run(nullptr);
