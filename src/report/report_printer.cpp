@@ -140,16 +140,23 @@ void DrawInfoReport(Printing& printing, Hdc dc, const PageGeometry& page, platfo
     }
 }
 
-bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
-                            Printing& printing, const DriveList& drives, DiscFields& shown) {
-    const Hdc dc = printing.PrintDlgA();
+PrintOutcome PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
+                                    Printing& printing, const DriveList& drives, DiscFields& shown,
+                                    platform::Hwnd owner) {
+    const Hdc dc = printing.PrintDlgA(owner);
     if (dc == 0)
-        return false;
+        return PrintOutcome::kCancelled;
     const PageGeometry page = PageGeometryOf(printing.GetDeviceCaps(dc, platform::kHorzRes),
                                              printing.GetDeviceCaps(dc, platform::kVertRes));
     printing.SetMapMode(dc, platform::kMmText);
     const InfoReport report = BuildInfoReport(transport, platform, printing, drives, shown);
-    printing.StartDocA(dc, kProgramVersionText);
+    if (printing.StartDocA(dc, kProgramVersionText) <= 0) {
+        // A printer that prints to a file asks for its name here; cancelling that prompt
+        // is the user's choice, any other failure is the printer's.
+        const bool cancelled = printing.GetLastError() == platform::kErrorCancelled;
+        printing.DeleteDC(dc);
+        return cancelled ? PrintOutcome::kCancelled : PrintOutcome::kNotStarted;
+    }
     // Texts are placed by the top of their character cells.
     printing.SetTextAlign(dc, printing.GetTextAlign(dc) & ~platform::kTaBaseline);
     const platform::GdiObject pen = printing.CreatePen(platform::kPsSolid, page.ruleWidth, 0);
@@ -165,7 +172,7 @@ bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platfo
         printing.DeleteObject(pen);
     if (font != 0)
         printing.DeleteObject(font);
-    return true;
+    return PrintOutcome::kPrinted;
 }
 
 }  // namespace tessaly

@@ -271,6 +271,10 @@ void ReadUserFacing(const Json& root, Scenario& scenario) {
             spec.fontHeight =
                 static_cast<std::uint32_t>(ReadUnsigned(*v, "printer.font_height", 1000000));
         }
+        if (const Json* v = Find(*printer, "start_doc_error")) {
+            spec.startDocError = static_cast<std::uint32_t>(
+                ReadUnsigned(*v, "printer.start_doc_error", 0xFFFFFFFFu));
+        }
         scenario.printer = spec;
     }
     if (const Json* prompts = Find(root, "prompts")) {

@@ -23,7 +23,7 @@ class VirtualPrinter final : public platform::RecordingPrinter {
         if (!printer)
             return std::nullopt;
         return platform::PaperSpec{printer->width, printer->height, printer->cancel,
-                                   printer->fontHeight};
+                                   printer->fontHeight, printer->startDocError};
     }
     static std::optional<platform::FixedDate> Date(const std::optional<DateSpec>& date) {
         if (!date)

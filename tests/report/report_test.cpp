@@ -20,7 +20,8 @@ struct Window : StartedWindow {
     }
     bool Print() {
         return PrintInformationReport(*pc.transport, *pc.machine, pc.machine->Printer(),
-                                      dialog.Drives(), view);
+                                      dialog.Drives(), view,
+                                      view.WindowHandle()) == PrintOutcome::kPrinted;
     }
 };
 
@@ -112,6 +113,52 @@ TEST(ReportPage, CancelledOrMissingPrinterPrintsNothing) {
         EXPECT_TRUE(w.pc.machine->Printer().Pages().empty());
         EXPECT_TRUE(w.pc.machine->CommandLog().empty()) << "nothing is read either";
         EXPECT_EQ(w.pc.machine->Printer().DialogsShown(), 1);
+    }
+}
+
+// The print button through the window's logic: the dialog is owned by the window; a
+// document the printer refuses gives one message, the user's cancel at its start none,
+// and neither leaves a page or an object behind.
+TEST(ReportPage, PrintButtonOwnsTheDialogAndReportsARefusedDocument) {
+    struct Row {
+        const char* what;
+        std::string printer;
+        bool printed;
+        std::vector<std::string> messages;
+    };
+    const std::string refused = "tessaly: Unable to print the information report!";
+    const Row rows[] = {
+        {"printed", R"({"width": 4800, "height": 6600})", true, {}},
+        {"dialog cancelled", R"({"width": 4800, "height": 6600, "cancel": true})", false, {}},
+        {"file name cancelled",
+         R"({"width": 4800, "height": 6600, "start_doc_error": 1223})",
+         false,
+         {}},
+        {"access denied",
+         R"({"width": 4800, "height": 6600, "start_doc_error": 5})",
+         false,
+         {refused}},
+        {"printer gone",
+         R"({"width": 4800, "height": 6600, "start_doc_error": 1801})",
+         false,
+         {refused}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Window w(Json({kWin98, kManager, R"("printer": )" + row.printer,
+                       R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A"}}]}])"}));
+        w.view.BeginStep();
+        EXPECT_EQ(w.dialog.OnPrint(w.pc.machine->Printer()), row.printed);
+        const auto& printer = w.pc.machine->Printer();
+        EXPECT_EQ(printer.DialogsShown(), 1);
+        EXPECT_EQ(printer.LastDialogOwner(), app::HeadlessView::kWindowHandle);
+        EXPECT_EQ(printer.Pages().size(), row.printed ? 1u : 0u);
+        EXPECT_EQ(printer.LiveObjects(), 0);
+        std::vector<std::string> messages;
+        for (const auto& m : w.view.Messages())
+            messages.push_back(m.caption + ": " + m.text);
+        EXPECT_EQ(messages, row.messages);
     }
 }
 

@@ -21,6 +21,8 @@ static_assert(sizeof(PRINTDLGA) == 120);
 static_assert(sizeof(DOCINFOA) == 40);
 #endif
 static_assert(sizeof(SYSTEMTIME) == 16);
+static_assert(sizeof(Hwnd) == sizeof(HWND));
+static_assert(kErrorCancelled == ERROR_CANCELLED && kSpError == SP_ERROR);
 
 namespace {
 HDC ToDc(Hdc dc) {
@@ -31,10 +33,13 @@ HGDIOBJ ToObject(GdiObject object) {
 }
 }  // namespace
 
-Hdc Win32Printing::PrintDlgA() {
+Hdc Win32Printing::PrintDlgA(Hwnd owner) {
     PRINTDLGA dialog;
     std::memset(&dialog, 0, sizeof dialog);
     dialog.lStructSize = sizeof dialog;
+    // Owned, the dialog is modal: the main window takes no click (print again, Exit)
+    // while it is open.
+    dialog.hwndOwner = reinterpret_cast<HWND>(owner);
     dialog.Flags = PD_RETURNDC;
     if (!::PrintDlgA(&dialog))
         return 0;
@@ -128,9 +133,13 @@ bool Win32Printing::GetTextExtentPoint32A(Hdc dc, const char* text, int length, 
     return ok;
 }
 
-void Win32Printing::GetSystemTime(SystemTime& time) {
+std::uint32_t Win32Printing::GetLastError() {
+    return ::GetLastError();
+}
+
+void Win32Printing::GetLocalTime(SystemTime& time) {
     SYSTEMTIME now;
-    ::GetSystemTime(&now);
+    ::GetLocalTime(&now);
     time.year = now.wYear;
     time.month = now.wMonth;
     time.dayOfWeek = now.wDayOfWeek;
