@@ -23,6 +23,7 @@ struct SystemTime {
 
 inline constexpr int kHorzRes = 8;
 inline constexpr int kVertRes = 10;
+inline constexpr int kLogPixelsY = 90;
 inline constexpr int kMmText = 1;
 inline constexpr int kPsSolid = 0;
 inline constexpr unsigned kTaBottom = 0x08;

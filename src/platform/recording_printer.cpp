@@ -40,6 +40,8 @@ int RecordingPrinter::GetDeviceCaps(Hdc dc, int index) {
         return static_cast<int>(printer_->width);
     if (index == kVertRes)
         return static_cast<int>(printer_->height);
+    if (index == kLogPixelsY)
+        return static_cast<int>(printer_->dotsPerInch);
     return 0;
 }
 

@@ -15,14 +15,16 @@
 namespace tessaly::platform {
 
 // The paper: its printable size in device units, whether the print dialog is cancelled,
-// the character-cell height of the default font (0: height / 100), and the error with
-// which StartDocA fails (0: it succeeds).
+// the character-cell height of the default font (0: height / 100), the error with which
+// StartDocA fails (0: it succeeds) and the vertical resolution it reports (dots per inch;
+// 0: none, as the virtual PC's printer).
 struct PaperSpec {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     bool cancel = false;
     std::uint32_t fontHeight = 0;
     std::uint32_t startDocError = 0;
+    std::uint32_t dotsPerInch = 0;
 };
 
 struct FixedDate {

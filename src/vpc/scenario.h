@@ -167,6 +167,8 @@ struct PrinterSpec {
     std::uint32_t fontHeight = 0;
     // Non-zero: StartDocA fails with this error (1223 when the user cancelled it).
     std::uint32_t startDocError = 0;
+    // The vertical resolution GetDeviceCaps reports (LOGPIXELSY); 0: none.
+    std::uint32_t dotsPerInch = 0;
 };
 
 enum class PromptAnswer { kOk, kCancel };

@@ -203,6 +203,42 @@ TEST(ReportPage, FontTallerThanTheLineStepIsReplacedByOneThatFits) {
     }
 }
 
+// A printer that reports its resolution gets 10-point cells (at most four fifths of a
+// line step) whatever its default font: the text has the same size on the paper at 300
+// and 600 dpi. Pages are A4's printable area at each resolution, and one smaller page.
+TEST(ReportPage, FontFollowsThePrinterResolution) {
+    struct Case {
+        int dpi;
+        int width;
+        int height;
+        int defaultHeight;
+        int drawnHeight;
+    };
+    const Case cases[] = {
+        {300, 2325, 3354, 39, 42},   // Wine's default font fits the step here: replaced
+        {600, 4650, 6708, 160, 83},  // taller than the step: replaced by the same size
+        {1200, 9300, 13416, 0, 167},
+        {600, 4650, 3000, 0, 40},  // a short page: four fifths of its step of 50
+        {0, 4800, 6600, 90, 90},   // no resolution reported: the default font stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const std::string printer = R"("printer": {"width": )" + std::to_string(c.width) +
+                                    R"(, "height": )" + std::to_string(c.height) + R"(, "dpi": )" +
+                                    std::to_string(c.dpi) + R"(, "font_height": )" +
+                                    std::to_string(c.defaultHeight) + "}";
+        Window w(Json({kWin98, kManager, printer,
+                       R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A"}}]}])"}));
+        ASSERT_TRUE(w.Print());
+        const vpc::PrintedPage& p = w.pc.machine->Printer().Pages().back();
+        ASSERT_FALSE(p.texts.empty());
+        for (const auto& t : p.texts)
+            EXPECT_EQ(t.fontHeight, c.drawnHeight) << t.text;
+        EXPECT_EQ(w.pc.machine->Printer().LiveObjects(), 0);
+    }
+}
+
 TEST(ReportContent, SoftwareLines) {
     struct Row {
         const char* what;

@@ -11,6 +11,7 @@ namespace tessaly::platform {
 static_assert(sizeof(Hdc) == sizeof(HDC));
 static_assert(sizeof(GdiObject) == sizeof(HGDIOBJ));
 static_assert(kHorzRes == HORZRES && kVertRes == VERTRES && kMmText == MM_TEXT);
+static_assert(kLogPixelsY == LOGPIXELSY);
 static_assert(kPsSolid == PS_SOLID && kTaBottom == TA_BOTTOM && kTaBaseline == TA_BASELINE);
 // The records keep the layouts the system expects.
 #if !defined(_WIN64)
