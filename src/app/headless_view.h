@@ -33,6 +33,8 @@ class HeadlessView : public MainView {
     void SelectDriveItem(int index) override;
     int SelectedDriveItem() override { return selected_; }
     int MessageBox(std::string_view text, std::string_view caption, unsigned style) override;
+    // A stand-in window handle: the dialogs it opens have an owner to record.
+    std::uintptr_t WindowHandle() override { return kWindowHandle; }
     std::string ApplicationName() override { return "tessaly"; }
     void ShowAboutDialog() override { dialogs_.emplace_back("about"); }
     void ShowAspiWarningDialog() override { dialogs_.emplace_back("aspi-warning"); }
@@ -41,6 +43,8 @@ class HeadlessView : public MainView {
     void Close() override;
     void DestroyWindow() override { closed_ = true; }
     void EndDialog(int) override { closed_ = true; }
+
+    static constexpr std::uintptr_t kWindowHandle = 0x10010;
 
     // What a step shows.
     struct Message {

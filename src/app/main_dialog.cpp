@@ -5,6 +5,7 @@
 #include "app/drive_label_rule.h"
 #include "drives/model_identification.h"
 #include "platform/file_version.h"
+#include "platform/os_version.h"
 #include "report/report_printer.h"
 #include "transport/inquiry_data.h"
 
@@ -38,11 +39,17 @@ bool MainDialog::OnInitDialog() {
                               IDC_LEAD_OUT_TIME, IDC_STATUS};
     for (int id : navyFields)
         view_.SetTextColor(id, kColorNavy);
-    const bool outdatedManager = AspiVersionCheck();
+    // NT 6 and later reach the drives by pass-through alone, so an old manager file there
+    // is never loaded and gets no warning.
+    const bool managerUnused = platform::OsVersion::Read(platform_).IsNt6OrLater();
+    const bool outdatedManager = !managerUnused && AspiVersionCheck();
     const std::int32_t result = transport_.Initialize();
 
     if (result == 0 && !transport_.AnyUsbAttached()) {
-        view_.MessageBox("ASPI for Win32 is not initialized!", "Error", kMbOk | kMbIconError);
+        // A user refused the drives on NT 6 and later gets the one message that says so
+        // (below): the manager's message would name a layer those systems never use.
+        if (!(transport_.Os().IsNt6OrLater() && transport_.DriveAccessDenied()))
+            view_.MessageBox("ASPI for Win32 is not initialized!", "Error", kMbOk | kMbIconError);
         view_.Close();
     } else {
         platform::OsVersionInfo version;
@@ -133,7 +140,13 @@ void MainDialog::ListExternalDrives() {
 }
 
 bool MainDialog::OnPrint(platform::Printing& printing) {
-    return PrintInformationReport(transport_, platform_, printing, drives_, view_);
+    const PrintOutcome outcome = PrintInformationReport(transport_, platform_, printing, drives_,
+                                                        view_, view_.WindowHandle());
+    if (outcome == PrintOutcome::kNotStarted) {
+        view_.MessageBox("Unable to print the information report!", view_.ApplicationName(),
+                         kMbOk | kMbIconError);
+    }
+    return outcome == PrintOutcome::kPrinted;
 }
 
 void MainDialog::ReleaseAndStop() {

@@ -28,9 +28,9 @@ class MainDialog {
     bool OnInitDialog();
 
     void OnAbout() { view_.ShowAboutDialog(); }
-    // The print button: the print dialog, then the information report of the selected
-    // drive and of what the window shows, on one page. False when the dialog was
-    // cancelled.
+    // The print button: the print dialog, owned by the window, then the information
+    // report of the selected drive and of what the window shows, on one page; a message
+    // when the printer refused the document. False when nothing was printed.
     bool OnPrint(platform::Printing& printing);
     // WM_CLOSE: release, then the cancel command.
     void OnClose();

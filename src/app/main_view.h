@@ -57,6 +57,8 @@ class MainView : public DiscFields {
 
     // A modal message box; returns the answer (kIdOk, kIdCancel).
     virtual int MessageBox(std::string_view text, std::string_view caption, unsigned style) = 0;
+    // The window itself (HWND), which owns the dialogs it opens; 0 while there is none.
+    virtual std::uintptr_t WindowHandle() = 0;
     // The caption of message boxes that give none: the program file's name.
     virtual std::string ApplicationName() = 0;
     virtual void ShowAboutDialog() = 0;

@@ -1,10 +1,10 @@
 #include "platform/recording_printer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace tessaly::platform {
 
@@ -24,8 +24,9 @@ int DayOfWeek(int y, int m, int d) {
 
 }  // namespace
 
-Hdc RecordingPrinter::PrintDlgA() {
+Hdc RecordingPrinter::PrintDlgA(Hwnd owner) {
     ++dialogsShown_;
+    lastOwner_ = owner;
     if (!printer_ || printer_->cancel)
         return 0;
     dcOpen_ = true;
@@ -39,6 +40,8 @@ int RecordingPrinter::GetDeviceCaps(Hdc dc, int index) {
         return static_cast<int>(printer_->width);
     if (index == kVertRes)
         return static_cast<int>(printer_->height);
+    if (index == kLogPixelsY)
+        return static_cast<int>(printer_->dotsPerInch);
     return 0;
 }
 
@@ -49,6 +52,10 @@ int RecordingPrinter::SetMapMode(Hdc dc, int) {
 int RecordingPrinter::StartDocA(Hdc dc, const char* documentName) {
     if (!Valid(dc))
         return 0;
+    if (printer_->startDocError != 0) {
+        lastError_ = printer_->startDocError;
+        return kSpError;
+    }
     document_ = documentName != nullptr ? documentName : "";
     return 1;
 }
@@ -174,19 +181,22 @@ int RecordingPrinter::FontHeight() const {
     return CharWidth();
 }
 
-void ReadSystemDate(SystemTime& time) {
+void ReadLocalDate(SystemTime& time) {
     time = SystemTime{};
-    const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-    const std::chrono::year_month_day today{days};
-    time.year = static_cast<std::uint16_t>(static_cast<int>(today.year()));
-    time.month = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
-    time.day = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
-    time.dayOfWeek = static_cast<std::uint16_t>(DayOfWeek(time.year, time.month, time.day));
+    const std::time_t now = std::time(nullptr);
+    // The C library's own broken-down time, copied at once.
+    const std::tm* local = std::localtime(&now);
+    if (local == nullptr)
+        return;
+    time.year = static_cast<std::uint16_t>(local->tm_year + 1900);
+    time.month = static_cast<std::uint16_t>(local->tm_mon + 1);
+    time.day = static_cast<std::uint16_t>(local->tm_mday);
+    time.dayOfWeek = static_cast<std::uint16_t>(local->tm_wday);
 }
 
-void RecordingPrinter::GetSystemTime(SystemTime& time) {
+void RecordingPrinter::GetLocalTime(SystemTime& time) {
     if (!date_) {
-        ReadSystemDate(time);
+        ReadLocalDate(time);
         return;
     }
     time = SystemTime{};

@@ -2,7 +2,7 @@
 // (or nothing when it is cancelled or there is none); the page records every text and
 // line in device units and drawing order. Every character of the fixed printer font is
 // H / 100 units wide and high. The virtual PC prints on it, and so does the Linux
-// command's text output. Without a fixed date the clock reads the system's (UTC).
+// command's text output. Without a fixed date the clock reads the system's local date.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +15,16 @@
 namespace tessaly::platform {
 
 // The paper: its printable size in device units, whether the print dialog is cancelled,
-// and the character-cell height of the default font (0: height / 100).
+// the character-cell height of the default font (0: height / 100), the error with which
+// StartDocA fails (0: it succeeds) and the vertical resolution it reports (dots per inch;
+// 0: none, as the virtual PC's printer).
 struct PaperSpec {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     bool cancel = false;
     std::uint32_t fontHeight = 0;
+    std::uint32_t startDocError = 0;
+    std::uint32_t dotsPerInch = 0;
 };
 
 struct FixedDate {
@@ -52,8 +56,8 @@ struct PrintedPage {
     std::vector<PrintedLine> lines;
 };
 
-// The system's date (UTC), as GetSystemTime gives it.
-void ReadSystemDate(SystemTime& time);
+// The system's local date, as GetLocalTime gives it.
+void ReadLocalDate(SystemTime& time);
 // GetDateFormatA in English (United States): d, dd, M, MM, MMM, MMMM, yy, yyyy.
 int FormatDateEnglish(const SystemTime& time, const char* picture, char* out, int size);
 
@@ -62,7 +66,7 @@ class RecordingPrinter : public Printing {
     RecordingPrinter(std::optional<PaperSpec> printer, std::optional<FixedDate> date)
         : printer_(printer), date_(date) {}
 
-    Hdc PrintDlgA() override;
+    Hdc PrintDlgA(Hwnd owner) override;
     int GetDeviceCaps(Hdc dc, int index) override;
     int SetMapMode(Hdc dc, int mode) override;
     int StartDocA(Hdc dc, const char* documentName) override;
@@ -81,12 +85,15 @@ class RecordingPrinter : public Printing {
     bool TextOutA(Hdc dc, int x, int y, const char* text, int length) override;
     bool GetTextExtentPoint32A(Hdc dc, const char* text, int length, int* width,
                                int* height) override;
-    void GetSystemTime(SystemTime& time) override;
+    std::uint32_t GetLastError() override { return lastError_; }
+    void GetLocalTime(SystemTime& time) override;
     int GetDateFormatA(const SystemTime& time, const char* picture, char* out, int size) override;
 
-    // The pages finished with EndPage, in order; dialogs shown; objects still alive.
+    // The pages finished with EndPage, in order; dialogs shown and the owner the last
+    // one was given; objects still alive.
     const std::vector<PrintedPage>& Pages() const { return pages_; }
     int DialogsShown() const { return dialogsShown_; }
+    Hwnd LastDialogOwner() const { return lastOwner_; }
     int LiveObjects() const { return liveObjects_; }
 
   private:
@@ -117,6 +124,8 @@ class RecordingPrinter : public Printing {
     std::string document_;
     std::vector<PrintedPage> pages_;
     int dialogsShown_ = 0;
+    Hwnd lastOwner_ = 0;
+    std::uint32_t lastError_ = 0;
     int liveObjects_ = 0;
 };
 

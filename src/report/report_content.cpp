@@ -69,7 +69,7 @@ std::string UsageTimeText(ScsiTransport& transport, std::uint8_t adapter, std::u
 
 std::string ReportDate(platform::Printing& printing) {
     platform::SystemTime now;
-    printing.GetSystemTime(now);
+    printing.GetLocalTime(now);
     char text[100] = {};
     if (printing.GetDateFormatA(now, "dd MMMM yyyy", text, sizeof text) == 0)
         text[0] = '\0';
@@ -138,7 +138,8 @@ InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platfor
     report.descriptionLine = "Description     : " + aspi.description;
     if (aspi.company != "n/a")
         report.descriptionLine += " (" + aspi.company + ")";
-    report.warning = IsOutdatedManagerVersion(aspi.version);
+    // NT 6 and later never use the manager: an old file there warrants no warning.
+    report.warning = IsOutdatedManagerVersion(aspi.version) && !transport.Os().IsNt6OrLater();
 
     if (!drives.IsValid(drives.selected))
         return report;

@@ -39,7 +39,7 @@ std::string AtapiJumperText(std::uint8_t jumpers);
 // when the drive cannot write (no vendor command is sent then) or the read fails.
 std::string UsageTimeText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
 
-// Today (UTC) as "dd MMMM yyyy" in the user's locale.
+// Today (the local date) as "dd MMMM yyyy" in the user's locale.
 std::string ReportDate(platform::Printing& printing);
 
 struct InfoReport {

@@ -1,5 +1,6 @@
 #include "report/report_printer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,19 +78,34 @@ std::vector<BodyRow> BodyRows(const InfoReport& report) {
     return rows;
 }
 
-// Lines lie one line step apart, written in the printer's default font. A printer whose
-// default font is taller than the step (Wine's PostScript driver has one about one and a
-// half steps tall) would print them over each other and past the page's right edge, so
-// the page then gets a font whose cells fill four fifths of a step. 0 when the default
-// font fits (or cannot be measured).
+// The text's size on a printer that reports its resolution: cells of 10 points.
+constexpr int kTextPoints = 10;
+
+// Lines lie one line step apart, written in the printer's default font. A printer's default
+// font need not follow its resolution (Wine's PostScript driver has one of about 9 points
+// at 300 dpi and one of one and a half line steps at 600 dpi), so on a printer that
+// reports its vertical resolution the page gets a font sized from it: cells of 10 points,
+// at most four fifths of a step, the same size on the paper at any resolution. A printer
+// that reports none keeps its default font unless that is taller than the step (lines
+// would print over each other and past the page's right edge); the page then gets a font
+// whose cells fill four fifths of a step. 0 when the default font stays (or cannot be
+// measured).
 platform::GdiObject FittingFont(Printing& printing, Hdc dc, const PageGeometry& page) {
+    if (page.lineStep < 5)
+        return 0;
+    const int fitting = page.lineStep * 4 / 5;
+    const int dotsPerInch = printing.GetDeviceCaps(dc, platform::kLogPixelsY);
+    if (dotsPerInch > 0) {
+        // Rounded to the nearest device unit; the product stays far below the int range.
+        const long long points = (static_cast<long long>(kTextPoints) * dotsPerInch + 36) / 72;
+        return printing.CreateFontA(static_cast<int>(std::min<long long>(points, fitting)),
+                                    "Arial");
+    }
     int width = 0;
     int height = 0;
-    if (!printing.GetTextExtentPoint32A(dc, "X", 1, &width, &height) || height <= page.lineStep ||
-        page.lineStep < 5) {
+    if (!printing.GetTextExtentPoint32A(dc, "X", 1, &width, &height) || height <= page.lineStep)
         return 0;
-    }
-    return printing.CreateFontA(page.lineStep * 4 / 5, "Arial");
+    return printing.CreateFontA(fitting, "Arial");
 }
 
 }  // namespace
@@ -140,16 +156,23 @@ void DrawInfoReport(Printing& printing, Hdc dc, const PageGeometry& page, platfo
     }
 }
 
-bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
-                            Printing& printing, const DriveList& drives, DiscFields& shown) {
-    const Hdc dc = printing.PrintDlgA();
+PrintOutcome PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
+                                    Printing& printing, const DriveList& drives, DiscFields& shown,
+                                    platform::Hwnd owner) {
+    const Hdc dc = printing.PrintDlgA(owner);
     if (dc == 0)
-        return false;
+        return PrintOutcome::kCancelled;
     const PageGeometry page = PageGeometryOf(printing.GetDeviceCaps(dc, platform::kHorzRes),
                                              printing.GetDeviceCaps(dc, platform::kVertRes));
     printing.SetMapMode(dc, platform::kMmText);
     const InfoReport report = BuildInfoReport(transport, platform, printing, drives, shown);
-    printing.StartDocA(dc, kProgramVersionText);
+    if (printing.StartDocA(dc, kProgramVersionText) <= 0) {
+        // A printer that prints to a file asks for its name here; cancelling that prompt
+        // is the user's choice, any other failure is the printer's.
+        const bool cancelled = printing.GetLastError() == platform::kErrorCancelled;
+        printing.DeleteDC(dc);
+        return cancelled ? PrintOutcome::kCancelled : PrintOutcome::kNotStarted;
+    }
     // Texts are placed by the top of their character cells.
     printing.SetTextAlign(dc, printing.GetTextAlign(dc) & ~platform::kTaBaseline);
     const platform::GdiObject pen = printing.CreatePen(platform::kPsSolid, page.ruleWidth, 0);
@@ -165,7 +188,7 @@ bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platfo
         printing.DeleteObject(pen);
     if (font != 0)
         printing.DeleteObject(font);
-    return true;
+    return PrintOutcome::kPrinted;
 }
 
 }  // namespace tessaly

@@ -28,10 +28,17 @@ PageGeometry PageGeometryOf(int width, int height);
 void DrawInfoReport(platform::Printing& printing, platform::Hdc dc, const PageGeometry& page,
                     platform::GdiObject pen, const InfoReport& report);
 
-// The print button: the print dialog, then the report read afresh and printed on one
-// page. False when the dialog was cancelled (nothing is read or printed then).
-bool PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
-                            platform::Printing& printing, const DriveList& drives,
-                            DiscFields& shown);
+enum class PrintOutcome {
+    kPrinted,
+    kCancelled,   // in the print dialog, or in the printer's own prompt at the document's start
+    kNotStarted,  // the printer refused the document (StartDocA failed otherwise)
+};
+
+// The print button: the print dialog, owned by `owner` (the main window), then the report
+// read afresh and printed on one page. Nothing is read or printed when the dialog was
+// cancelled; the report is read but not printed when the document did not start.
+PrintOutcome PrintInformationReport(ScsiTransport& transport, platform::Platform& platform,
+                                    platform::Printing& printing, const DriveList& drives,
+                                    DiscFields& shown, platform::Hwnd owner);
 
 }  // namespace tessaly

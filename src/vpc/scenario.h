@@ -169,6 +169,10 @@ struct PrinterSpec {
     bool cancel = false;
     // The character-cell height of the printer's default font; 0: height / 100.
     std::uint32_t fontHeight = 0;
+    // Non-zero: StartDocA fails with this error (1223 when the user cancelled it).
+    std::uint32_t startDocError = 0;
+    // The vertical resolution GetDeviceCaps reports (LOGPIXELSY); 0: none.
+    std::uint32_t dotsPerInch = 0;
 };
 
 enum class PromptAnswer { kOk, kCancel };

@@ -275,6 +275,12 @@ void ReadUserFacing(const Json& root, Scenario& scenario) {
             spec.fontHeight =
                 static_cast<std::uint32_t>(ReadUnsigned(*v, "printer.font_height", 1000000));
         }
+        if (const Json* v = Find(*printer, "start_doc_error")) {
+            spec.startDocError = static_cast<std::uint32_t>(
+                ReadUnsigned(*v, "printer.start_doc_error", 0xFFFFFFFFu));
+        }
+        if (const Json* v = Find(*printer, "dpi"))
+            spec.dotsPerInch = static_cast<std::uint32_t>(ReadUnsigned(*v, "printer.dpi", 100000));
         scenario.printer = spec;
     }
     if (const Json* prompts = Find(root, "prompts")) {

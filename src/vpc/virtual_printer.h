@@ -22,8 +22,9 @@ class VirtualPrinter final : public platform::RecordingPrinter {
     static std::optional<platform::PaperSpec> Paper(const std::optional<PrinterSpec>& printer) {
         if (!printer)
             return std::nullopt;
-        return platform::PaperSpec{printer->width, printer->height, printer->cancel,
-                                   printer->fontHeight};
+        return platform::PaperSpec{printer->width,         printer->height,
+                                   printer->cancel,        printer->fontHeight,
+                                   printer->startDocError, printer->dotsPerInch};
     }
     static std::optional<platform::FixedDate> Date(const std::optional<DateSpec>& date) {
         if (!date)

@@ -77,6 +77,7 @@ TEST(LaterWindows, NtFourStillOpensForReadingOnly) {
         EXPECT_EQ(access, kReadOnly);
 }
 
+// On NT 6 and later the refusal is the one message: the manager's is left out there.
 TEST(LaterWindows, RefusedDrivesAddTheAdministratorLineOnNtSixAndLaterOnly) {
     const std::string oneLine = "tessaly: No Varnoth drives detected!";
     const std::string twoLines = oneLine +
@@ -106,18 +107,10 @@ TEST(LaterWindows, RefusedDrivesAddTheAdministratorLineOnNtSixAndLaterOnly) {
     const Row rows[] = {
         {"XP, every letter refused", Json({kXp, adapter(refused)}), {notStarted, oneLine}},
         {"NT 4, every letter refused", Json({kNt4, adapter(refused)}), {notStarted, oneLine}},
-        {"Vista, every letter refused",
-         Json({os(6, 0, 6002), adapter(refused)}),
-         {notStarted, twoLines}},
-        {"7, every letter refused",
-         Json({os(6, 1, 7601), adapter(refused)}),
-         {notStarted, twoLines}},
-        {"10, every letter refused",
-         Json({os(10, 0, 19045), adapter(refused)}),
-         {notStarted, twoLines}},
-        {"11, every letter refused",
-         Json({os(10, 0, 22631), adapter(refused)}),
-         {notStarted, twoLines}},
+        {"Vista, every letter refused", Json({os(6, 0, 6002), adapter(refused)}), {twoLines}},
+        {"7, every letter refused", Json({os(6, 1, 7601), adapter(refused)}), {twoLines}},
+        {"10, every letter refused", Json({os(10, 0, 19045), adapter(refused)}), {twoLines}},
+        {"11, every letter refused", Json({os(10, 0, 22631), adapter(refused)}), {twoLines}},
         {"10, no CD-ROM letter at all",
          Json({os(10, 0, 19045), adapter("")}),
          {notStarted, oneLine}},
@@ -138,6 +131,50 @@ TEST(LaterWindows, RefusedDrivesAddTheAdministratorLineOnNtSixAndLaterOnly) {
     StartedWindow w(Json({os(10, 0, 19045), adapter(std::string(refused) + "," + granted)}));
     EXPECT_TRUE(Texts(w).empty());
     EXPECT_EQ(w.view.Items().size(), 2u);
+}
+
+// A wnaspi32.dll 1.0 left on the PC: where the program may use the manager (9x, NT 4,
+// 2000/XP as the Parts show) the warning dialog comes at start and the report carries the
+// warning block; on NT 6 and later, which never use it, neither, while the report's
+// manager line still names the file as not used.
+TEST(LaterWindows, AnOldManagerFileWarnsOnlyWhereTheManagerCanBeUsed) {
+    struct Row {
+        const char* what;
+        const char* os;
+        bool warned;
+    };
+    const Row rows[] = {
+        {"98", kWin98, true},
+        {"XP", kXp, true},
+        {"Vista", R"("os": {"platform": 2, "major": 6, "minor": 0, "build": 6002})", false},
+        {"10", R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 19045})", false},
+        {"11", R"("os": {"platform": 2, "major": 10, "minor": 0, "build": 22631})", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        StartedWindow w(Json({row.os, R"("aspi": {"file_version": "1, 0, 0, 0"})",
+                              R"("printer": {"width": 4800, "height": 6600})",
+                              R"("adapters": [{"bus": "atapi", "identifier": "atapi", "devices": [
+                                  {"target": 0, "letter": "E",
+                                   "drive": {"model": "CD-R   VW2410A"}}]}])"}));
+        ASSERT_EQ(w.view.Items().size(), 1u);
+        EXPECT_EQ(w.view.Dialogs(), row.warned ? std::vector<std::string>{"aspi-warning"}
+                                               : std::vector<std::string>{});
+        ASSERT_TRUE(w.dialog.OnPrint(w.pc.machine->Printer()));
+        const auto& pages = w.pc.machine->Printer().Pages();
+        ASSERT_EQ(pages.size(), 1u);
+        bool warningBlock = false;
+        bool notUsed = false;
+        for (const auto& text : pages[0].texts) {
+            warningBlock |= text.text.find("*** WARNING") != std::string::npos;
+            notUsed |= text.text.find("(not used by Tessaly)") != std::string::npos;
+        }
+        EXPECT_EQ(warningBlock, row.warned);
+        EXPECT_EQ(notUsed, w.pc.transport->IsAspiBypassed());
+        if (!row.warned) {
+            EXPECT_TRUE(notUsed) << "the manager line names the unused file";
+        }
+    }
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST(CairoPrinting, APageMakesAPdf) {
     const std::string path = TempPdf();
     {
         CairoPrinting printing(path);
-        const platform::Hdc dc = printing.PrintDlgA();
+        const platform::Hdc dc = printing.PrintDlgA(0);
         ASSERT_NE(dc, 0u);
         EXPECT_EQ(printing.GetDeviceCaps(dc, platform::kHorzRes), 5953);
         EXPECT_EQ(printing.GetDeviceCaps(dc, platform::kVertRes), 8419);
@@ -60,7 +60,7 @@ TEST(CairoPrinting, APageMakesAPdf) {
 
 TEST(CairoPrinting, AnUnwritableFileFails) {
     CairoPrinting printing("/nonexistent/folder/report.pdf");
-    const platform::Hdc dc = printing.PrintDlgA();
+    const platform::Hdc dc = printing.PrintDlgA(0);
     if (dc != 0) {
         printing.StartPage(dc);
         printing.EndPage(dc);

@@ -20,7 +20,8 @@ struct Window : StartedWindow {
     }
     bool Print() {
         return PrintInformationReport(*pc.transport, *pc.machine, pc.machine->Printer(),
-                                      dialog.Drives(), view);
+                                      dialog.Drives(), view,
+                                      view.WindowHandle()) == PrintOutcome::kPrinted;
     }
 };
 
@@ -115,6 +116,52 @@ TEST(ReportPage, CancelledOrMissingPrinterPrintsNothing) {
     }
 }
 
+// The print button through the window's logic: the dialog is owned by the window; a
+// document the printer refuses gives one message, the user's cancel at its start none,
+// and neither leaves a page or an object behind.
+TEST(ReportPage, PrintButtonOwnsTheDialogAndReportsARefusedDocument) {
+    struct Row {
+        const char* what;
+        std::string printer;
+        bool printed;
+        std::vector<std::string> messages;
+    };
+    const std::string refused = "tessaly: Unable to print the information report!";
+    const Row rows[] = {
+        {"printed", R"({"width": 4800, "height": 6600})", true, {}},
+        {"dialog cancelled", R"({"width": 4800, "height": 6600, "cancel": true})", false, {}},
+        {"file name cancelled",
+         R"({"width": 4800, "height": 6600, "start_doc_error": 1223})",
+         false,
+         {}},
+        {"access denied",
+         R"({"width": 4800, "height": 6600, "start_doc_error": 5})",
+         false,
+         {refused}},
+        {"printer gone",
+         R"({"width": 4800, "height": 6600, "start_doc_error": 1801})",
+         false,
+         {refused}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Window w(Json({kWin98, kManager, R"("printer": )" + row.printer,
+                       R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A"}}]}])"}));
+        w.view.BeginStep();
+        EXPECT_EQ(w.dialog.OnPrint(w.pc.machine->Printer()), row.printed);
+        const auto& printer = w.pc.machine->Printer();
+        EXPECT_EQ(printer.DialogsShown(), 1);
+        EXPECT_EQ(printer.LastDialogOwner(), app::HeadlessView::kWindowHandle);
+        EXPECT_EQ(printer.Pages().size(), row.printed ? 1u : 0u);
+        EXPECT_EQ(printer.LiveObjects(), 0);
+        std::vector<std::string> messages;
+        for (const auto& m : w.view.Messages())
+            messages.push_back(m.caption + ": " + m.text);
+        EXPECT_EQ(messages, row.messages);
+    }
+}
+
 TEST(ReportPage, ZeroSizedPageDrawsWithoutFailing) {
     Window w(Drive(kWin98, "atapi", kRecorder,
                    R"("aspi": {"description": ")" + std::string(200, 'x') + "\"}"));
@@ -153,6 +200,42 @@ TEST(ReportPage, FontTallerThanTheLineStepIsReplacedByOneThatFits) {
         const int charWidth = c.drawnHeight == c.defaultHeight ? 66 : 44;
         EXPECT_EQ(p.texts[1].x, 4560 - 18 * charWidth) << p.texts[1].text;
         EXPECT_EQ(w.pc.machine->Printer().LiveObjects(), 0) << "pen and font are deleted";
+    }
+}
+
+// A printer that reports its resolution gets 10-point cells (at most four fifths of a
+// line step) whatever its default font: the text has the same size on the paper at 300
+// and 600 dpi. Pages are A4's printable area at each resolution, and one smaller page.
+TEST(ReportPage, FontFollowsThePrinterResolution) {
+    struct Case {
+        int dpi;
+        int width;
+        int height;
+        int defaultHeight;
+        int drawnHeight;
+    };
+    const Case cases[] = {
+        {300, 2325, 3354, 39, 42},   // Wine's default font fits the step here: replaced
+        {600, 4650, 6708, 160, 83},  // taller than the step: replaced by the same size
+        {1200, 9300, 13416, 0, 167},
+        {600, 4650, 3000, 0, 40},  // a short page: four fifths of its step of 50
+        {0, 4800, 6600, 90, 90},   // no resolution reported: the default font stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const std::string printer = R"("printer": {"width": )" + std::to_string(c.width) +
+                                    R"(, "height": )" + std::to_string(c.height) + R"(, "dpi": )" +
+                                    std::to_string(c.dpi) + R"(, "font_height": )" +
+                                    std::to_string(c.defaultHeight) + "}";
+        Window w(Json({kWin98, kManager, printer,
+                       R"("adapters": [{"bus": "atapi", "identifier": "ha", "devices": [
+                     {"target": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A"}}]}])"}));
+        ASSERT_TRUE(w.Print());
+        const vpc::PrintedPage& p = w.pc.machine->Printer().Pages().back();
+        ASSERT_FALSE(p.texts.empty());
+        for (const auto& t : p.texts)
+            EXPECT_EQ(t.fontHeight, c.drawnHeight) << t.text;
+        EXPECT_EQ(w.pc.machine->Printer().LiveObjects(), 0);
     }
 }
 

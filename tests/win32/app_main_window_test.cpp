@@ -172,6 +172,8 @@ TEST(AppMainWindow, OnAVirtualPcShowsWhatTheHeadlessViewShows) {
     w.Command(IDC_PRINT, BN_CLICKED);
     EXPECT_TRUE(::IsWindow(w.handle));
     EXPECT_EQ(machine->Printer().DialogsShown(), 1);
+    // Owned by the main window, so the print dialog keeps it from taking clicks.
+    EXPECT_EQ(machine->Printer().LastDialogOwner(), reinterpret_cast<std::uintptr_t>(w.handle));
     ASSERT_EQ(machine->Printer().Pages().size(), 1u);
     const auto& page = machine->Printer().Pages()[0];
     EXPECT_EQ(page.documentName, "1.19");

@@ -5,7 +5,8 @@
 // list, clicks the print button and confirms the print dialog, ejects the disc, then
 // closes the window with WM_CLOSE.
 //
-//   tessaly_exe_wine_test [--gtest flags] [--passthrough=VERSION] [PRINT-OUTPUT]
+//   tessaly_exe_wine_test [--gtest flags] [--passthrough=VERSION] [--printer=NAME]
+//                         [PRINT-OUTPUT]
 //     (default)       the program beside this exe with the virtual wnaspi32.dll, as
 //                     Windows 98; the DLL's command log.
 //     --passthrough   the program alone in the directory "passthrough" beside this exe,
@@ -15,8 +16,11 @@
 //                     that the preloaded library (tools/sgshim, in this process and the
 //                     program's through LD_PRELOAD) answers from the emulated drives and
 //                     logs to TESSALY_SGSHIM_LOG.
-//     PRINT-OUTPUT    the file the default printer writes its jobs to (a Unix path that
-//                     Wine reaches through drive Z:); without it the print test is skipped.
+//     --printer       the printer to print on (made the default printer while the
+//                     program runs; all of them print to LPT1:).
+//     PRINT-OUTPUT    the file the printers' port LPT1: writes its jobs to (a Unix path
+//                     that Wine reaches through drive Z:); without it the print test is
+//                     skipped.
 //   TESSALY_EXE       optional: another build of the program (the shipped one), copied
 //                     under the program's name where it starts.
 //
@@ -25,6 +29,8 @@
 // pass-through mode the drives of tests/wine/prepare-passthrough.sh; for the print test a
 // default printer that writes to PRINT-OUTPUT (both scripts).
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
@@ -113,17 +119,28 @@ class TessalyExe : public ::testing::Test {
                 std::fprintf(stderr, "cannot set the version %s\n", mode.windowsVersion.c_str());
                 return;
             }
-            // Each version setting prints to a file of its own.
-            if (!mode.printOutput.empty() && !SetPrinterOutput(mode.printOutput)) {
-                std::fprintf(stderr, "cannot send the printer to %s\n", mode.printOutput.c_str());
-                return;
-            }
         } else {
             log = directory + "tessaly_exe_wine_test.log";
             ::SetEnvironmentVariableA(
                 "TESSALY_SCENARIO",
                 WindowsPath(TESSALY_SOURCE_DIR "/scenarios/report.json").c_str());
             ::SetEnvironmentVariableA("TESSALY_COMMAND_LOG", log.c_str());
+        }
+        // Each run prints to a file of its own.
+        if (!mode.printOutput.empty() && !SetPrinterOutput(mode.printOutput)) {
+            std::fprintf(stderr, "cannot send the printer to %s\n", mode.printOutput.c_str());
+            return;
+        }
+        if (!mode.printer.empty()) {
+            char previous[256] = {};
+            DWORD size = sizeof previous;
+            if (::GetDefaultPrinterA(previous, &size))
+                previousPrinter_ = previous;
+            if (!::SetDefaultPrinterA(mode.printer.c_str())) {
+                std::fprintf(stderr, "cannot make %s the default printer: error %lu\n",
+                             mode.printer.c_str(), ::GetLastError());
+                return;
+            }
         }
         ::DeleteFileA(log.c_str());
         watcher_ = new LogWatcher(
@@ -173,6 +190,8 @@ class TessalyExe : public ::testing::Test {
         }
         delete watcher_;
         watcher_ = nullptr;
+        if (!previousPrinter_.empty())
+            ::SetDefaultPrinterA(previousPrinter_.c_str());
     }
 
     void SetUp() override {
@@ -185,6 +204,7 @@ class TessalyExe : public ::testing::Test {
     static inline DWORD processId_ = 0;
     static inline HWND mainWindow_ = nullptr;
     static inline Clock::time_point shown_;
+    static inline std::string previousPrinter_;
 };
 
 TEST_F(TessalyExe, ListsTheScenarioDrive) {
@@ -299,8 +319,10 @@ TEST_F(TessalyExe, PrintsTheReportThroughThePrintDialog) {
     const HWND dialog = OpenPrintDialog(mainWindow_, processId_);
     ASSERT_NE(dialog, nullptr) << "no print dialog";
     EXPECT_EQ(WindowText(dialog), "Print");
-    // The dialog has no owner: the main window stays enabled.
-    EXPECT_TRUE(::IsWindowEnabled(mainWindow_));
+    // Owned by the main window and modal: the main window takes no click (print again,
+    // Exit) while the dialog is open.
+    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), mainWindow_);
+    EXPECT_FALSE(::IsWindowEnabled(mainWindow_));
     const HWND ok = ::GetDlgItem(dialog, IDOK);
     ASSERT_EQ(WindowText(ok), "OK");
     ::PostMessageA(ok, BM_CLICK, 0, 0);
@@ -319,6 +341,9 @@ TEST_F(TessalyExe, PrintsTheReportThroughThePrintDialog) {
     EXPECT_NE(page.find("%%Pages: 1"), std::string::npos) << "one page";
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }, milliseconds(5000)));
     EXPECT_TRUE(::IsWindow(mainWindow_));
+    EXPECT_TRUE(
+        WaitFor([&] { return ::IsWindowEnabled(mainWindow_) != FALSE; }, milliseconds(5000)))
+        << "the main window stays disabled after printing";
 }
 
 // The eject button opens the tray with START STOP UNIT. The refreshes after it find the
@@ -406,11 +431,14 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     tessaly::wine_test::ExeTestMode& mode = tessaly::wine_test::mode;
     const std::string passThrough = "--passthrough=";
+    const std::string printer = "--printer=";
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument.rfind(passThrough, 0) == 0) {
             mode.passThrough = true;
             mode.windowsVersion = argument.substr(passThrough.size());
+        } else if (argument.rfind(printer, 0) == 0) {
+            mode.printer = argument.substr(printer.size());
         } else {
             mode.printOutput = argument;
         }

@@ -17,6 +17,10 @@
 # (tools/sgshim, built here for the runtime's bitness) in a prefix that
 # tests/wine/prepare-passthrough.sh makes (build/wineprefix-screenshot-passthrough[64]).
 # WINE-VERSION "default" leaves Wine's own version setting.
+#
+# TESSALY_SCREENSHOT_DPI=N: the screen's resolution in dots per inch that the program
+# sees (HKCU\Control Panel\Desktop LogPixels; default 96, 144 is a scale of 150 %), set in
+# the prefix before each start.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -33,6 +37,10 @@ VERSION=${3:-win98}
 BUILD=${TESSALY_BUILD_DIR:-$ROOT/build/cross$SUFFIX}
 RUN="$(dirname "$BUILD")/screenshot$SUFFIX"
 DELAY=${TESSALY_SCREENSHOT_DELAY:-6}
+DPI=${TESSALY_SCREENSHOT_DPI:-96}
+case "$DPI" in
+  ''|*[!0-9]*) echo "screenshot: TESSALY_SCREENSHOT_DPI must be a number, not '$DPI'" >&2; exit 2 ;;
+esac
 PASSTHROUGH=${TESSALY_SCREENSHOT_PASSTHROUGH:-}
 if [ -n "$PASSTHROUGH" ]; then
   DEFAULT_PREFIX=$ROOT/build/wineprefix-screenshot-passthrough$SUFFIX
@@ -76,6 +84,17 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$n"
 fi
 
+# The screen resolution every program of the prefix reads at its start (Wine's own
+# per-user setting, and the current configuration's, which older Wine reads).
+set_dpi() {
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f \
+    >/dev/null 2>&1
+  "$WINE" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+  # Wine's desktop process read the old value when it started: start afresh.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
 if [ -n "$PASSTHROUGH" ]; then
   case "$ARCH" in
     win64) SHIM=$ROOT/build/native
@@ -94,6 +113,7 @@ if [ -n "$PASSTHROUGH" ]; then
     "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /d "$VERSION" /f \
       >/dev/null 2>&1
   fi
+  set_dpi
   cd "$RUN"
   TESSALY_SGSHIM_SCENARIO="$SCENARIO" TESSALY_SGSHIM_DEVICES="$RUN/devices" \
     LD_PRELOAD="$SHIM/tools/sgshim/libtessaly_sgshim.so" \
@@ -121,6 +141,7 @@ if [ -z "$PASSTHROUGH" ]; then
     >/dev/null 2>&1
   "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$PROGRAM" /v Version /d "$VERSION" /f \
     >/dev/null 2>&1
+  set_dpi
   cd "$RUN"
   TESSALY_SCENARIO="$SCENARIO" "$WINE" "$PROGRAM" </dev/null >/dev/null 2>&1 &
   APP_PID=$!

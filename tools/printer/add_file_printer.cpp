@@ -18,13 +18,21 @@
 //
 // Running it again succeeds, and puts back these settings if something changed them. Exit
 // code 0 on success; otherwise one line on standard error names the step that failed.
+//
+//   add_file_printer.exe [--resolution=DPI]
+//     --resolution  another printer, "Tessaly PS DPI dpi", with the same driver on the same
+//                   port, whose default device mode prints at DPI dots per inch (a
+//                   resolution of the generic PPD: 150, 300, 600, 1200 or 2400); it becomes
+//                   the default printer. Without it, Wine's driver prints at 300 dpi.
 #include <windows.h>
 // After windows.h, which it builds on.
 #include <winspool.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -39,6 +47,14 @@ constexpr char kNtEnvironment[] = "Windows x64";
 constexpr char kNtEnvironment[] = "Windows NT x86";
 #endif
 constexpr char kWin9xEnvironment[] = "Windows 4.0";
+
+// The printer's name: "Tessaly PS", or "Tessaly PS 600 dpi" for one of its own resolution.
+std::string PrinterName(int resolution) {
+    std::string name = kPrinterName;
+    if (resolution > 0)
+        name += " " + std::to_string(resolution) + " dpi";
+    return name;
+}
 
 // A failed step: what was being done and the system's error code.
 struct Failure {
@@ -131,9 +147,9 @@ bool AddDriver(const char* environment, Failure& failure) {
 }
 
 // Adds the printer, or brings an existing one back to these settings.
-bool AddPrinter(Failure& failure) {
+bool AddPrinter(const std::string& name, Failure& failure) {
     PRINTER_INFO_2A info = {};
-    info.pPrinterName = const_cast<char*>(kPrinterName);
+    info.pPrinterName = const_cast<char*>(name.c_str());
     info.pPortName = const_cast<char*>(kPort);
     info.pDriverName = const_cast<char*>(kDriverName);
     info.pPrintProcessor = const_cast<char*>(kProcessor);
@@ -149,13 +165,49 @@ bool AddPrinter(Failure& failure) {
         return false;
     }
     PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!::OpenPrinterA(const_cast<char*>(kPrinterName), &printer, &access)) {
+    if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, &access)) {
         failure = Failed("OpenPrinterA");
         return false;
     }
     const bool ok = ::SetPrinterA(printer, 2, reinterpret_cast<BYTE*>(&info), 0);
     if (!ok)
         failure = Failed("SetPrinterA");
+    ::ClosePrinter(printer);
+    return ok;
+}
+
+// Makes `resolution` dpi the printer's default: its default device mode, the one every
+// print dialog starts from, asks for that print quality (Wine's PostScript driver takes
+// the resolution from the device mode, not from the PPD's default). Both the printer's
+// global default and the user's are set.
+bool SetDefaultResolution(const std::string& printerName, int resolution, Failure& failure) {
+    std::wstring name(printerName.begin(), printerName.end());
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!::OpenPrinterW(name.data(), &printer, &access)) {
+        failure = Failed("OpenPrinterW");
+        return false;
+    }
+    bool ok = false;
+    const LONG size = ::DocumentPropertiesW(nullptr, printer, name.data(), nullptr, nullptr, 0);
+    if (size > 0) {
+        std::vector<BYTE> buffer(static_cast<std::size_t>(size));
+        auto* mode = reinterpret_cast<DEVMODEW*>(buffer.data());
+        if (::DocumentPropertiesW(nullptr, printer, name.data(), mode, nullptr, DM_OUT_BUFFER) ==
+            IDOK) {
+            mode->dmPrintQuality = static_cast<short>(resolution);
+            mode->dmYResolution = static_cast<short>(resolution);
+            mode->dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
+            ::DocumentPropertiesW(nullptr, printer, name.data(), mode, mode,
+                                  DM_IN_BUFFER | DM_OUT_BUFFER);
+            PRINTER_INFO_8W global = {mode};
+            PRINTER_INFO_9W perUser = {mode};
+            ok = ::SetPrinterW(printer, 8, reinterpret_cast<BYTE*>(&global), 0) &&
+                 ::SetPrinterW(printer, 9, reinterpret_cast<BYTE*>(&perUser), 0);
+        }
+    }
+    if (!ok)
+        failure = Failed("setting the default device mode");
     ::ClosePrinter(printer);
     return ok;
 }
@@ -171,11 +223,14 @@ bool CopyInto(const std::string& from, const std::string& dir, const char* name,
     return true;
 }
 
-bool Install(Failure& failure) {
+bool Install(int resolution, Failure& failure) {
+    const std::string name = PrinterName(resolution);
     if (!AddDriver(kNtEnvironment, failure) || !AddDriver(kWin9xEnvironment, failure) ||
-        !AddPrinter(failure))
+        !AddPrinter(name, failure))
         return false;
-    if (!::SetDefaultPrinterA(kPrinterName)) {
+    if (resolution > 0 && !SetDefaultResolution(name, resolution, failure))
+        return false;
+    if (!::SetDefaultPrinterA(name.c_str())) {
         failure = Failed("SetDefaultPrinterA");
         return false;
     }
@@ -196,9 +251,20 @@ bool Install(Failure& failure) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    int resolution = 0;
+    const std::string option = "--resolution=";
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind(option, 0) == 0)
+            resolution = std::atoi(argument.c_str() + option.size());
+        if (argument.rfind(option, 0) != 0 || resolution <= 0) {
+            std::fprintf(stderr, "usage: add_file_printer.exe [--resolution=DPI]\n");
+            return 2;
+        }
+    }
     Failure failure;
-    if (!Install(failure)) {
+    if (!Install(resolution, failure)) {
         std::fprintf(stderr, "add_file_printer: %s failed (error %lu)\n", failure.what.c_str(),
                      static_cast<unsigned long>(failure.code));
         return 1;

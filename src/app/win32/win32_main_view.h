@@ -40,6 +40,7 @@ class Win32MainView final : public MainView {
     void SelectDriveItem(int index) override;
     int SelectedDriveItem() override;
     int MessageBox(std::string_view text, std::string_view caption, unsigned style) override;
+    std::uintptr_t WindowHandle() override { return reinterpret_cast<std::uintptr_t>(window_); }
     std::string ApplicationName() override;
     void ShowAboutDialog() override;
     void ShowAspiWarningDialog() override;

@@ -50,7 +50,7 @@ void CairoPrinting::Close() {
     }
 }
 
-Hdc CairoPrinting::PrintDlgA() {
+Hdc CairoPrinting::PrintDlgA(Hwnd) {
     if (cr_ != nullptr || !error_.empty())
         return 0;
     surface_ = cairo_pdf_surface_create(path_.c_str(), kPageWidth / double{kUnitsPerPoint},
@@ -207,8 +207,8 @@ bool CairoPrinting::GetTextExtentPoint32A(Hdc dc, const char* text, int length, 
     return true;
 }
 
-void CairoPrinting::GetSystemTime(SystemTime& time) {
-    RecordingPrinter(std::nullopt, date_).GetSystemTime(time);
+void CairoPrinting::GetLocalTime(SystemTime& time) {
+    RecordingPrinter(std::nullopt, date_).GetLocalTime(time);
 }
 
 int CairoPrinting::GetDateFormatA(const SystemTime& time, const char* picture, char* out,

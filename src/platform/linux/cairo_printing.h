@@ -1,8 +1,8 @@
 // Printing on a PDF file through cairo: the print dialog returns the file's page (A4,
 // in tenths of a point, 5953 x 8419 units), texts and rules are drawn where the report
 // printer places them, and text widths come from the real font, so that the report's
-// right-aligned texts end at the margin. The clock is the system's (UTC) unless a date
-// is given.
+// right-aligned texts end at the margin. The clock gives the system's local date unless a
+// date is given.
 #pragma once
 
 #include <map>
@@ -30,7 +30,7 @@ class CairoPrinting final : public Printing {
     bool Succeeded() const { return pages_ > 0 && error_.empty(); }
     const std::string& Error() const { return error_; }
 
-    Hdc PrintDlgA() override;
+    Hdc PrintDlgA(Hwnd owner) override;
     int GetDeviceCaps(Hdc dc, int index) override;
     int SetMapMode(Hdc dc, int mode) override;
     int StartDocA(Hdc dc, const char* documentName) override;
@@ -49,7 +49,9 @@ class CairoPrinting final : public Printing {
     bool TextOutA(Hdc dc, int x, int y, const char* text, int length) override;
     bool GetTextExtentPoint32A(Hdc dc, const char* text, int length, int* width,
                                int* height) override;
-    void GetSystemTime(SystemTime& time) override;
+    // Nothing here sets an error: the file is written at the end.
+    std::uint32_t GetLastError() override { return 0; }
+    void GetLocalTime(SystemTime& time) override;
     int GetDateFormatA(const SystemTime& time, const char* picture, char* out, int size) override;
 
   private:

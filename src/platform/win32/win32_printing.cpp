@@ -11,6 +11,7 @@ namespace tessaly::platform {
 static_assert(sizeof(Hdc) == sizeof(HDC));
 static_assert(sizeof(GdiObject) == sizeof(HGDIOBJ));
 static_assert(kHorzRes == HORZRES && kVertRes == VERTRES && kMmText == MM_TEXT);
+static_assert(kLogPixelsY == LOGPIXELSY);
 static_assert(kPsSolid == PS_SOLID && kTaBottom == TA_BOTTOM && kTaBaseline == TA_BASELINE);
 // The records keep the layouts the system expects.
 #if !defined(_WIN64)
@@ -21,6 +22,8 @@ static_assert(sizeof(PRINTDLGA) == 120);
 static_assert(sizeof(DOCINFOA) == 40);
 #endif
 static_assert(sizeof(SYSTEMTIME) == 16);
+static_assert(sizeof(Hwnd) == sizeof(HWND));
+static_assert(kErrorCancelled == ERROR_CANCELLED && kSpError == SP_ERROR);
 
 namespace {
 HDC ToDc(Hdc dc) {
@@ -31,10 +34,13 @@ HGDIOBJ ToObject(GdiObject object) {
 }
 }  // namespace
 
-Hdc Win32Printing::PrintDlgA() {
+Hdc Win32Printing::PrintDlgA(Hwnd owner) {
     PRINTDLGA dialog;
     std::memset(&dialog, 0, sizeof dialog);
     dialog.lStructSize = sizeof dialog;
+    // Owned, the dialog is modal: the main window takes no click (print again, Exit)
+    // while it is open.
+    dialog.hwndOwner = reinterpret_cast<HWND>(owner);
     dialog.Flags = PD_RETURNDC;
     if (!::PrintDlgA(&dialog))
         return 0;
@@ -128,9 +134,13 @@ bool Win32Printing::GetTextExtentPoint32A(Hdc dc, const char* text, int length, 
     return ok;
 }
 
-void Win32Printing::GetSystemTime(SystemTime& time) {
+std::uint32_t Win32Printing::GetLastError() {
+    return ::GetLastError();
+}
+
+void Win32Printing::GetLocalTime(SystemTime& time) {
     SYSTEMTIME now;
-    ::GetSystemTime(&now);
+    ::GetLocalTime(&now);
     time.year = now.wYear;
     time.month = now.wMonth;
     time.dayOfWeek = now.wDayOfWeek;

@@ -8,7 +8,7 @@ namespace tessaly::platform {
 
 class Win32Printing final : public Printing {
   public:
-    Hdc PrintDlgA() override;
+    Hdc PrintDlgA(Hwnd owner) override;
     int GetDeviceCaps(Hdc dc, int index) override;
     int SetMapMode(Hdc dc, int mode) override;
     int StartDocA(Hdc dc, const char* documentName) override;
@@ -27,7 +27,8 @@ class Win32Printing final : public Printing {
     bool TextOutA(Hdc dc, int x, int y, const char* text, int length) override;
     bool GetTextExtentPoint32A(Hdc dc, const char* text, int length, int* width,
                                int* height) override;
-    void GetSystemTime(SystemTime& time) override;
+    std::uint32_t GetLastError() override;
+    void GetLocalTime(SystemTime& time) override;
     int GetDateFormatA(const SystemTime& time, const char* picture, char* out, int size) override;
 };
 
