@@ -25,6 +25,7 @@
 #include "common/code_pages.h"
 #include "device_check.h"
 #include "drives/drive_commands.h"
+#include "interruption.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
 #include "runner/report_pdf.h"
@@ -40,12 +41,6 @@ using platform::linux_os::LinuxPlatform;
 // A4 at 600 dots per inch.
 constexpr platform::PaperSpec kPaper{4960, 7016, false, 0};
 constexpr auto kPollInterval = std::chrono::milliseconds(500);
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) {
-    interrupted = 1;
-}
 
 struct Options {
     bool json = false;
@@ -138,19 +133,18 @@ void PrintChangedFields(const std::map<int, std::string>& fields,
     for (const auto& [id, label] : kLabels) {
         const std::string text = textOf(fields, id);
         if (text != textOf(before, id))
-            std::printf("  %s: %s\n", label, Cp1252ToUtf8(text).c_str());
+            std::printf("  %s: %s\n", label, runner::DisplayText(text).c_str());
     }
     std::fflush(stdout);
 }
 
 int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& printer) {
-    std::signal(SIGINT, OnInterrupt);
     const auto selected = static_cast<std::size_t>(view.Selected());
     std::fputs(runner::FormatDriveBlock({view.Items()[selected], view.Fields()}).c_str(), stdout);
     std::fflush(stdout);
     runner::Event tick;
     tick.name = "tick";
-    while (interrupted == 0 && !view.Closed()) {
+    while (!cli::Interrupted() && !view.Closed()) {
         std::this_thread::sleep_for(kPollInterval);
         const auto before = view.Fields();
         runner::Play(tick, view, dialog, printer);
@@ -177,7 +171,9 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options, error))
         return Fail(error, 2);
 
-    auto& calls = platform::linux_os::RealSystemCalls();
+    cli::CatchInterrupts();
+    cli::InterruptibleCalls calls(platform::linux_os::RealSystemCalls(), cli::Interrupted,
+                                  options.watch ? cli::EndQuietly : cli::EndByInterrupt);
     for (const std::string& path : options.devices) {
         const cli::DeviceState state = cli::CheckDevice(calls, path);
         if (state != cli::DeviceState::kUsable)
