@@ -40,6 +40,7 @@ class Calls final : public tessaly::platform::linux_os::SystemCalls {
     int Close(int) override { return 0; }
     int Fstat(int, struct stat&) override { return 0; }
     int Stat(const char*, struct stat&) override { return 0; }
+    void Pause(std::uint32_t) override {}
     int Ioctl(int, unsigned long request, void* argument) override {
         if (request != SG_IO)
             return -25;
@@ -51,7 +52,7 @@ class Calls final : public tessaly::platform::linux_os::SystemCalls {
             std::memset(h.sbp, 0x70, std::min<unsigned>(senseCount, h.mx_sb_len));
         h.sb_len_wr = senseCount;
         h.status = input_.U8();
-        h.host_status = input_.U8() & 0x07;
+        h.host_status = input_.U8() & 0x0F;
         h.driver_status = input_.U8() & 0x0F;
         h.resid = static_cast<int>(input_.U32());
         return (input_.U8() & 0x0F) == 0 ? -5 : 0;

@@ -58,6 +58,32 @@ TEST(CairoPrinting, APageMakesAPdf) {
     std::remove(path.c_str());
 }
 
+// A control byte in a drive's text is drawn as the replacement character, as the text
+// output prints it: a NUL no longer cuts the text short, and every control byte (C0, DEL,
+// code page 1252's C1 81h) takes the same place.
+TEST(CairoPrinting, ControlBytesDrawnAsReplacements) {
+    CairoPrinting printing(TempPdf());
+    const platform::Hdc dc = printing.PrintDlgA();
+    ASSERT_NE(dc, 0u);
+    int height = 0;
+    int plain = 0;
+    ASSERT_TRUE(printing.GetTextExtentPoint32A(dc, "abbbbbbbb", 9, &plain, &height));
+    const char* texts[] = {"a\0bbbbbbbb",
+                           "a\x1B"
+                           "bbbbbbbb",
+                           "a\x7F"
+                           "bbbbbbbb",
+                           "a\x81"
+                           "bbbbbbbb"};
+    int widths[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(printing.GetTextExtentPoint32A(dc, texts[i], 10, &widths[i], &height));
+        EXPECT_GT(widths[i], plain) << "the control byte takes a place of its own";
+        EXPECT_EQ(widths[i], widths[0]);
+    }
+}
+
 TEST(CairoPrinting, AnUnwritableFileFails) {
     CairoPrinting printing("/nonexistent/folder/report.pdf");
     const platform::Hdc dc = printing.PrintDlgA(0);

@@ -49,6 +49,31 @@ class FakeSysfs {
         Write(dir + "proc_name", driver + "\n");
         Write(dir + "this_id", ownId + "\n");
     }
+    // A host where it sits in the device tree, as sysfs shows it: its files in
+    // devicePath/scsi_host/hostN, the class entry a link there, and its "device" link to
+    // devicePath. With classLinkOnly, no "device" link; with deviceLinkOnly, the class
+    // entry is a plain folder with the "device" link in it.
+    enum class HostLinks { kBoth, kClassLinkOnly, kDeviceLinkOnly };
+    void AddHostAt(int number, const std::string& driver, const std::string& devicePath,
+                   HostLinks links = HostLinks::kBoth) const {
+        namespace fs = std::filesystem;
+        const std::string name = "host" + std::to_string(number);
+        const fs::path device = fs::path(root_) / devicePath;
+        fs::create_directories(device);
+        const fs::path entry = fs::path(root_) / "class/scsi_host" / name;
+        if (links == HostLinks::kDeviceLinkOnly) {
+            AddHost(number, driver);
+            fs::create_directory_symlink(device, entry / "device");
+            return;
+        }
+        const std::string files = devicePath + "/scsi_host/" + name + "/";
+        Write(files + "proc_name", driver + "\n");
+        Write(files + "this_id", "-1\n");
+        fs::create_directories(entry.parent_path());
+        fs::create_directory_symlink(fs::path(root_) / files, entry);
+        if (links == HostLinks::kBoth)
+            fs::create_directory_symlink(device, fs::path(root_) / files / "device");
+    }
     // A device with sysfs's padded identification texts and its INQUIRY bytes.
     void AddDevice(const std::string& address, int type, const std::string& vendor,
                    const std::string& model, const std::string& revision,
@@ -81,6 +106,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
     int sgIoCalls = 0;
     int openCalls = 0;
     int openFlags = -1;
+    std::vector<std::uint32_t> pauses;  // each Pause's milliseconds; nothing sleeps
 
     int Open(const char* path, int flags) override {
         ++openCalls;
@@ -136,6 +162,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
         info.st_mode = it->second.block ? S_IFBLK : S_IFREG;
         return 0;
     }
+    void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
     std::size_t OpenDescriptors() const { return open_.size(); }
 
   private:

@@ -2,6 +2,7 @@
 // entry skipped or clamped rather than trusted.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "fake_linux.h"
@@ -162,6 +163,90 @@ TEST(HostDrivers, OneTableClassifiesEveryKind) {
         const HostDriverClass kind = ClassifyHostDriver(row.driver);
         EXPECT_EQ(kind.busType, row.busType);
         EXPECT_EQ(kind.attachment, row.attachment);
+    }
+}
+
+struct PlaceRow {
+    const char* name;
+    const char* driver;
+    const char* path;  // the host's device folder below the root; empty: no links
+    FakeSysfs::HostLinks links;
+    std::uint8_t busType;
+    Attachment attachment;
+};
+
+// Where a host sits decides, its driver refines: one fake sysfs per row, read back and
+// classified as the platform classifies its hosts.
+TEST(HostDrivers, PlaceInTheDeviceTreeDecides) {
+    using L = FakeSysfs::HostLinks;
+    constexpr auto kIn = Attachment::kInternal;
+    constexpr auto kUsb = Attachment::kUsb;
+    constexpr auto k1394 = Attachment::kIeee1394;
+    // clang-format off
+    const PlaceRow rows[] = {
+        {"AHCI port", "ahci", "devices/pci0/1f.2/ata7/host6", L::kBoth, kBusTypeSata, kIn},
+        {"ata_generic on a port", "ata_generic", "devices/pci0/01.1/ata1/host0", L::kBoth,
+         kBusTypeAtapi, kIn},
+        {"ata_generic alone", "ata_generic", "", L::kBoth, kBusTypeAtapi, kIn},
+        {"libata driver not in the table", "pdc_adma", "devices/pci0/05.0/ata3/host2", L::kBoth,
+         kBusTypeAta, kIn},
+        {"usb-storage", "usb-storage", "devices/pci0/14.0/usb2/2-1/2-1:1.0/host13", L::kBoth,
+         kBusTypeUsb, kUsb},
+        {"ums-isd200", "ums-isd200", "devices/pci0/1d.0/usb1/1-2/1-2:1.0/host7", L::kBoth,
+         kBusTypeUsb, kUsb},
+        {"ums-cypress alone", "ums-cypress", "", L::kBoth, kBusTypeUsb, kUsb},
+        {"ums-usbat, class link only", "ums-usbat", "devices/pci0/1d.0/usb3/3-1/3-1:1.0/host8",
+         L::kClassLinkOnly, kBusTypeUsb, kUsb},
+        {"UAS, proc_name (null)", "(null)", "devices/pci0/14.0/usb4/4-1/4-1:1.0/host16",
+         L::kDeviceLinkOnly, kBusTypeUsb, kUsb},
+        {"(null) alone", "(null)", "", L::kBoth, kBusTypeScsi, kIn},
+        {"sbp2 on a FireWire unit", "sbp2", "devices/pci0/05.0/fw1/fw1.0/host9", L::kBoth,
+         kBusType1394, k1394},
+        {"sbp2 alone", "sbp2", "", L::kBoth, kBusType1394, k1394},
+        {"old IEEE 1394 stack", "sym53c8xx", "devices/pci0/05.0/fw-host0/0001/host3", L::kBoth,
+         kBusType1394, k1394},
+        {"USB place over the driver", "ahci", "devices/pci0/14.0/usb2/2-3/2-3:1.0/host5",
+         L::kBoth, kBusTypeUsb, kUsb},
+        {"ATA place over the driver", "usb-storage", "devices/pci0/1f.2/ata4/host3", L::kBoth,
+         kBusTypeAta, kIn},
+        {"no bus numbers", "sym53c8xx", "devices/platform/usb-phy/ata-glue/fwnode/host4",
+         L::kBoth, kBusTypeScsi, kIn},
+    };
+    // clang-format on
+    for (const PlaceRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSysfs sysfs;
+        const bool placed = row.path[0] != '\0';
+        if (placed)
+            sysfs.AddHostAt(3, row.driver, row.path, row.links);
+        else
+            sysfs.AddHost(3, row.driver);
+        const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
+        ASSERT_EQ(snapshot.hosts.size(), 1u);
+        const SysfsHost& host = snapshot.hosts[0];
+        EXPECT_EQ(host.driver, row.driver);
+        if (placed && row.links != L::kClassLinkOnly) {
+            EXPECT_EQ(host.devicePath, std::string("/") + row.path);
+        }
+        const HostDriverClass kind = ClassifyHost(host.devicePath, host.driver);
+        EXPECT_EQ(kind.busType, row.busType);
+        EXPECT_EQ(kind.attachment, row.attachment);
+    }
+}
+
+// A link that leads out of the tree or nowhere gives no place: the driver decides.
+TEST(HostDrivers, LinksOutOfTheTreeGiveNoPlace) {
+    FakeSysfs sysfs;
+    sysfs.AddHost(0, "ata_piix");
+    sysfs.AddHost(1, "ata_piix");
+    const std::filesystem::path hosts = std::filesystem::path(sysfs.Root()) / "class/scsi_host";
+    std::filesystem::create_directory_symlink("/", hosts / "host0/device");
+    std::filesystem::create_directory_symlink("../../../devices/gone/usb1/host1",
+                                              hosts / "host1/device");
+    for (const SysfsHost& host : ReadSysfs(sysfs.Root()).hosts) {
+        SCOPED_TRACE(host.number);
+        EXPECT_EQ(host.devicePath, "/class/scsi_host/host" + std::to_string(host.number));
+        EXPECT_EQ(ClassifyHost(host.devicePath, host.driver).busType, kBusTypeAtapi);
     }
 }
 

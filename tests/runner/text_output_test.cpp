@@ -110,6 +110,47 @@ TEST(TextOutput, ExactFormat) {
     EXPECT_EQ(FormatText(session), expected);
 }
 
+// What a drive or disc supplies reaches the text without a control character: in the
+// list, every field and the page. Code page 1252's 81h, 8Dh, 8Fh, 90h and 9Dh are C1
+// controls once converted; its 80h is the euro sign.
+TEST(TextOutput, DriveTextWithoutControlCharacters) {
+    const std::string r = "\xEF\xBF\xBD";
+    TextSession session;
+    session.items = {"ID:3  EVIL\x1B[2J\x1B]0;owned\x07"};
+    session.drives = {Drive(session.items[0],
+                            "S/N \x9B"
+                            "31m\x81\x8D\x8F\x90\x9D",
+                            "\x80 5\t\r\n")};
+    session.drives[0].fields[IDC_MANUFACTURER] = std::string("Disc\0Maker", 10);
+    session.page = PageOf({{240, 330, "Vendor: \x1B[5m\x7F", 0}});
+    const std::string item = "ID:3  EVIL" + r + "[2J" + r + "]0;owned" + r;
+    const std::string expected = "Drives:\n  " + item + "\n\n" + item +
+                                 "\n"
+                                 "  Host Adapter: 2\n"
+                                 "  Target ID: 3\n"
+                                 "  Status: CD-R inserted\n"
+                                 "  Start Time Of Lead In: 97m24s01f\n"
+                                 "  Start Time Of Lead Out: 79:59:74  LBA: 359999\n"
+                                 "  Manufacturer: Disc" +
+                                 r +
+                                 "Maker\n"
+                                 "  S/N \xE2\x80\xBA"
+                                 "31m" +
+                                 r + r + r + r + r +
+                                 "\n"
+                                 "  \xE2\x82\xAC 5" +
+                                 r + r + r +
+                                 "\n"
+                                 "\nInformation report:\n"
+                                 "  Vendor: " +
+                                 r + "[5m" + r + "\n";
+    EXPECT_EQ(FormatText(session), expected);
+    EXPECT_EQ(expected.find("\n\n" + runner::FormatDriveBlock(session.drives[0]) + "\n"),
+              expected.find("\n\n"))
+        << "the block --watch and --eject print is the same";
+    EXPECT_EQ(runner::DisplayText("\x1B\x9D\xE9"), r + r + "\xC3\xA9");
+}
+
 TEST(TextOutput, NoPageNoReportSection) {
     TextSession session;
     session.items = {"ID:1  X"};

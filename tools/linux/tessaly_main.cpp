@@ -7,7 +7,6 @@
 // exit status: 1 for a machine or device problem, 2 for a bad command line (with a
 // second line that points to --help).
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,9 +16,9 @@
 #include "app/control_ids.h"
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
-#include "common/code_pages.h"
 #include "device_check.h"
 #include "drives/drive_commands.h"
+#include "interruption.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
 #include "runner/report_pdf.h"
@@ -60,12 +59,6 @@ constexpr const char* kUsage =
     "Reading a drive takes read access to its device (the group cdrom); the maker's\n"
     "vendor fields (serial number, usage time) take root.\n"
     "Exit status: 0 done, 1 no drive or a device problem, 2 a bad command line.\n";
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) {
-    interrupted = 1;
-}
 
 struct Options {
     bool help = false;
@@ -164,19 +157,18 @@ void PrintChangedFields(const std::map<int, std::string>& fields,
     for (const auto& [id, label] : kLabels) {
         const std::string text = textOf(fields, id);
         if (text != textOf(before, id))
-            std::printf("  %s: %s\n", label, Cp1252ToUtf8(text).c_str());
+            std::printf("  %s: %s\n", label, runner::DisplayText(text).c_str());
     }
     std::fflush(stdout);
 }
 
 int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& printer) {
-    std::signal(SIGINT, OnInterrupt);
     const auto selected = static_cast<std::size_t>(view.Selected());
     std::fputs(runner::FormatDriveBlock({view.Items()[selected], view.Fields()}).c_str(), stdout);
     std::fflush(stdout);
     runner::Event tick;
     tick.name = "tick";
-    while (interrupted == 0 && !view.Closed()) {
+    while (!cli::Interrupted() && !view.Closed()) {
         std::this_thread::sleep_for(kPollInterval);
         const auto before = view.Fields();
         runner::Play(tick, view, dialog, printer);
@@ -214,7 +206,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    auto& calls = platform::linux_os::RealSystemCalls();
+    cli::CatchInterrupts();
+    cli::InterruptibleCalls calls(platform::linux_os::RealSystemCalls(), cli::Interrupted,
+                                  options.watch ? cli::EndQuietly : cli::EndByInterrupt);
     for (const std::string& path : options.devices) {
         const cli::DeviceState state = cli::CheckDevice(calls, path);
         if (state != cli::DeviceState::kUsable)

@@ -7,6 +7,7 @@
 
 #include "app/control_ids.h"
 #include "common/code_pages.h"
+#include "common/printable_text.h"
 #include "runner/session.h"
 
 namespace tessaly::runner {
@@ -26,10 +27,14 @@ constexpr FieldLabel kLeadingFields[] = {{IDC_HOST_ADAPTER, "Host Adapter: "},
 
 std::string FieldText(const DriveFields& drive, int id) {
     const auto it = drive.fields.find(id);
-    return it == drive.fields.end() ? std::string() : Cp1252ToUtf8(it->second);
+    return it == drive.fields.end() ? std::string() : DisplayText(it->second);
 }
 
 }  // namespace
+
+std::string DisplayText(std::string_view text) {
+    return PrintableUtf8(Cp1252ToUtf8(text));
+}
 
 TextSession PlayTextSession(app::HeadlessView& view, app::MainDialog& dialog,
                             platform::RecordingPrinter& printer) {
@@ -90,7 +95,7 @@ void AppendLine(std::string& out, std::initializer_list<std::string_view> pieces
 
 std::string FormatDriveBlock(const DriveFields& drive) {
     std::string out;
-    AppendLine(out, {Cp1252ToUtf8(drive.item)}, false);
+    AppendLine(out, {DisplayText(drive.item)}, false);
     for (const FieldLabel& field : kLeadingFields)
         AppendLine(out, {field.label, FieldText(drive, field.id)});
     AppendLine(out, {"Start Time Of Lead Out: ", FieldText(drive, IDC_LEAD_OUT_TIME),
@@ -107,7 +112,7 @@ std::string FormatDriveBlock(const DriveFields& drive) {
 std::string FormatText(const TextSession& session) {
     std::string out = "Drives:\n";
     for (const auto& item : session.items)
-        AppendLine(out, {Cp1252ToUtf8(item)});
+        AppendLine(out, {DisplayText(item)});
     for (const DriveFields& drive : session.drives) {
         out.append("\n");
         out.append(FormatDriveBlock(drive));
@@ -115,7 +120,7 @@ std::string FormatText(const TextSession& session) {
     if (session.page) {
         out.append("\nInformation report:\n");
         for (const std::string& text : PageLines(*session.page))
-            AppendLine(out, {Cp1252ToUtf8(text)});
+            AppendLine(out, {DisplayText(text)});
     }
     return out;
 }

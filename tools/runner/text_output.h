@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/headless_view.h"
@@ -33,6 +34,10 @@ TextSession PlayTextSession(app::HeadlessView& view, app::MainDialog& dialog,
 // The page's texts grouped into lines by y (ascending), the pieces of a line ordered by x
 // and joined with two blanks. Texts stay in the program's code page.
 std::vector<std::string> PageLines(const platform::PrintedPage& page);
+
+// A text in the program's code page as the text output prints it: UTF-8 with every
+// control character replaced (much of it comes from the drive or the disc).
+std::string DisplayText(std::string_view text);
 
 // One drive's block: its list text, then its fields indented by two blanks, UTF-8.
 std::string FormatDriveBlock(const DriveFields& drive);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/code_pages.h"
+#include "common/printable_text.h"
 #include "platform/recording_printer.h"
 
 namespace tessaly::platform::linux_os {
@@ -19,9 +20,11 @@ constexpr int kPageWidth = 5953;  // A4, 210 x 297 mm
 constexpr int kPageHeight = 8419;
 constexpr const char* kFace = "Liberation Sans";
 
-// The program's code page 1252 text as the UTF-8 cairo draws.
+// The program's code page 1252 text as the UTF-8 cairo draws, control characters
+// replaced as on the terminal.
 std::string Utf8Of(const char* text, int length) {
-    return length > 0 ? Cp1252ToUtf8(std::string_view(text, static_cast<std::size_t>(length)))
+    return length > 0 ? PrintableUtf8(
+                            Cp1252ToUtf8(std::string_view(text, static_cast<std::size_t>(length))))
                       : std::string();
 }
 

@@ -39,6 +39,11 @@ std::string RegistryName(const std::string& text) {
     return out;
 }
 
+// A host's class by where it sits and its driver; a host sysfs does not list is SCSI.
+HostDriverClass ClassOf(const SysfsHost* host) {
+    return host != nullptr ? ClassifyHost(host->devicePath, host->driver) : HostDriverClass{};
+}
+
 std::vector<std::uint8_t> Utf16Le(const std::string& text) {
     std::vector<std::uint8_t> data;
     for (char c : text) {
@@ -279,8 +284,7 @@ bool LinuxPlatform::DriveControl(Object& drive, std::uint32_t controlCode, void*
             return Fail(error);
         // A drive on a USB or IEEE 1394 host is reached by its letter only, as Windows
         // reaches such drives: it has no SCSI address.
-        const SysfsHost* host = sysfs_.Host(address.host);
-        if (host != nullptr && ClassifyHostDriver(host->driver).attachment != Attachment::kInternal)
+        if (ClassOf(sysfs_.Host(address.host)).attachment != Attachment::kInternal)
             return Fail(kErrorInvalidFunction);
         result = WriteScsiAddress(address, out, outSize);
     } else if (controlCode == nt::IOCTL_SCSI_PASS_THROUGH_DIRECT) {
@@ -310,9 +314,7 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
     if (controlCode == nt::IOCTL_SCSI_GET_INQUIRY_DATA) {
         // USB and IEEE 1394 drives are reached by their letters only, as external drives:
         // their host's port lists no device.
-        const SysfsHost* host = sysfs_.Host(port.host);
-        const bool external =
-            host != nullptr && ClassifyHostDriver(host->driver).attachment != Attachment::kInternal;
+        const bool external = ClassOf(sysfs_.Host(port.host)).attachment != Attachment::kInternal;
         static const SysfsSnapshot kNoDevices;
         answer = BuildPortInquiryData(external ? kNoDevices : PortDevices(), port.host);
         if (outSize < answer.size())
@@ -328,9 +330,7 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
         }
         if (outSize < kPropertyDescriptorHeader)
             return Fail(kErrorInsufficientBuffer);
-        const SysfsHost* host = sysfs_.Host(port.host);
-        answer = BuildAdapterDescriptor(
-            ClassifyHostDriver(host != nullptr ? host->driver : std::string()).busType);
+        answer = BuildAdapterDescriptor(ClassOf(sysfs_.Host(port.host)).busType);
         count = std::min<std::size_t>(outSize, answer.size());
     } else {
         return Fail(kErrorInvalidFunction);
@@ -399,7 +399,7 @@ void LinuxPlatform::BuildRegistry() {
         const SysfsHost* host = addressed ? sysfs_.Host(address.host) : nullptr;
         if (host == nullptr)
             continue;
-        const Attachment attachment = ClassifyHostDriver(host->driver).attachment;
+        const Attachment attachment = ClassOf(host).attachment;
         if (attachment == Attachment::kInternal)
             continue;
         std::string vendor;

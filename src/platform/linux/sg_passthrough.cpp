@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "common/bytes.h"
@@ -25,6 +26,20 @@ constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 constexpr unsigned kDriverErrorMask = 0x07;
 constexpr unsigned kDriverTimeout = 0x06;
 constexpr unsigned kHostTimeout = 0x03;  // DID_TIME_OUT
+constexpr std::uint8_t kCheckCondition = 0x02;
+constexpr std::uint8_t kRequestSense = 0x03;
+
+// The host statuses that mean "send it again": DID_BUS_BUSY, DID_RESET, DID_SOFT_ERROR,
+// DID_IMM_RETRY, DID_REQUEUE and DID_TRANSPORT_DISRUPTED. Such a command is sent again
+// up to kTransientRetries times, kRetryPauseMs apart.
+constexpr unsigned kTransientHostStatuses[] = {0x02, 0x08, 0x0B, 0x0C, 0x0D, 0x0E};
+constexpr int kTransientRetries = 3;
+constexpr std::uint32_t kRetryPauseMs = 200;
+
+// The longest a command may take. The Windows time-out the core asks for is 30 hours,
+// and a drive that stops answering would hold the process in the kernel for as long;
+// every command this program sends is done in seconds.
+constexpr std::uint32_t kMaxTimeoutSeconds = 60;
 
 ControlResult Failed(std::uint32_t error) {
     return ControlResult{false, error, 0};
@@ -60,10 +75,61 @@ bool RequestValid(const SCSI_PASS_THROUGH_DIRECT& request, std::uint32_t outSize
            std::uint64_t{request.SenseInfoOffset} + request.SenseInfoLength <= outSize;
 }
 
+// Seconds asked to milliseconds, capped; 0 (the kernel's own default, which anyone may
+// have set) is the cap too.
 std::uint32_t TimeoutMilliseconds(std::uint32_t seconds) {
-    const std::uint64_t ms = std::uint64_t{seconds} * kMillisecondsPerSecond;
-    return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(ms, std::numeric_limits<std::uint32_t>::max()));
+    const std::uint32_t capped =
+        seconds == 0 ? kMaxTimeoutSeconds : std::min(seconds, kMaxTimeoutSeconds);
+    return capped * kMillisecondsPerSecond;
+}
+
+bool Transient(unsigned hostStatus) {
+    return std::find(std::begin(kTransientHostStatuses), std::end(kTransientHostStatuses),
+                     hostStatus) != std::end(kTransientHostStatuses);
+}
+
+// SG_IO, sent again while the host answers a transient status. The answer fields are
+// cleared before each try so that none is left from the one before.
+int SendWithRetries(SystemCalls& calls, int fd, sg_io_hdr_t& header) {
+    for (int attempt = 0;; ++attempt) {
+        header.status = 0;
+        header.host_status = 0;
+        header.driver_status = 0;
+        header.sb_len_wr = 0;
+        header.resid = 0;
+        const int rc = calls.Ioctl(fd, SG_IO, &header);
+        if (rc < 0 || !Transient(header.host_status) || attempt == kTransientRetries)
+            return rc;
+        calls.Pause(kRetryPauseMs);
+    }
+}
+
+// REQUEST SENSE for a CHECK CONDITION that came without sense bytes: the bytes the drive
+// returned (cut to its additional sense length), 0 when it gave none.
+std::uint8_t AskSense(SystemCalls& calls, int fd, std::uint32_t timeout, std::uint8_t* sense,
+                      std::uint8_t room) {
+    std::uint8_t cdb[6] = {kRequestSense, 0, 0, 0, room, 0};
+    std::array<std::uint8_t, 32> ownSense{};
+    sg_io_hdr_t header{};
+    header.interface_id = 'S';
+    header.dxfer_direction = SG_DXFER_FROM_DEV;
+    header.cmd_len = sizeof cdb;
+    header.mx_sb_len = ownSense.size();
+    header.dxfer_len = room;
+    header.dxferp = sense;
+    header.cmdp = cdb;
+    header.sbp = ownSense.data();
+    header.timeout = timeout;
+    if (SendWithRetries(calls, fd, header) < 0 || header.status != 0 || header.host_status != 0 ||
+        (header.driver_status & kDriverErrorMask) != 0) {
+        return 0;
+    }
+    constexpr std::size_t kFixedSenseHeader = 8;  // the additional length is byte 7
+    const std::size_t moved =
+        room - static_cast<std::size_t>(std::clamp(header.resid, 0, int{room}));
+    if (moved < kFixedSenseHeader)
+        return static_cast<std::uint8_t>(moved);
+    return static_cast<std::uint8_t>(std::min<std::size_t>(moved, kFixedSenseHeader + sense[7]));
 }
 
 }  // namespace
@@ -94,21 +160,25 @@ ControlResult PassThroughDirect(SystemCalls& calls, int fd, const void* in, std:
     header.sbp = sense.data();
     header.timeout = TimeoutMilliseconds(request.TimeOutValue);
 
-    const int rc = calls.Ioctl(fd, SG_IO, &header);
+    const int rc = SendWithRetries(calls, fd, header);
     if (rc < 0)
         return Failed(WindowsErrorOf(-rc));
-    if (header.host_status != 0) {
-        return Failed(header.host_status == kHostTimeout ? kErrorSemTimeout : kErrorIoDevice);
-    }
+    std::uint8_t senseCount =
+        static_cast<std::uint8_t>(std::min<unsigned>(header.sb_len_wr, header.mx_sb_len));
+    // A host or driver error fails the call unless the drive's own status or sense came
+    // with it: those are the drive's answer and go to the caller.
     const unsigned driverError = header.driver_status & kDriverErrorMask;
-    if (driverError != 0)
+    const bool driveAnswered = header.status != 0 || senseCount > 0;
+    if (header.host_status != 0 && !driveAnswered)
+        return Failed(header.host_status == kHostTimeout ? kErrorSemTimeout : kErrorIoDevice);
+    if (driverError != 0 && !driveAnswered)
         return Failed(driverError == kDriverTimeout ? kErrorSemTimeout : kErrorIoDevice);
+    if (header.status == kCheckCondition && senseCount == 0 && header.mx_sb_len > 0)
+        senseCount = AskSense(calls, fd, header.timeout, sense.data(), header.mx_sb_len);
 
     const int resid = std::clamp(
         header.resid, 0,
         static_cast<int>(std::min<std::uint32_t>(length, std::numeric_limits<int>::max())));
-    const std::uint8_t senseCount =
-        static_cast<std::uint8_t>(std::min<unsigned>(header.sb_len_wr, header.mx_sb_len));
     request.ScsiStatus = header.status;
     request.DataTransferLength = length - static_cast<std::uint32_t>(resid);
     request.SenseInfoLength = senseCount;

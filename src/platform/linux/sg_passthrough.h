@@ -20,8 +20,12 @@ struct ControlResult {
 
 // IOCTL_SCSI_PASS_THROUGH_DIRECT: the request block is read from in and written to out
 // (ScsiStatus, SenseInfoLength, DataTransferLength and the sense bytes at
-// SenseInfoOffset). A CHECK CONDITION succeeds with its status and sense; a failed call
-// or a host or driver error fails with a Windows error code.
+// SenseInfoOffset). The time-out is capped at a minute. A command the host answers with
+// a transient status (bus busy, reset, requeue...) is sent again, up to three times with
+// a short pause. A CHECK CONDITION succeeds with its status and sense, asked for with
+// REQUEST SENSE when none came with it; a host or driver error keeps the drive's status
+// and sense when they came with it, else fails, as a failed call does, with a Windows
+// error code.
 ControlResult PassThroughDirect(SystemCalls& calls, int fd, const void* in, std::uint32_t inSize,
                                 void* out, std::uint32_t outSize);
 

@@ -43,6 +43,24 @@ std::vector<std::string> EntryNames(const fs::path& dir) {
     return names;
 }
 
+// The path below root that link resolves to, "/" first; empty when it does not resolve
+// or leaves the root.
+std::string ResolvedBelow(const fs::path& root, const fs::path& link) {
+    std::error_code error;
+    const fs::path resolved = fs::canonical(link, error);
+    if (error)
+        return {};
+    const fs::path below = resolved.lexically_relative(root);
+    if (below.empty() || *below.begin() == "..")
+        return {};
+    return "/" + below.generic_string();
+}
+
+std::string HostDevicePath(const fs::path& root, const fs::path& entry) {
+    std::string path = ResolvedBelow(root, entry / "device");
+    return path.empty() ? ResolvedBelow(root, entry) : path;
+}
+
 }  // namespace
 
 const SysfsHost* SysfsSnapshot::Host(int number) const {
@@ -100,6 +118,8 @@ std::string TrimSysfsText(const std::string& text) {
 
 SysfsSnapshot ReadSysfs(const std::string& root) {
     SysfsSnapshot snapshot;
+    std::error_code error;
+    const fs::path canonicalRoot = fs::canonical(root, error);
     const fs::path hosts = fs::path(root) / "class" / "scsi_host";
     for (const std::string& name : EntryNames(hosts)) {
         int number = 0;
@@ -109,6 +129,8 @@ SysfsSnapshot ReadSysfs(const std::string& root) {
         host.number = number;
         host.driver = ReadText(hosts / name / "proc_name");
         host.ownId = ReadInt(hosts / name / "this_id", -1, kMaxHostNumber, -1);
+        if (!error)
+            host.devicePath = HostDevicePath(canonicalRoot, hosts / name);
         snapshot.hosts.push_back(host);
     }
     std::sort(snapshot.hosts.begin(), snapshot.hosts.end(),

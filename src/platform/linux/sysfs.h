@@ -1,6 +1,6 @@
-// What sysfs tells of the SCSI hosts and devices: each host's driver and own id, and
-// each device's address, peripheral type, identification and INQUIRY bytes. Every file
-// is read bounded and parsed strictly; a file that is missing or malformed leaves its
+// What sysfs tells of the SCSI hosts and devices: each host's driver, own id and place
+// in the device tree, and each device's address, peripheral type, identification and INQUIRY bytes.
+// Every file is read bounded and parsed strictly; a file that is missing or malformed leaves its
 // field unset, and an entry whose name is not an address is skipped.
 #pragma once
 
@@ -18,6 +18,10 @@ struct SysfsHost {
     int number = 0;
     std::string driver;  // proc_name: "ata_piix", "ahci", "usb-storage", ...
     int ownId = -1;      // this_id; -1 when the host has none
+    // Where the host sits: its device path below the sysfs root, as its "device" link
+    // (else its class entry) resolves ("/devices/pci0000:00/0000:00:14.0/usb2/2-1/
+    // 2-1:1.0/host6"); empty when neither resolves below the root.
+    std::string devicePath;
 };
 
 struct SysfsDevice {

@@ -4,6 +4,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace tessaly::platform::linux_os {
 
@@ -22,6 +24,9 @@ class Real final : public SystemCalls {
     }
     int Fstat(int fd, struct stat& info) override { return Result(::fstat(fd, &info)); }
     int Stat(const char* path, struct stat& info) override { return Result(::stat(path, &info)); }
+    void Pause(std::uint32_t milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
 };
 
 }  // namespace

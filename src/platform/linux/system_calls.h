@@ -1,8 +1,10 @@
 // The Linux system calls the platform makes, behind an interface so that tests can
-// answer them. Each returns what the call returns, or -errno when it fails.
+// answer them. Each returns what the call returns, or -errno when it fails; Pause waits
+// (between tries of a command the host asked to send again), which tests only count.
 #pragma once
 
 #include <sys/stat.h>
+#include <cstdint>
 
 namespace tessaly::platform::linux_os {
 
@@ -14,6 +16,7 @@ class SystemCalls {
     virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
     virtual int Fstat(int fd, struct stat& info) = 0;
     virtual int Stat(const char* path, struct stat& info) = 0;
+    virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 // The real calls.
