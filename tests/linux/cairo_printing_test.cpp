@@ -63,7 +63,7 @@ TEST(CairoPrinting, APageMakesAPdf) {
 // code page 1252's C1 81h) takes the same place.
 TEST(CairoPrinting, ControlBytesDrawnAsReplacements) {
     CairoPrinting printing(TempPdf());
-    const platform::Hdc dc = printing.PrintDlgA();
+    const platform::Hdc dc = printing.PrintDlgA(0);
     ASSERT_NE(dc, 0u);
     int height = 0;
     int plain = 0;
