@@ -50,7 +50,7 @@ class MainDialog {
   private:
     void ListAdapterDrives(int adapterCount);
     void ListExternalDrives();
-    void AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
+    void AddDrive(const DriveAddress& drive, const char* product,
                   DriveOrigin origin);
 
     ScsiTransport& transport_;
