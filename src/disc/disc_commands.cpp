@@ -55,7 +55,8 @@ std::int32_t ReadCapacity(ScsiTransport& transport, const DriveAddress& drive,
     return transport.ExecuteCommand(drive, cdb, answer, sizeof answer);
 }
 
-std::int32_t ReadDiscInformation(ScsiTransport& transport, const DriveAddress& drive, std::uint16_t length, std::uint8_t* answer) {
+std::int32_t ReadDiscInformation(ScsiTransport& transport, const DriveAddress& drive,
+                                 std::uint16_t length, std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadDiscInformation};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
     return transport.ExecuteCommand(drive, cdb, answer, length);
@@ -80,8 +81,8 @@ std::int32_t ReadTocPmaAtip(ScsiTransport& transport, const DriveAddress& drive,
                             std::uint8_t format, std::uint16_t length, std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
-    const bool formatInByte2 = CanWriteDiscs(transport, drive) ||
-                               HasModelTrait(transport, drive, kTocFormatInByte2);
+    const bool formatInByte2 =
+        CanWriteDiscs(transport, drive) || HasModelTrait(transport, drive, kTocFormatInByte2);
     if (formatInByte2) {
         cdb[2] = format;
     } else {

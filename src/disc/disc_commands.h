@@ -36,7 +36,8 @@ const char* SenseStatusText(const ScsiTransport& transport, const DriveAddress& 
 
 std::int32_t ReadCapacity(ScsiTransport& transport, const DriveAddress& drive,
                           std::uint8_t (&answer)[8]);
-std::int32_t ReadDiscInformation(ScsiTransport& transport, const DriveAddress& drive, std::uint16_t length, std::uint8_t* answer);
+std::int32_t ReadDiscInformation(ScsiTransport& transport, const DriveAddress& drive,
+                                 std::uint16_t length, std::uint8_t* answer);
 // READ TOC/PMA/ATIP with the format in CDB byte 2 (writers and two readers) or in the
 // control byte; a full TOC (format 2) comes back in BCD, and the ATIP (format 4) of a
 // high-capacity CD-R carries the lead-out that the disc information reports.

@@ -85,8 +85,8 @@ std::string RewritableStatus(ScsiTransport& transport, const DriveAddress& drive
     return status;
 }
 
-void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive,
-                     DiscFields& fields, WorkBuffer& work) {
+void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
+                     WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
     TestUnitReady(transport, drive);
     std::string status;
@@ -98,8 +98,7 @@ void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive,
 
     TestUnitReady(transport, drive);
     work.fill(0);
-    if (ReadTocPmaAtip(transport, drive, toc_format::kAtip, kAtipReadLength,
-                       work.data()) != 1) {
+    if (ReadTocPmaAtip(transport, drive, toc_format::kAtip, kAtipReadLength, work.data()) != 1) {
         fields.SetField(kFieldStatus, SenseStatusText(transport, drive));
         for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime,
                                 kFieldLeadInTime, kFieldManufacturer}) {
@@ -109,8 +108,7 @@ void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive,
                HasHighCapacityMark(atip)) {
         // A high-capacity CD-R: its lead-out comes from the disc information, and its
         // lead-in names no maker.
-        if (ReadDiscInformation(transport, drive, kDiscInformationLength, work.data()) ==
-            1) {
+        if (ReadDiscInformation(transport, drive, kDiscInformationLength, work.data()) == 1) {
             constexpr std::size_t at = kDiscInfoHighCapacityLeadOut;
             const DiscTime leadOut{work[at], work[at + 1], work[at + 2]};
             fields.SetField(kFieldLeadOutTime, ClockText(leadOut));
@@ -134,12 +132,11 @@ void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive,
     fields.SetField(kFieldExtra, "");
 }
 
-void RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive,
-                    DiscFields& fields, WorkBuffer& work) {
+void RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
+                    WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
     ReleaseUnit(transport, drive, 0, 0);
-    if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kWorkLength,
-                       work.data()) != 1) {
+    if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kWorkLength, work.data()) != 1) {
         fields.SetField(kFieldStatus, SenseStatusText(transport, drive));
         return;
     }
@@ -170,8 +167,7 @@ void RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive,
 
 }  // namespace
 
-void RefreshDiscPanel(ScsiTransport& transport, const DriveAddress& drive,
-                      DiscFields& fields) {
+void RefreshDiscPanel(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields) {
     InquiryIdentity identity;
     transport.Inquiry(drive, identity);
     WorkBuffer work{};

@@ -64,8 +64,8 @@ void Fill(std::uint8_t* buffer) {
 
 }  // namespace
 
-void LookupDiscManufacturer(ScsiTransport& transport, const DriveAddress& drive,
-                            char* out, std::size_t size) {
+void LookupDiscManufacturer(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                            std::size_t size) {
     CopyText("-", out, size);
     std::array<std::uint8_t, kTocLength> buffer{};
     std::uint8_t sense[18] = {};
@@ -81,8 +81,7 @@ void LookupDiscManufacturer(ScsiTransport& transport, const DriveAddress& drive,
     Fill(buffer.data());
     const ManufacturerRow* row = nullptr;
     int frame = 0;
-    if (ReadTocPmaAtipEx(transport, drive, toc_format::kAtip, 0, kAtipLength,
-                         buffer.data()) == 1) {
+    if (ReadTocPmaAtipEx(transport, drive, toc_format::kAtip, 0, kAtipLength, buffer.data()) == 1) {
         const AtipInfo atip = DecodeAtip(ByteView(buffer.data(), kAtipLength));
         const int minute = atip.leadInStart.minute;
         const int second = atip.leadInStart.second;
@@ -103,8 +102,7 @@ void LookupDiscManufacturer(ScsiTransport& transport, const DriveAddress& drive,
         }
     } else {
         Fill(buffer.data());
-        if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kTocLength,
-                           buffer.data()) != 1)
+        if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kTocLength, buffer.data()) != 1)
             return;
         const ByteView toc(buffer.data(), buffer.size());
         DiscTime leadIn;

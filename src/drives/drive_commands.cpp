@@ -22,17 +22,15 @@ void SetBit(ByteWriter& out, ByteView in, std::size_t at, std::uint8_t mask, boo
 }
 
 // The two under-run bits these models report in vendor page 30h instead.
-void CorrectFromPage30h(ScsiTransport& transport, const DriveAddress& drive,
-                        std::uint8_t pageCode, std::uint8_t allocationLength,
-                        std::uint8_t* answer) {
+void CorrectFromPage30h(ScsiTransport& transport, const DriveAddress& drive, std::uint8_t pageCode,
+                        std::uint8_t allocationLength, std::uint8_t* answer) {
     // The model is asked after every ten-byte read, whichever page it was.
     if (!HasModelTrait(transport, drive, kUnderrunInPage30h))
         return;
     if (pageCode != mode_page::kWriteParameters && pageCode != mode_page::kCapabilities)
         return;
     std::uint8_t page30[kPage30hCorrectionLength];
-    if (ModeSensePage(transport, drive, mode_page::kVendorUnderrun, sizeof page30,
-                      page30) != 1) {
+    if (ModeSensePage(transport, drive, mode_page::kVendorUnderrun, sizeof page30, page30) != 1) {
         return;
     }
     const ByteView vendor(page30, sizeof page30);
@@ -82,8 +80,7 @@ std::int32_t ModeSensePage(ScsiTransport& transport, const DriveAddress& drive,
 
     const std::uint8_t cdb[10] = {opcode::kModeSense10, 0, pageCode, 0, 0, 0, 0, 0,
                                   allocationLength,     0};
-    const std::int32_t result =
-        transport.ExecuteCommand(drive, cdb, work, allocationLength);
+    const std::int32_t result = transport.ExecuteCommand(drive, cdb, work, allocationLength);
     // Six-byte header from the ten-byte one: the page follows at offset 12 either way.
     ByteWriter out(answer, allocationLength);
     out.U8(0, static_cast<std::uint8_t>(work[1] + 4));

@@ -92,8 +92,7 @@ const DriveModelRow* Identify(ScsiTransport& transport, const DriveAddress& driv
 
 }  // namespace
 
-bool IdentifyDriveModel(ScsiTransport& transport, const DriveAddress& drive,
-                        DriveModelRow& row) {
+bool IdentifyDriveModel(ScsiTransport& transport, const DriveAddress& drive, DriveModelRow& row) {
     const DriveModelRow* found = Identify(transport, drive);
     if (found == nullptr)
         return false;
@@ -132,8 +131,7 @@ bool HasVendorCommandSet(ScsiTransport& transport, const DriveAddress& drive) {
     return row != nullptr && row->vendorCommandSet != 0;
 }
 
-const char* ModelSpeedText(ScsiTransport& transport, const DriveAddress& drive,
-                           int index) {
+const char* ModelSpeedText(ScsiTransport& transport, const DriveAddress& drive, int index) {
     const DriveModelRow* row = Identify(transport, drive);
     if (row == nullptr || index < 0 || index > 6)
         return "";
@@ -145,8 +143,7 @@ bool IsSecondaryListModel(ScsiTransport& transport, const DriveAddress& drive) {
     return row != nullptr && row->vendorCommandSet == 0;
 }
 
-bool HasModelTrait(ScsiTransport& transport, const DriveAddress& drive,
-                   ModelTrait trait) {
+bool HasModelTrait(ScsiTransport& transport, const DriveAddress& drive, ModelTrait trait) {
     const DriveModelRow* row = Identify(transport, drive);
     return row != nullptr && row->Has(trait);
 }

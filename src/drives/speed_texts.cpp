@@ -24,8 +24,7 @@ unsigned SpeedFactor(const std::uint8_t (&answer)[kCapabilitiesLength]) {
 }
 
 bool IsKnownModel(ScsiTransport& transport, const DriveAddress& drive) {
-    return HasVendorCommandSet(transport, drive) ||
-           IsSecondaryListModel(transport, drive);
+    return HasVendorCommandSet(transport, drive) || IsSecondaryListModel(transport, drive);
 }
 
 }  // namespace
@@ -36,8 +35,8 @@ void ReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* ou
         return;
     std::uint8_t answer[kCapabilitiesLength];
     if (!IsKnownModel(transport, drive)) {
-        const bool ok = ModeSensePage(transport, drive, mode_page::kCapabilities,
-                                      sizeof answer, answer) == 1;
+        const bool ok =
+            ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer) == 1;
         const unsigned n = ok ? SpeedFactor(answer) : 0;
         if (n == 0) {
             CopyText("maximum", out, size);
@@ -46,8 +45,7 @@ void ReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* ou
         }
         return;
     }
-    if (IsRecorderModel(transport, drive) ||
-        IsTenByteModeModel(transport, drive)) {
+    if (IsRecorderModel(transport, drive) || IsTenByteModeModel(transport, drive)) {
         // A failed command leaves the answer zero-filled: a speed of 0 reads "maximum".
         ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer);
         const unsigned n = SpeedFactor(answer);
@@ -89,8 +87,8 @@ void SeparateSpeedUnit(char* text, std::size_t size) {
     *x = ' ';
 }
 
-void ReportReadSpeedText(ScsiTransport& transport, const DriveAddress& drive,
-                         char* out, std::size_t size) {
+void ReportReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                         std::size_t size) {
     ReadSpeedText(transport, drive, out, size);
     SeparateSpeedUnit(out, size);
 }
@@ -105,8 +103,7 @@ bool CanWriteDiscs(ScsiTransport& transport, const DriveAddress& drive) {
     if (IsKnownModel(transport, drive))
         return IsRecorderModel(transport, drive);
     std::uint8_t answer[kCapabilitiesLength];
-    if (ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer,
-                      answer) != 1)
+    if (ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer) != 1)
         return false;
     std::size_t k = 20;
     for (std::size_t i = 1; i <= 19; ++i) {

@@ -15,8 +15,8 @@ void ReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* ou
 // A blank before the first capital X: "14-32X CAV" -> "14-32 X CAV". "maximum" and
 // texts without an X stay as they are.
 void SeparateSpeedUnit(char* text, std::size_t size);
-void ReportReadSpeedText(ScsiTransport& transport, const DriveAddress& drive,
-                         char* out, std::size_t size);
+void ReportReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                         std::size_t size);
 bool CanWriteDiscs(ScsiTransport& transport, const DriveAddress& drive);
 
 }  // namespace tessaly

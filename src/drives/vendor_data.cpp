@@ -20,20 +20,19 @@ bool HasBufferUnderrunProof(ScsiTransport& transport, const DriveAddress& drive)
         return row.underrunProtection != 0;
     std::uint8_t answer[34];
     if (row.Has(kUnderrunInPage30h)) {
-        if (ModeSensePage(transport, drive, mode_page::kVendorUnderrun, sizeof answer,
-                          answer) != 1) {
+        if (ModeSensePage(transport, drive, mode_page::kVendorUnderrun, sizeof answer, answer) !=
+            1) {
             return false;
         }
         return (answer[kModePageOffset + 2] & 0x01) != 0;  // page 30h byte 2 bit 0
     }
-    if (ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer,
-                      answer) != 1)
+    if (ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer) != 1)
         return false;
     return (answer[kModePageOffset + 4] & 0x80) != 0;  // page 2Ah byte 4 bit 7
 }
 
-bool SerialNumberText(ScsiTransport& transport, const DriveAddress& drive,
-                      char* out, std::size_t size) {
+bool SerialNumberText(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                      std::size_t size) {
     std::uint8_t block[kVendorBlockLength] = {};
     if (VendorReadMemory(transport, drive, 0, sizeof block, block) != 1)
         return false;

@@ -80,8 +80,7 @@ namespace {
 
 // The drive's two lines: identity with serial number and usage, then speed, jumpers and
 // under-run protection. False when the drive does not answer INQUIRY.
-bool DriveLines(ScsiTransport& transport, const DriveAddress& drive,
-                InfoReport& report) {
+bool DriveLines(ScsiTransport& transport, const DriveAddress& drive, InfoReport& report) {
     InquiryIdentity id;
     if (transport.Inquiry(drive, id) == 0)
         return false;
@@ -104,7 +103,7 @@ bool DriveLines(ScsiTransport& transport, const DriveAddress& drive,
     if (HasVendorCommandSet(transport, drive) && !transport.IsUsbSlot(drive.adapter) &&
         !scsiRecorderVariant) {
         jumperText = IsTenByteModeModel(transport, drive) ? AtapiJumperText(jumpers)
-                                                                    : ScsiJumperText(jumpers);
+                                                          : ScsiJumperText(jumpers);
     }
     report.featuresLine = std::string("Read speed: ") + speed + ", Jumper settings: " + jumperText;
     std::uint8_t page05[64];

@@ -121,8 +121,8 @@ void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
     // told apart from an internal drive, so it is dropped like one that does not open.
     // Full addresses have room for every slot.
     const bool inTables = UsesFullAddresses() || slot < kSenseTableAdapters;
-    bool usable = inTables && record.driveIndex >= kFirstDriveLetter &&
-                  record.driveIndex <= kLastDriveLetter;
+    bool usable =
+        inTables && record.driveIndex >= kFirstDriveLetter && record.driveIndex <= kLastDriveLetter;
     if (usable) {
         // The device is closed again at once.
         usable = static_cast<bool>(OpenDriveDevice(platform_, record.driveIndex, deviceAccess_));

@@ -25,10 +25,10 @@ std::int32_t ScsiTransport::Inquiry(const DriveAddress& address, InquiryIdentity
         // entry of the bus, target and LUN.
         const std::vector<std::uint8_t> portData = PortInquiryData(address.adapter);
         const ByteView view(portData.data(), portData.size());
-        const bool found = UsesFullAddresses() ? FindPortInquiryEntry(view, address.bus,
-                                                                      address.target, address.lun,
-                                                                      identity)
-                                               : FindPortInquiryEntry(view, address.target, identity);
+        const bool found =
+            UsesFullAddresses()
+                ? FindPortInquiryEntry(view, address.bus, address.target, address.lun, identity)
+                : FindPortInquiryEntry(view, address.target, identity);
         if (!found)
             return 0;
     } else {

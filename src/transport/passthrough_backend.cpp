@@ -55,8 +55,8 @@ std::vector<std::uint8_t> QueryPortInquiryDataGrowing(Platform& platform, Handle
 HandleOwner OpenPortDevice(Platform& platform, std::uint32_t port) {
     char name[24];
     std::snprintf(name, sizeof name, "\\\\.\\SCSI%u:", static_cast<unsigned>(port));
-    return HandleOwner(platform,
-                       platform.CreateFileA(name, 0, kFileShareRead | kFileShareWrite, kOpenExisting));
+    return HandleOwner(
+        platform, platform.CreateFileA(name, 0, kFileShareRead | kFileShareWrite, kOpenExisting));
 }
 
 Handle CreateDriveDevice(Platform& platform, int letterIndex, std::uint32_t access) {

@@ -77,8 +77,8 @@ bool ScsiTransport::CdromLetterAddress(int letter, DriveAddress& address) {
     }
     nt::SCSI_ADDRESS answer{};
     std::uint32_t returned = 0;
-    const bool answered = platform_.DeviceIoControl(
-        device.Get(), nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &answer, sizeof answer, &returned);
+    const bool answered = platform_.DeviceIoControl(device.Get(), nt::IOCTL_SCSI_GET_ADDRESS,
+                                                    nullptr, 0, &answer, sizeof answer, &returned);
     // The fixed tables know adapter and target alone; full addresses take all four.
     address = UsesFullAddresses()
                   ? DriveAddress(answer.PortNumber, answer.PathId, answer.TargetId, answer.Lun)

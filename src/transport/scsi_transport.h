@@ -197,9 +197,9 @@ class ScsiTransport {
 
     AddressTables tables_;
     std::array<HandleOwner, kMaxAdapters> portHandles_;
-    std::vector<std::uint32_t> scannedPorts_;   // full addresses: the ports that answered
-    std::vector<DriveAddress> portDevices_;     // full addresses: their devices, every bus
-    std::uint32_t highestLetterPort_ = 0;       // full addresses: 1 + highest letter port
+    std::vector<std::uint32_t> scannedPorts_;  // full addresses: the ports that answered
+    std::vector<DriveAddress> portDevices_;    // full addresses: their devices, every bus
+    std::uint32_t highestLetterPort_ = 0;      // full addresses: 1 + highest letter port
     std::int32_t handleSlotCount_ = 0;
     int cdromLetterCount_ = 0;   // CD-ROM letters seen by the last letter scan
     int deniedLetterCount_ = 0;  // of them, refused with access denied (NT 6 and later only)
@@ -209,8 +209,7 @@ class ScsiTransport {
     std::vector<int> adapterKind_ = std::vector<int>(kMaxAdapters, kInterfaceScsi);
     bool anyUsb_ = false;
     bool hasExternalDevices_ = false;
-    std::vector<ExternalDeviceRecord> external_ =
-        std::vector<ExternalDeviceRecord>(kExternalSlots);
+    std::vector<ExternalDeviceRecord> external_ = std::vector<ExternalDeviceRecord>(kExternalSlots);
     std::array<Win9xDeviceEntry, kWin9xDeviceSlots> win9xDevices_{};
     int win9xDeviceCount_ = 0;
     bool ntLetterMapBuilt_ = false;

@@ -134,8 +134,8 @@ bool VirtualPc::PassThroughDirect(const Object& object, void* in, std::uint32_t 
         request.PathId = volume.address->path;
         request.TargetId = volume.address->target;
         request.Lun = 0;
-        log_.Record(volume.address->port, volume.address->path, volume.address->target,
-                    request.Cdb, request.CdbLength);
+        log_.Record(volume.address->port, volume.address->path, volume.address->target, request.Cdb,
+                    request.CdbLength);
     } else {
         log_.Record(request.PathId, request.TargetId, request.Cdb, request.CdbLength);
     }
