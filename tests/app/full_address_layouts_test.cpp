@@ -68,6 +68,24 @@ std::vector<std::string> ManyPorts() {
     return adapters;
 }
 
+// One port with a device at every bus and target, the recorder last: its inquiry data does
+// not fit 4 KiB.
+std::vector<std::string> CrowdedPort() {
+    std::vector<std::string> devices;
+    for (int bus = 0; bus <= 7; ++bus) {
+        for (int target = 0; target <= 15; ++target) {
+            if (bus == 7 && target == 15)
+                break;
+            devices.push_back(R"({"target": )" + std::to_string(target) + R"(, "bus": )" +
+                              std::to_string(bus) + R"(, "drive": {"vendor": "OTHERCO ", )" +
+                              R"("product": "DISK", "peripheral": 0}})");
+        }
+    }
+    devices.push_back(R"({"target": 15, "bus": 7, "letter": "E", "drive": {"model": )"
+                      R"("CD-R   VW2410A"}})");
+    return {Ahci(devices)};
+}
+
 struct Item {
     std::string label;
     std::string address;  // how the virtual PC logs the drive's commands
@@ -111,6 +129,9 @@ std::vector<Layout> Layouts() {
                 std::string(kDisc) + "}}"),
          {{recorder, "17:0", "No CD inserted"},
           {"ID:0  CD-R   Varnoth Traveller 24/40 USB", "18:0", "CD-R inserted"}}},
+        {"recorder after 127 devices of one port",
+         Pc(kWin10, CrowdedPort()),
+         {{"ID:15  CD-R   VW2410A  ", "0:7:15", "No CD inserted"}}},
         // Windows XP keeps the fixed tables: the first bus alone is read, so the recorder
         // on bus 1 stays unlisted, and its letter, the later one of the same port and
         // target, takes the reader's commands, as before.
