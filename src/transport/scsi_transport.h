@@ -144,10 +144,6 @@ class ScsiTransport {
     const std::vector<std::uint32_t>& ScannedPorts() const { return scannedPorts_; }
 
   private:
-    static int SenseIndex(std::uint32_t adapter, std::uint32_t target) {
-        return AddressTables::SenseIndex(adapter, target);
-    }
-
     // Pass-through start-up.
     std::uint32_t DeviceAccessForVersion() const;
     std::int32_t StartPassThrough();
