@@ -45,7 +45,7 @@ void Refresh(benchmark::State& state, const char* json) {
     transport.Initialize();
     Fields fields;
     for (auto _ : state) {
-        RefreshDiscPanel(transport, 0, 1, fields);
+        RefreshDiscPanel(transport, {0, 1}, fields);
         pc.ClearCommandLog();
     }
 }

@@ -33,7 +33,7 @@ void BM_IsSupportedDrive(benchmark::State& state) {
     ScsiTransport transport(pc);
     transport.Initialize();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(IsSupportedDrive(transport, 0, 1));
+        benchmark::DoNotOptimize(IsSupportedDrive(transport, {0, 1}));
         pc.ClearCommandLog();
     }
 }
@@ -45,7 +45,7 @@ void BM_ReadSpeedText(benchmark::State& state) {
     transport.Initialize();
     char text[32];
     for (auto _ : state) {
-        ReadSpeedText(transport, 0, 1, text, sizeof text);
+        ReadSpeedText(transport, {0, 1}, text, sizeof text);
         benchmark::DoNotOptimize(text);
         pc.ClearCommandLog();
     }

@@ -44,6 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tessaly::ScsiTransport transport(pc);
     transport.Initialize();
     Fields fields;
-    tessaly::RefreshDiscPanel(transport, 0, 1, fields);
+    tessaly::RefreshDiscPanel(transport, {0, 1}, fields);
     return 0;
 }

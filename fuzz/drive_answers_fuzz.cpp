@@ -47,19 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tessaly::ScsiTransport transport(pc);
     transport.Initialize();
     char text[64];
-    tessaly::IsSupportedDrive(transport, 0, 1);
-    CheckText(tessaly::ModelProductText(transport, 0, 1), 26);
-    tessaly::ReportReadSpeedText(transport, 0, 1, text, sizeof text);
+    tessaly::IsSupportedDrive(transport, {0, 1});
+    CheckText(tessaly::ModelProductText(transport, {0, 1}), 26);
+    tessaly::ReportReadSpeedText(transport, {0, 1}, text, sizeof text);
     CheckText(text, sizeof text);
-    tessaly::CanWriteDiscs(transport, 0, 1);
-    tessaly::HasBufferUnderrunProof(transport, 0, 1);
-    if (tessaly::SerialNumberText(transport, 0, 1, text, sizeof text))
+    tessaly::CanWriteDiscs(transport, {0, 1});
+    tessaly::HasBufferUnderrunProof(transport, {0, 1});
+    if (tessaly::SerialNumberText(transport, {0, 1}, text, sizeof text))
         CheckText(text, sizeof text);
-    tessaly::JumperSettingsValue(transport, 0, 1);
+    tessaly::JumperSettingsValue(transport, {0, 1});
     for (std::uint8_t page : {0x05, 0x2A, 0x30, 0x31}) {
         for (std::uint8_t length : {0, 4, 12, 16, 34, 64, 255}) {
             std::vector<std::uint8_t> answer(length);
-            tessaly::ModeSensePage(transport, 0, 1, page, length, answer.data());
+            tessaly::ModeSensePage(transport, {0, 1}, page, length, answer.data());
         }
     }
     return 0;

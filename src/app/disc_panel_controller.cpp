@@ -8,25 +8,19 @@
 
 namespace tessaly::app {
 
-namespace {
-std::uint8_t Byte(std::int32_t value) {
-    return static_cast<std::uint8_t>(value);
-}
-}  // namespace
-
 void DiscPanelController::Refresh(std::int32_t index) {
     // No selection (-1) has no address: nothing is read.
     if (!drives_.IsValid(index))
         return;
-    RefreshDiscPanel(transport_, Byte(drives_.adapters[index]), Byte(drives_.targets[index]),
-                     view_);
+    RefreshDiscPanel(transport_, drives_.addresses[index], view_);
 }
 
 void DiscPanelController::ShowSelectedDrive(std::int32_t index) {
     if (!drives_.IsValid(index))
         return;
-    view_.SetText(IDC_HOST_ADAPTER, std::to_string(drives_.adapters[index]));
-    view_.SetText(IDC_TARGET_ID, std::to_string(drives_.targets[index]));
+    // The fields keep their form: adapter and target; the bus tells no user anything.
+    view_.SetText(IDC_HOST_ADAPTER, std::to_string(drives_.addresses[index].adapter));
+    view_.SetText(IDC_TARGET_ID, std::to_string(drives_.addresses[index].target));
     Refresh(index);
 }
 
@@ -62,15 +56,14 @@ void DiscPanelController::OnTimer(unsigned id) {
 void DiscPanelController::OnEjectLoad() {
     if (!drives_.IsValid(drives_.selected))
         return;
-    const std::uint8_t adapter = Byte(drives_.adapters[drives_.selected]);
-    const std::uint8_t target = Byte(drives_.targets[drives_.selected]);
+    const DriveAddress& drive = drives_.addresses[drives_.selected];
     // The stored sense changes only on failure: an open tray counts only when the
     // test itself failed.
-    const bool ready = TestUnitReady(transport_, adapter, target) == 1;
-    if (ready || LastSenseCode(transport_, adapter, target) != kSenseNoMediumTrayOpen) {
-        EjectMedium(transport_, adapter, target);
+    const bool ready = TestUnitReady(transport_, drive) == 1;
+    if (ready || LastSenseCode(transport_, drive) != kSenseNoMediumTrayOpen) {
+        EjectMedium(transport_, drive);
     } else {
-        LoadMedium(transport_, adapter, target);
+        LoadMedium(transport_, drive);
     }
 }
 

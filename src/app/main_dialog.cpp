@@ -95,28 +95,23 @@ bool MainDialog::OnInitDialog() {
     return true;
 }
 
-void MainDialog::AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
-                          DriveOrigin origin) {
+void MainDialog::AddDrive(const DriveAddress& drive, const char* product, DriveOrigin origin) {
     // The list holds 32 drives; further ones are not listed, so every item keeps its entry.
-    if (!drives_.Add(adapter, target))
+    if (!drives_.Add(drive))
         return;
-    view_.AddDriveItem(ChooseDriveLabel(product, transport_.IsUsbAttached(adapter, target) == 1,
-                                        transport_.Is1394Attached(adapter, target) == 1, target,
+    view_.AddDriveItem(ChooseDriveLabel(product, transport_.IsUsbAttached(drive) == 1,
+                                        transport_.Is1394Attached(drive) == 1, drive.target,
                                         origin));
 }
 
 void MainDialog::ListAdapterDrives(int adapterCount) {
-    for (int a = 0; a < adapterCount; ++a) {
-        for (int t = 0; t < kTargetsPerAdapter; ++t) {
-            const auto adapter = static_cast<std::uint8_t>(a);
-            const auto target = static_cast<std::uint8_t>(t);
-            InquiryIdentity identity;
-            if (transport_.Inquiry(adapter, target, identity) == 0)
-                continue;
-            if (!IsSupportedDrive(transport_, adapter, target))
-                continue;
-            AddDrive(adapter, target, identity.product, DriveOrigin::kAdapter);
-        }
+    for (const DriveAddress& drive : transport_.DiscoveryAddresses(adapterCount)) {
+        InquiryIdentity identity;
+        if (transport_.Inquiry(drive, identity) == 0)
+            continue;
+        if (!IsSupportedDrive(transport_, drive))
+            continue;
+        AddDrive(drive, identity.product, DriveOrigin::kAdapter);
     }
 }
 
@@ -126,14 +121,15 @@ void MainDialog::ListExternalDrives() {
         return;
     }
     int adapter = transport_.FirstExternalAdapter();
-    for (int slot = 0; slot < kExternalSlots; ++slot) {
+    const int slots = transport_.ExternalSlotCount();
+    for (int slot = 0; slot < slots; ++slot) {
         if (transport_.GetExternalDevice(slot).present == 0)
             continue;
-        const auto a = static_cast<std::uint8_t>(adapter);
+        const DriveAddress drive(static_cast<std::uint32_t>(adapter), 0);
         InquiryIdentity identity;
-        if (adapter < kMaxAdapters && transport_.Inquiry(a, 0, identity) != 0 &&
-            IsSupportedDrive(transport_, a, 0)) {
-            AddDrive(a, 0, identity.product, DriveOrigin::kExternal);
+        if (adapter < slots && transport_.Inquiry(drive, identity) != 0 &&
+            IsSupportedDrive(transport_, drive)) {
+            AddDrive(drive, identity.product, DriveOrigin::kExternal);
         }
         ++adapter;  // the next present slot is the next adapter, listed or not
     }

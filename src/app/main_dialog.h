@@ -50,8 +50,7 @@ class MainDialog {
   private:
     void ListAdapterDrives(int adapterCount);
     void ListExternalDrives();
-    void AddDrive(std::uint8_t adapter, std::uint8_t target, const char* product,
-                  DriveOrigin origin);
+    void AddDrive(const DriveAddress& drive, const char* product, DriveOrigin origin);
 
     ScsiTransport& transport_;
     platform::Platform& platform_;

@@ -18,12 +18,12 @@ constexpr std::size_t kTocDescriptorLength = 11;
 constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorSharingViolation = 32;
 
-void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+void ReplaceHighCapacityLeadOut(ScsiTransport& transport, const DriveAddress& drive,
                                 std::uint8_t* atip, std::uint16_t length) {
     if (!IsHighCapacityCdR(DecodeAtip(ByteView(atip, length))))
         return;
     std::uint8_t info[kDiscInformationLength] = {};
-    if (ReadDiscInformation(transport, adapter, target, sizeof info, info) != 1)
+    if (ReadDiscInformation(transport, drive, sizeof info, info) != 1)
         return;
     ByteWriter out(atip, length);
     out.U8(12, info[kDiscInfoHighCapacityLeadOut]);
@@ -33,9 +33,8 @@ void ReplaceHighCapacityLeadOut(ScsiTransport& transport, std::uint8_t adapter, 
 
 }  // namespace
 
-std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter,
-                            std::uint8_t target) {
-    const SenseBytes sense = transport.GetLastSense(adapter, target);
+std::uint32_t LastSenseCode(const ScsiTransport& transport, const DriveAddress& drive) {
+    const SenseBytes sense = transport.GetLastSense(drive);
     return PackedSense(sense[2], sense[12], sense[13]);
 }
 
@@ -53,12 +52,11 @@ const char* OpenFailureText(std::uint32_t error) {
     }
 }
 
-const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter,
-                            std::uint8_t target) {
+const char* SenseStatusText(const ScsiTransport& transport, const DriveAddress& drive) {
     // A drive whose device did not open was not asked: its sense says nothing.
-    if (const std::uint32_t error = transport.GetOpenFailure(adapter, target); error != 0)
+    if (const std::uint32_t error = transport.GetOpenFailure(drive); error != 0)
         return OpenFailureText(error);
-    switch (LastSenseCode(transport, adapter, target)) {
+    switch (LastSenseCode(transport, drive)) {
         case kSenseBecomingReady:
             return "Reading of TOC in progress";
         case kSenseNoMedium:
@@ -70,17 +68,17 @@ const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter
     }
 }
 
-std::int32_t ReadCapacity(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReadCapacity(ScsiTransport& transport, const DriveAddress& drive,
                           std::uint8_t (&answer)[8]) {
     const std::uint8_t cdb[10] = {opcode::kReadCapacity};
-    return transport.ExecuteCommand(adapter, target, cdb, answer, sizeof answer);
+    return transport.ExecuteCommand(drive, cdb, answer, sizeof answer);
 }
 
-std::int32_t ReadDiscInformation(ScsiTransport& transport, std::uint8_t adapter,
-                                 std::uint8_t target, std::uint16_t length, std::uint8_t* answer) {
+std::int32_t ReadDiscInformation(ScsiTransport& transport, const DriveAddress& drive,
+                                 std::uint16_t length, std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadDiscInformation};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
-    return transport.ExecuteCommand(adapter, target, cdb, answer, length);
+    return transport.ExecuteCommand(drive, cdb, answer, length);
 }
 
 void FullTocToBcd(std::uint8_t* answer, std::uint16_t length) {
@@ -98,47 +96,47 @@ void FullTocToBcd(std::uint8_t* answer, std::uint16_t length) {
     }
 }
 
-std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReadTocPmaAtip(ScsiTransport& transport, const DriveAddress& drive,
                             std::uint8_t format, std::uint16_t length, std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
-    const bool formatInByte2 = CanWriteDiscs(transport, adapter, target) ||
-                               HasModelTrait(transport, adapter, target, kTocFormatInByte2);
+    const bool formatInByte2 =
+        CanWriteDiscs(transport, drive) || HasModelTrait(transport, drive, kTocFormatInByte2);
     if (formatInByte2) {
         cdb[2] = format;
     } else {
         cdb[9] = static_cast<std::uint8_t>(format << 6);
     }
-    const std::int32_t result = transport.ExecuteCommand(adapter, target, cdb, answer, length);
+    const std::int32_t result = transport.ExecuteCommand(drive, cdb, answer, length);
     if (result != 1)
         return result;
 
     if (format == toc_format::kFullToc) {
         // The SCSI readers answer in BCD already; everyone else is brought to it.
-        const bool alreadyBcd = (HasVendorCommandSet(transport, adapter, target) ||
-                                 HasModelTrait(transport, adapter, target, kNamedInBcdExemption)) &&
-                                !CanWriteDiscs(transport, adapter, target);
+        const bool alreadyBcd = (HasVendorCommandSet(transport, drive) ||
+                                 HasModelTrait(transport, drive, kNamedInBcdExemption)) &&
+                                !CanWriteDiscs(transport, drive);
         if (!alreadyBcd)
             FullTocToBcd(answer, length);
     } else if (format == toc_format::kAtip) {
-        ReplaceHighCapacityLeadOut(transport, adapter, target, answer, length);
+        ReplaceHighCapacityLeadOut(transport, drive, answer, length);
     }
     return result;
 }
 
-std::int32_t ReadTocPmaAtipEx(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReadTocPmaAtipEx(ScsiTransport& transport, const DriveAddress& drive,
                               std::uint8_t format, std::uint8_t number, std::uint16_t length,
                               std::uint8_t* answer) {
     std::uint8_t cdb[10] = {opcode::kReadTocPmaAtip, 0, format, 0, 0, 0, number};
     ByteWriter(cdb, sizeof cdb).Be16(7, length);
-    const std::int32_t result = transport.ExecuteCommand(adapter, target, cdb, answer, length);
+    const std::int32_t result = transport.ExecuteCommand(drive, cdb, answer, length);
     if (result == 1 && format == toc_format::kAtip) {
-        ReplaceHighCapacityLeadOut(transport, adapter, target, answer, length);
+        ReplaceHighCapacityLeadOut(transport, drive, answer, length);
     }
     return result;
 }
 
-std::int32_t ReleaseUnit(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReleaseUnit(ScsiTransport& transport, const DriveAddress& drive,
                          std::uint8_t thirdParty, std::uint8_t deviceId) {
     const std::uint8_t cdb[6] = {
         opcode::kRelease6,
@@ -147,13 +145,13 @@ std::int32_t ReleaseUnit(ScsiTransport& transport, std::uint8_t adapter, std::ui
         0,
         0x08,
         0};
-    return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
+    return transport.ExecuteCommand(drive, cdb, nullptr, 0);
 }
 
-std::int32_t RequestSense(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t RequestSense(ScsiTransport& transport, const DriveAddress& drive,
                           std::uint8_t* answer) {
     const std::uint8_t cdb[6] = {opcode::kRequestSense, 0, 0, 0, 18, 0};
-    return transport.ExecuteCommand(adapter, target, cdb, answer, 18);
+    return transport.ExecuteCommand(drive, cdb, answer, 18);
 }
 
 }  // namespace tessaly

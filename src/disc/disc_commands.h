@@ -30,33 +30,31 @@ inline constexpr std::size_t kDiscInfoHighCapacityLeadOut = 21;
 inline constexpr std::uint16_t kDiscInformationLength = 40;
 
 // (sense byte 2 << 16) + (ASC << 8) + ASCQ of the last failed command at the address.
-std::uint32_t LastSenseCode(const ScsiTransport& transport, std::uint8_t adapter,
-                            std::uint8_t target);
+std::uint32_t LastSenseCode(const ScsiTransport& transport, const DriveAddress& drive);
 // Why a drive device did not open, for the status field: "Access to the drive denied"
 // (5), "Drive not found" (2, 3), "Drive in use" (32), else "Error reading CD information".
 const char* OpenFailureText(std::uint32_t error);
 // "Reading of TOC in progress", "No CD inserted" or "Error reading CD information"; on
 // NT 6 and later, when the last command's drive device did not open, why it did not.
-const char* SenseStatusText(const ScsiTransport& transport, std::uint8_t adapter,
-                            std::uint8_t target);
+const char* SenseStatusText(const ScsiTransport& transport, const DriveAddress& drive);
 
-std::int32_t ReadCapacity(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReadCapacity(ScsiTransport& transport, const DriveAddress& drive,
                           std::uint8_t (&answer)[8]);
-std::int32_t ReadDiscInformation(ScsiTransport& transport, std::uint8_t adapter,
-                                 std::uint8_t target, std::uint16_t length, std::uint8_t* answer);
+std::int32_t ReadDiscInformation(ScsiTransport& transport, const DriveAddress& drive,
+                                 std::uint16_t length, std::uint8_t* answer);
 // READ TOC/PMA/ATIP with the format in CDB byte 2 (writers and two readers) or in the
 // control byte; a full TOC (format 2) comes back in BCD, and the ATIP (format 4) of a
 // high-capacity CD-R carries the lead-out that the disc information reports.
-std::int32_t ReadTocPmaAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReadTocPmaAtip(ScsiTransport& transport, const DriveAddress& drive,
                             std::uint8_t format, std::uint16_t length, std::uint8_t* answer);
 // The same with the format always in byte 2 and a track/session number; no BCD step.
-std::int32_t ReadTocPmaAtipEx(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReadTocPmaAtipEx(ScsiTransport& transport, const DriveAddress& drive,
                               std::uint8_t format, std::uint8_t number, std::uint16_t length,
                               std::uint8_t* answer);
-std::int32_t ReleaseUnit(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ReleaseUnit(ScsiTransport& transport, const DriveAddress& drive,
                          std::uint8_t thirdParty, std::uint8_t deviceId);
 // Reads 18 sense bytes into answer, which holds at least that many.
-std::int32_t RequestSense(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t RequestSense(ScsiTransport& transport, const DriveAddress& drive,
                           std::uint8_t* answer);
 
 // Brings the descriptors of a full TOC answer (length bytes) to BCD in place:

@@ -57,9 +57,9 @@ std::string NumberText(std::uint32_t n) {
 
 // The class of a rewritable disc from the short ATIP read: "HS CD-RW inserted (2X-4X
 // compatible)" and the like.
-std::string RewritableStatus(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+std::string RewritableStatus(ScsiTransport& transport, const DriveAddress& drive) {
     std::uint8_t speeds[kSpeedLength] = {};
-    ReadTocPmaAtip(transport, adapter, target, toc_format::kAtip, kShortAtipReadLength, speeds);
+    ReadTocPmaAtip(transport, drive, toc_format::kAtip, kShortAtipReadLength, speeds);
     const AtipInfo atip = DecodeAtip(ByteView(speeds, sizeof speeds));
     char text[64];
     if (atip.subType <= 1) {
@@ -85,22 +85,21 @@ std::string RewritableStatus(ScsiTransport& transport, std::uint8_t adapter, std
     return status;
 }
 
-void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                     DiscFields& fields, WorkBuffer& work) {
+void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
+                     WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
-    TestUnitReady(transport, adapter, target);
+    TestUnitReady(transport, drive);
     std::string status;
-    if (ReadDiscInformation(transport, adapter, target, kDiscStatusLength, work.data()) == 1) {
+    if (ReadDiscInformation(transport, drive, kDiscStatusLength, work.data()) == 1) {
         status = (work[kDiscInfoStatusByte] & kDiscInfoErasable) == 0
                      ? "CD-R inserted"
-                     : RewritableStatus(transport, adapter, target);
+                     : RewritableStatus(transport, drive);
     }
 
-    TestUnitReady(transport, adapter, target);
+    TestUnitReady(transport, drive);
     work.fill(0);
-    if (ReadTocPmaAtip(transport, adapter, target, toc_format::kAtip, kAtipReadLength,
-                       work.data()) != 1) {
-        fields.SetField(kFieldStatus, SenseStatusText(transport, adapter, target));
+    if (ReadTocPmaAtip(transport, drive, toc_format::kAtip, kAtipReadLength, work.data()) != 1) {
+        fields.SetField(kFieldStatus, SenseStatusText(transport, drive));
         for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime,
                                 kFieldLeadInTime, kFieldManufacturer}) {
             fields.SetField(field, "-");
@@ -109,8 +108,7 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
                HasHighCapacityMark(atip)) {
         // A high-capacity CD-R: its lead-out comes from the disc information, and its
         // lead-in names no maker.
-        if (ReadDiscInformation(transport, adapter, target, kDiscInformationLength, work.data()) ==
-            1) {
+        if (ReadDiscInformation(transport, drive, kDiscInformationLength, work.data()) == 1) {
             constexpr std::size_t at = kDiscInfoHighCapacityLeadOut;
             const DiscTime leadOut{work[at], work[at + 1], work[at + 2]};
             fields.SetField(kFieldLeadOutTime, ClockText(leadOut));
@@ -126,7 +124,7 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
         fields.SetField(kFieldLeadOutLba, NumberText(FrameCount(atip.leadOutStart)));
         fields.SetField(kFieldLeadOutTime, ClockText(atip.leadOutStart));
         char maker[128];
-        LookupDiscManufacturer(transport, adapter, target, maker, sizeof maker);
+        LookupDiscManufacturer(transport, drive, maker, sizeof maker);
         fields.SetField(kFieldManufacturer, maker);
     } else {
         fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
@@ -134,13 +132,12 @@ void RefreshFromAtip(ScsiTransport& transport, std::uint8_t adapter, std::uint8_
     fields.SetField(kFieldExtra, "");
 }
 
-void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                    DiscFields& fields, WorkBuffer& work) {
+void RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
+                    WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
-    ReleaseUnit(transport, adapter, target, 0, 0);
-    if (ReadTocPmaAtip(transport, adapter, target, toc_format::kFullToc, kWorkLength,
-                       work.data()) != 1) {
-        fields.SetField(kFieldStatus, SenseStatusText(transport, adapter, target));
+    ReleaseUnit(transport, drive, 0, 0);
+    if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kWorkLength, work.data()) != 1) {
+        fields.SetField(kFieldStatus, SenseStatusText(transport, drive));
         return;
     }
     if (work[2] == work[3]) {
@@ -158,7 +155,7 @@ void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t
     // The lead-out is where the recorded area ends: the block after the last one.
     // Without a capacity the lead-out fields keep their texts.
     std::uint8_t capacity[8] = {};
-    if (ReadCapacity(transport, adapter, target, capacity) == 1) {
+    if (ReadCapacity(transport, drive, capacity) == 1) {
         const std::uint32_t next = (std::uint32_t{capacity[1]} << 16) +
                                    (std::uint32_t{capacity[2]} << 8) + capacity[3] + 1;
         fields.SetField(kFieldLeadOutLba, NumberText(next));
@@ -170,15 +167,14 @@ void RefreshFromToc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t
 
 }  // namespace
 
-void RefreshDiscPanel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                      DiscFields& fields) {
+void RefreshDiscPanel(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields) {
     InquiryIdentity identity;
-    transport.Inquiry(adapter, target, identity);
+    transport.Inquiry(drive, identity);
     WorkBuffer work{};
-    if (IsRecorderModel(transport, adapter, target)) {
-        RefreshFromAtip(transport, adapter, target, fields, work);
+    if (IsRecorderModel(transport, drive)) {
+        RefreshFromAtip(transport, drive, fields, work);
     } else {
-        RefreshFromToc(transport, adapter, target, fields, work);
+        RefreshFromToc(transport, drive, fields, work);
     }
 }
 

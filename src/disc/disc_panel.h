@@ -11,7 +11,6 @@ namespace tessaly {
 
 // Recorders are read through the ATIP, other drives through the table of contents
 // of a multisession disc. Fields a path does not write keep their texts.
-void RefreshDiscPanel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                      DiscFields& fields);
+void RefreshDiscPanel(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields);
 
 }  // namespace tessaly

@@ -64,32 +64,31 @@ void Fill(std::uint8_t* buffer) {
 
 }  // namespace
 
-void LookupDiscManufacturer(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                            char* out, std::size_t size) {
+void LookupDiscManufacturer(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                            std::size_t size) {
     CopyText("-", out, size);
     std::array<std::uint8_t, kTocLength> buffer{};
     std::uint8_t sense[18] = {};
-    TestUnitReady(transport, adapter, target);
-    RequestSense(transport, adapter, target, sense);
+    TestUnitReady(transport, drive);
+    RequestSense(transport, drive, sense);
     Fill(buffer.data());
-    RequestSense(transport, adapter, target, buffer.data());
+    RequestSense(transport, drive, buffer.data());
 
     std::uint8_t info[4] = {};
-    const bool erasable = ReadDiscInformation(transport, adapter, target, sizeof info, info) == 1 &&
+    const bool erasable = ReadDiscInformation(transport, drive, sizeof info, info) == 1 &&
                           (info[kDiscInfoStatusByte] & kDiscInfoErasable) != 0;
 
     Fill(buffer.data());
     const ManufacturerRow* row = nullptr;
     int frame = 0;
-    if (ReadTocPmaAtipEx(transport, adapter, target, toc_format::kAtip, 0, kAtipLength,
-                         buffer.data()) == 1) {
+    if (ReadTocPmaAtipEx(transport, drive, toc_format::kAtip, 0, kAtipLength, buffer.data()) == 1) {
         const AtipInfo atip = DecodeAtip(ByteView(buffer.data(), kAtipLength));
         const int minute = atip.leadInStart.minute;
         const int second = atip.leadInStart.second;
         frame = atip.leadInStart.frame;
         if (IsHighCapacityCdR(atip)) {
             std::uint8_t details[kDiscInformationLength] = {};
-            if (ReadDiscInformation(transport, adapter, target, sizeof details, details) == 1) {
+            if (ReadDiscInformation(transport, drive, sizeof details, details) == 1) {
                 CopyText("Unknown brand", out, size);
             }
             return;
@@ -103,8 +102,7 @@ void LookupDiscManufacturer(ScsiTransport& transport, std::uint8_t adapter, std:
         }
     } else {
         Fill(buffer.data());
-        if (ReadTocPmaAtip(transport, adapter, target, toc_format::kFullToc, kTocLength,
-                           buffer.data()) != 1)
+        if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kTocLength, buffer.data()) != 1)
             return;
         const ByteView toc(buffer.data(), buffer.size());
         DiscTime leadIn;

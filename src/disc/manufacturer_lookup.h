@@ -11,8 +11,8 @@ namespace tessaly {
 
 // Reads the disc's ATIP (or, failing that, its table of contents) with its own commands
 // and answers "-" or "<name> (type <n>) " (with the trailing blank).
-void LookupDiscManufacturer(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                            char* out, std::size_t size);
+void LookupDiscManufacturer(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                            std::size_t size);
 
 // Writes "<name> (type <n>)" into the manufacturer field for every row whose key
 // matches; the last match stays. Writes nothing when no row matches.

@@ -22,17 +22,15 @@ void SetBit(ByteWriter& out, ByteView in, std::size_t at, std::uint8_t mask, boo
 }
 
 // The two under-run bits these models report in vendor page 30h instead.
-void CorrectFromPage30h(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                        std::uint8_t pageCode, std::uint8_t allocationLength,
-                        std::uint8_t* answer) {
+void CorrectFromPage30h(ScsiTransport& transport, const DriveAddress& drive, std::uint8_t pageCode,
+                        std::uint8_t allocationLength, std::uint8_t* answer) {
     // The model is asked after every ten-byte read, whichever page it was.
-    if (!HasModelTrait(transport, adapter, target, kUnderrunInPage30h))
+    if (!HasModelTrait(transport, drive, kUnderrunInPage30h))
         return;
     if (pageCode != mode_page::kWriteParameters && pageCode != mode_page::kCapabilities)
         return;
     std::uint8_t page30[kPage30hCorrectionLength];
-    if (ModeSensePage(transport, adapter, target, mode_page::kVendorUnderrun, sizeof page30,
-                      page30) != 1) {
+    if (ModeSensePage(transport, drive, mode_page::kVendorUnderrun, sizeof page30, page30) != 1) {
         return;
     }
     const ByteView vendor(page30, sizeof page30);
@@ -49,22 +47,22 @@ void CorrectFromPage30h(ScsiTransport& transport, std::uint8_t adapter, std::uin
 
 }  // namespace
 
-std::int32_t TestUnitReady(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+std::int32_t TestUnitReady(ScsiTransport& transport, const DriveAddress& drive) {
     const std::uint8_t cdb[6] = {opcode::kTestUnitReady, 0, 0, 0, 0, 0};
-    return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
+    return transport.ExecuteCommand(drive, cdb, nullptr, 0);
 }
 
-std::int32_t EjectMedium(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+std::int32_t EjectMedium(ScsiTransport& transport, const DriveAddress& drive) {
     const std::uint8_t cdb[6] = {opcode::kStartStopUnit, 0, 0, 0, kStartStopEject, 0};
-    return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
+    return transport.ExecuteCommand(drive, cdb, nullptr, 0);
 }
 
-std::int32_t LoadMedium(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+std::int32_t LoadMedium(ScsiTransport& transport, const DriveAddress& drive) {
     const std::uint8_t cdb[6] = {opcode::kStartStopUnit, 0, 0, 0, kStartStopLoad, 0};
-    return transport.ExecuteCommand(adapter, target, cdb, nullptr, 0);
+    return transport.ExecuteCommand(drive, cdb, nullptr, 0);
 }
 
-std::int32_t ModeSensePage(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t ModeSensePage(ScsiTransport& transport, const DriveAddress& drive,
                            std::uint8_t pageCode, std::uint8_t allocationLength,
                            std::uint8_t* answer) {
     if (answer == nullptr)
@@ -72,18 +70,17 @@ std::int32_t ModeSensePage(ScsiTransport& transport, std::uint8_t adapter, std::
     if (allocationLength > 0)
         std::memset(answer, 0, allocationLength);
     std::uint8_t work[256] = {};
-    const bool tenByte = IsTenByteModeModel(transport, adapter, target) ||
-                         transport.IsUsbAttached(adapter, target) == 1 ||
-                         transport.Is1394Attached(adapter, target) == 1;
+    const bool tenByte = IsTenByteModeModel(transport, drive) ||
+                         transport.IsUsbAttached(drive) == 1 ||
+                         transport.Is1394Attached(drive) == 1;
     if (!tenByte) {
         const std::uint8_t cdb[6] = {opcode::kModeSense6, 0, pageCode, 0, allocationLength, 0};
-        return transport.ExecuteCommand(adapter, target, cdb, answer, allocationLength);
+        return transport.ExecuteCommand(drive, cdb, answer, allocationLength);
     }
 
     const std::uint8_t cdb[10] = {opcode::kModeSense10, 0, pageCode, 0, 0, 0, 0, 0,
                                   allocationLength,     0};
-    const std::int32_t result =
-        transport.ExecuteCommand(adapter, target, cdb, work, allocationLength);
+    const std::int32_t result = transport.ExecuteCommand(drive, cdb, work, allocationLength);
     // Six-byte header from the ten-byte one: the page follows at offset 12 either way.
     ByteWriter out(answer, allocationLength);
     out.U8(0, static_cast<std::uint8_t>(work[1] + 4));
@@ -92,24 +89,24 @@ std::int32_t ModeSensePage(ScsiTransport& transport, std::uint8_t adapter, std::
     out.U8(3, 8);
     if (allocationLength > 8)
         out.Fill(8, work + 4, allocationLength - 8u);
-    CorrectFromPage30h(transport, adapter, target, pageCode, allocationLength, answer);
+    CorrectFromPage30h(transport, drive, pageCode, allocationLength, answer);
     return result;
 }
 
-std::int32_t VendorReadMemory(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t VendorReadMemory(ScsiTransport& transport, const DriveAddress& drive,
                               std::uint32_t address, std::uint16_t transferLength,
                               std::uint8_t* answer) {
     std::uint8_t cdb[12] = {opcode::kVendorReadMemory};
     ByteWriter fields(cdb, sizeof cdb);
     fields.Be32(2, address);
     fields.Be16(8, transferLength);
-    return transport.ExecuteCommand(adapter, target, cdb, answer, transferLength);
+    return transport.ExecuteCommand(drive, cdb, answer, transferLength);
 }
 
-std::int32_t VendorReadTwoBytes(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+std::int32_t VendorReadTwoBytes(ScsiTransport& transport, const DriveAddress& drive,
                                 std::uint8_t (&answer)[2]) {
     const std::uint8_t cdb[12] = {opcode::kVendorReadTwoBytes};
-    return transport.ExecuteCommand(adapter, target, cdb, answer, sizeof answer);
+    return transport.ExecuteCommand(drive, cdb, answer, sizeof answer);
 }
 
 }  // namespace tessaly

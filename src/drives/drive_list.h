@@ -4,22 +4,22 @@
 
 #include <cstdint>
 
+#include "transport/drive_address.h"
+
 namespace tessaly {
 
 inline constexpr int kDriveListCapacity = 32;
 
 struct DriveList {
-    std::int32_t adapters[kDriveListCapacity] = {};
-    std::int32_t targets[kDriveListCapacity] = {};
+    DriveAddress addresses[kDriveListCapacity] = {};
     std::int32_t count = 0;
     std::int32_t selected = 0;
 
     // False, with nothing written, when the table is full.
-    bool Add(std::int32_t adapter, std::int32_t target) {
+    bool Add(const DriveAddress& address) {
         if (count >= kDriveListCapacity)
             return false;
-        adapters[count] = adapter;
-        targets[count] = target;
+        addresses[count] = address;
         ++count;
         return true;
     }

@@ -11,23 +11,20 @@ namespace tessaly {
 
 // Fills row with the drive's model row and answers true, or answers false and
 // leaves row untouched.
-bool IdentifyDriveModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                        DriveModelRow& row);
+bool IdentifyDriveModel(ScsiTransport& transport, const DriveAddress& drive, DriveModelRow& row);
 
-bool IsSupportedDrive(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+bool IsSupportedDrive(ScsiTransport& transport, const DriveAddress& drive);
 // The matched row's product key, or "n/a".
-const char* ModelProductText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
-bool IsRecorderModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
-bool IsTenByteModeModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
-bool HasVendorCommandSet(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+const char* ModelProductText(ScsiTransport& transport, const DriveAddress& drive);
+bool IsRecorderModel(ScsiTransport& transport, const DriveAddress& drive);
+bool IsTenByteModeModel(ScsiTransport& transport, const DriveAddress& drive);
+bool HasVendorCommandSet(ScsiTransport& transport, const DriveAddress& drive);
 // Speed text index (0 to 6) of the matched row; empty when unknown or out of range.
-const char* ModelSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                           int index);
+const char* ModelSpeedText(ScsiTransport& transport, const DriveAddress& drive, int index);
 // A model of the table without the vendor command set (the six models whose capabilities
 // are read from their mode pages).
-bool IsSecondaryListModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+bool IsSecondaryListModel(ScsiTransport& transport, const DriveAddress& drive);
 // Whether the drive's model has the trait; false for a drive that is no model of the table.
-bool HasModelTrait(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                   ModelTrait trait);
+bool HasModelTrait(ScsiTransport& transport, const DriveAddress& drive, ModelTrait trait);
 
 }  // namespace tessaly

@@ -23,21 +23,20 @@ unsigned SpeedFactor(const std::uint8_t (&answer)[kCapabilitiesLength]) {
     return ByteView(answer, sizeof answer).Be16(kModePageOffset + 14) / kKilobytesPerSpeedUnit;
 }
 
-bool IsKnownModel(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    return HasVendorCommandSet(transport, adapter, target) ||
-           IsSecondaryListModel(transport, adapter, target);
+bool IsKnownModel(ScsiTransport& transport, const DriveAddress& drive) {
+    return HasVendorCommandSet(transport, drive) || IsSecondaryListModel(transport, drive);
 }
 
 }  // namespace
 
-void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target, char* out,
+void ReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* out,
                    std::size_t size) {
     if (size == 0)
         return;
     std::uint8_t answer[kCapabilitiesLength];
-    if (!IsKnownModel(transport, adapter, target)) {
-        const bool ok = ModeSensePage(transport, adapter, target, mode_page::kCapabilities,
-                                      sizeof answer, answer) == 1;
+    if (!IsKnownModel(transport, drive)) {
+        const bool ok =
+            ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer) == 1;
         const unsigned n = ok ? SpeedFactor(answer) : 0;
         if (n == 0) {
             CopyText("maximum", out, size);
@@ -46,10 +45,9 @@ void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
         }
         return;
     }
-    if (IsRecorderModel(transport, adapter, target) ||
-        IsTenByteModeModel(transport, adapter, target)) {
+    if (IsRecorderModel(transport, drive) || IsTenByteModeModel(transport, drive)) {
         // A failed command leaves the answer zero-filled: a speed of 0 reads "maximum".
-        ModeSensePage(transport, adapter, target, mode_page::kCapabilities, sizeof answer, answer);
+        ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer);
         const unsigned n = SpeedFactor(answer);
         if (n == 0) {
             CopyText("maximum", out, size);
@@ -59,7 +57,7 @@ void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
         char formed[16];
         CopyText(out, formed, sizeof formed);
         for (int i = 0; i <= kLastSpeedIndex; ++i) {
-            const char* speed = ModelSpeedText(transport, adapter, target, i);
+            const char* speed = ModelSpeedText(transport, drive, i);
             if (ContainsText(speed, formed)) {
                 CopyText(speed, out, size);
                 return;
@@ -69,10 +67,10 @@ void ReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t 
     }
     // The older SCSI readers name the selected speed by its index in vendor page 31h.
     std::uint8_t index[kSpeedIndexLength];
-    ModeSensePage(transport, adapter, target, mode_page::kVendorSpeed, sizeof index, index);
+    ModeSensePage(transport, drive, mode_page::kVendorSpeed, sizeof index, index);
     const std::uint8_t chosen = index[kModePageOffset + 2];  // page 31h byte 2
     const int selected = chosen > kLastSpeedIndex ? kLastSpeedIndex : chosen;
-    CopyText(ModelSpeedText(transport, adapter, target, selected), out, size);
+    CopyText(ModelSpeedText(transport, drive, selected), out, size);
 }
 
 void SeparateSpeedUnit(char* text, std::size_t size) {
@@ -89,24 +87,23 @@ void SeparateSpeedUnit(char* text, std::size_t size) {
     *x = ' ';
 }
 
-void ReportReadSpeedText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                         char* out, std::size_t size) {
-    ReadSpeedText(transport, adapter, target, out, size);
+void ReportReadSpeedText(ScsiTransport& transport, const DriveAddress& drive, char* out,
+                         std::size_t size) {
+    ReadSpeedText(transport, drive, out, size);
     SeparateSpeedUnit(out, size);
 }
 
-bool CanWriteDiscs(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
+bool CanWriteDiscs(ScsiTransport& transport, const DriveAddress& drive) {
     InquiryIdentity id;
-    if (transport.Inquiry(adapter, target, id) == 0)
+    if (transport.Inquiry(drive, id) == 0)
         return false;
-    if (!IsSupportedDrive(transport, adapter, target)) {
+    if (!IsSupportedDrive(transport, drive)) {
         return std::strncmp(id.product, "CD-R ", 5) == 0;
     }
-    if (IsKnownModel(transport, adapter, target))
-        return IsRecorderModel(transport, adapter, target);
+    if (IsKnownModel(transport, drive))
+        return IsRecorderModel(transport, drive);
     std::uint8_t answer[kCapabilitiesLength];
-    if (ModeSensePage(transport, adapter, target, mode_page::kCapabilities, sizeof answer,
-                      answer) != 1)
+    if (ModeSensePage(transport, drive, mode_page::kCapabilities, sizeof answer, answer) != 1)
         return false;
     std::size_t k = 20;
     for (std::size_t i = 1; i <= 19; ++i) {

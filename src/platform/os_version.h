@@ -63,6 +63,11 @@ class OsVersion {
     // NT 6 and later (Vista on): the systems that refuse drive devices to a user who
     // lacks the rights to them.
     bool IsNt6OrLater() const { return IsNt() && info_.majorVersion >= 6; }
+    // NT 6 and later know each drive by its full address (adapter, bus, target, LUN) in
+    // tables without fixed limits, and scan every SCSI port number. Windows 95 to XP keep
+    // the fixed tables keyed by adapter and target. The Linux edition keeps them as well
+    // for now; its SCSI hosts are ports, so it moves over by answering true here.
+    bool UsesFullAddresses() const { return IsNt6OrLater(); }
     // The Linux edition's platform.
     bool IsLinux() const { return release_ == OsRelease::kLinux; }
 

@@ -51,12 +51,12 @@ std::string AtapiJumperText(std::uint8_t jumpers) {
     return text;
 }
 
-std::string UsageTimeText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-    if (!CanWriteDiscs(transport, adapter, target))
+std::string UsageTimeText(ScsiTransport& transport, const DriveAddress& drive) {
+    if (!CanWriteDiscs(transport, drive))
         return "";
-    TestUnitReady(transport, adapter, target);
+    TestUnitReady(transport, drive);
     std::uint8_t block[kVendorBlockLength] = {};
-    if (VendorReadMemory(transport, adapter, target, 0, sizeof block, block) != 1)
+    if (VendorReadMemory(transport, drive, 0, sizeof block, block) != 1)
         return "";
     const auto s =
         static_cast<std::int32_t>(ByteView(block, sizeof block).Be32(kVendorUsageOffset));
@@ -80,38 +80,37 @@ namespace {
 
 // The drive's two lines: identity with serial number and usage, then speed, jumpers and
 // under-run protection. False when the drive does not answer INQUIRY.
-bool DriveLines(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                InfoReport& report) {
+bool DriveLines(ScsiTransport& transport, const DriveAddress& drive, InfoReport& report) {
     InquiryIdentity id;
-    if (transport.Inquiry(adapter, target, id) == 0)
+    if (transport.Inquiry(drive, id) == 0)
         return false;
     const bool scsiRecorderVariant = std::strstr(id.product, kScsiRecorderCode) != nullptr;
     char serial[32];
-    if (!SerialNumberText(transport, adapter, target, serial, sizeof serial)) {
+    if (!SerialNumberText(transport, drive, serial, sizeof serial)) {
         std::strcpy(serial, "n/a");
     }
-    const char letter = static_cast<char>('A' + transport.GetDriveLetter(adapter, target));
-    const std::string usage = UsageTimeText(transport, adapter, target);
+    const char letter = static_cast<char>('A' + transport.GetDriveLetter(drive));
+    const std::string usage = UsageTimeText(transport, drive);
     char line[256];
-    std::snprintf(line, sizeof line, "ID %d:(%c:) %s%s V%s (S/N:%s) (%s)", target, letter,
+    std::snprintf(line, sizeof line, "ID %d:(%c:) %s%s V%s (S/N:%s) (%s)", drive.target, letter,
                   id.vendor, id.product, id.revision, serial, usage.c_str());
     report.driveLine = line;
 
-    const std::uint8_t jumpers = JumperSettingsValue(transport, adapter, target);
+    const std::uint8_t jumpers = JumperSettingsValue(transport, drive);
     char speed[64];
-    ReportReadSpeedText(transport, adapter, target, speed, sizeof speed);
+    ReportReadSpeedText(transport, drive, speed, sizeof speed);
     std::string jumperText = "n/a";
-    if (HasVendorCommandSet(transport, adapter, target) && !transport.IsUsbSlot(adapter) &&
+    if (HasVendorCommandSet(transport, drive) && !transport.IsUsbSlot(drive.adapter) &&
         !scsiRecorderVariant) {
-        jumperText = IsTenByteModeModel(transport, adapter, target) ? AtapiJumperText(jumpers)
-                                                                    : ScsiJumperText(jumpers);
+        jumperText = IsTenByteModeModel(transport, drive) ? AtapiJumperText(jumpers)
+                                                          : ScsiJumperText(jumpers);
     }
     report.featuresLine = std::string("Read speed: ") + speed + ", Jumper settings: " + jumperText;
     std::uint8_t page05[64];
-    ModeSensePage(transport, adapter, target, mode_page::kWriteParameters, sizeof page05, page05);
+    ModeSensePage(transport, drive, mode_page::kWriteParameters, sizeof page05, page05);
     // Page 05h byte 2 bit 6: buffer under-run protection on.
     const char* state = (page05[kModePageOffset + 2] & 0x40) != 0 ? "enabled" : "disabled";
-    if (HasBufferUnderrunProof(transport, adapter, target)) {
+    if (HasBufferUnderrunProof(transport, drive)) {
         report.featuresLine += std::string(", Buffer under run proof ") + state;
     }
     return true;
@@ -143,9 +142,8 @@ InfoReport BuildInfoReport(ScsiTransport& transport, platform::Platform& platfor
 
     if (!drives.IsValid(drives.selected))
         return report;
-    const auto adapter = static_cast<std::uint8_t>(drives.adapters[drives.selected]);
-    const auto target = static_cast<std::uint8_t>(drives.targets[drives.selected]);
-    report.hasDrive = DriveLines(transport, adapter, target, report);
+    const DriveAddress& drive = drives.addresses[drives.selected];
+    report.hasDrive = DriveLines(transport, drive, report);
     if (!report.hasDrive)
         return report;
     // The disc lines are what the window shows now; no disc command is sent for them.

@@ -37,7 +37,7 @@ std::string AtapiJumperText(std::uint8_t jumpers);
 
 // "h.m.sX" from the drive's usage counter, X the class A to D ('?' below zero); empty
 // when the drive cannot write (no vendor command is sent then) or the read fails.
-std::string UsageTimeText(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target);
+std::string UsageTimeText(ScsiTransport& transport, const DriveAddress& drive);
 
 // Today (the local date) as "dd MMMM yyyy" in the user's locale.
 std::string ReportDate(platform::Printing& printing);

@@ -34,11 +34,11 @@ void AspiBackend::Release() {
     sendCommand_ = nullptr;
 }
 
-std::int32_t AspiBackend::Execute(std::uint8_t adapter, std::uint8_t target,
-                                  const std::uint8_t* cdb, std::uint8_t* buffer,
-                                  std::uint32_t length) {
-    // Without a bound manager there is nobody to take the request.
-    if (sendCommand_ == nullptr)
+std::int32_t AspiBackend::Execute(const DriveAddress& address, const std::uint8_t* cdb,
+                                  std::uint8_t* buffer, std::uint32_t length) {
+    // Without a bound manager there is nobody to take the request; the manager numbers
+    // its adapters in one byte.
+    if (sendCommand_ == nullptr || address.adapter > 0xFF)
         return aspi::SS_INVALID_HA;
 
     // One event per command, closed when the command is done.
@@ -51,13 +51,13 @@ std::int32_t AspiBackend::Execute(std::uint8_t adapter, std::uint8_t target,
     const std::uint8_t cdbLength = CdbLength(cdb[0]);
     srb.SRB_Cmd = aspi::SC_EXEC_SCSI_CMD;
     srb.SRB_Status = aspi::SS_ERR;
-    srb.SRB_HaId = adapter;
+    srb.SRB_HaId = static_cast<std::uint8_t>(address.adapter);
     if (event) {
         srb.SRB_Flags = static_cast<std::uint8_t>(
             (IsDataOut(cdb[0]) ? aspi::SRB_DIR_OUT : aspi::SRB_DIR_IN) | aspi::SRB_EVENT_NOTIFY);
         srb.SRB_PostProc = reinterpret_cast<void*>(event.Get());
     }
-    srb.SRB_Target = target;
+    srb.SRB_Target = address.target;
     srb.SRB_Lun = 0;
     srb.SRB_BufLen = length;
     srb.SRB_BufPointer = buffer;
@@ -80,17 +80,17 @@ std::int32_t AspiBackend::Execute(std::uint8_t adapter, std::uint8_t target,
 
     const std::uint8_t result = status.load();
     if (result != aspi::SS_COMP)
-        tables_.StoreSense(adapter, target, srb.SenseArea);
+        tables_.StoreSense(address, srb.SenseArea);
     return result;
 }
 
-std::int32_t AspiBackend::AdapterInfo(std::uint8_t adapter, tessaly::AdapterInfo& info) {
-    if (sendCommand_ == nullptr)
+std::int32_t AspiBackend::AdapterInfo(std::uint32_t adapter, tessaly::AdapterInfo& info) {
+    if (sendCommand_ == nullptr || adapter > 0xFF)
         return aspi::SS_INVALID_HA;
     aspi::SRB_HAInquiry srb;
     std::memset(&srb, 0, sizeof srb);
     srb.SRB_Cmd = aspi::SC_HA_INQUIRY;
-    srb.SRB_HaId = adapter;
+    srb.SRB_HaId = static_cast<std::uint8_t>(adapter);
     const std::int32_t status = static_cast<std::int32_t>(sendCommand_(&srb));
     std::memcpy(info.managerId, srb.HA_ManagerId, 16);
     info.managerId[16] = '\0';

@@ -15,12 +15,12 @@ namespace {
 constexpr int kPortMapSize = 16;
 }  // namespace
 
-void ScsiTransport::PortDriverName(int port, char* buffer, std::size_t size) {
+void ScsiTransport::PortDriverName(std::uint32_t port, char* buffer, std::size_t size) {
     if (size == 0)
         return;
     CopyText("Unknown", buffer, size);
     char portKey[24];
-    std::snprintf(portKey, sizeof portKey, "Scsi Port %1d", port);
+    std::snprintf(portKey, sizeof portKey, "Scsi Port %1u", static_cast<unsigned>(port));
     RegistryKey key(platform_);
     if (!key.Open(kHkeyLocalMachine, {"HARDWARE", "DEVICEMAP", "Scsi", portKey}, kKeyQueryValue)) {
         return;
@@ -28,20 +28,22 @@ void ScsiTransport::PortDriverName(int port, char* buffer, std::size_t size) {
     key.ReadText("Driver", buffer, size);
 }
 
-std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t target) {
-    if (IsUsbSlot(adapter)) {
-        const std::int32_t letter = DriveLetterEntry(adapter, target);
+std::int32_t ScsiTransport::GetDriveLetter(const DriveAddress& address) {
+    if (IsUsbSlot(address.adapter)) {
+        const std::int32_t letter = DriveLetterEntry(address);
         return letter < 0 ? kNoDriveLetter : letter;
     }
     if (os_.Rules() != TransportRules::kWindows9x) {
         if (!ntLetterMapBuilt_ && mode_ == TransportMode::Aspi)
             BuildNtLetterMap();
         ntLetterMapBuilt_ = true;
-        const std::int32_t letter = DriveLetterEntry(adapter, target);
+        const std::int32_t letter = DriveLetterEntry(address);
         return letter < 0 ? kNoDriveLetter : letter;
     }
+    const std::uint32_t adapter = address.adapter;
+    const std::uint8_t target = address.target;
     InquiryIdentity identity;
-    if (Inquiry(adapter, target, identity) == 0)
+    if (Inquiry(address, identity) == 0)
         return kNoDriveLetter;
     char name[sizeof(Win9xDeviceEntry::name)];
     JoinDeviceName(identity, name, sizeof name);
@@ -56,8 +58,7 @@ std::int32_t ScsiTransport::GetDriveLetter(std::uint8_t adapter, std::uint8_t ta
 }
 
 void ScsiTransport::BuildNtLetterMap() {
-    tables_.driveLetter.fill(kNoDriveLetter);
-    tables_.handleSlot.fill(-1);
+    tables_.ResetLetters(kNoDriveLetter);
     int portMap[kPortMapSize];
     for (int& entry : portMap)
         entry = -1;
@@ -78,15 +79,13 @@ void ScsiTransport::BuildNtLetterMap() {
     }
 
     for (int letter = kFirstDriveLetter; letter <= kLastDriveLetter; ++letter) {
-        std::uint8_t port = 0;
-        std::uint8_t target = 0;
-        if (!CdromLetterAddress(letter, port, target) || port >= kPortMapSize ||
-            portMap[port] < 0) {
+        DriveAddress address;
+        if (!CdromLetterAddress(letter, address) || address.adapter >= kPortMapSize ||
+            portMap[address.adapter] < 0) {
             continue;
         }
-        const int index = LetterIndex(static_cast<std::uint8_t>(portMap[port]), target);
-        if (index >= 0)
-            tables_.driveLetter[index] = letter;
+        address.adapter = static_cast<std::uint32_t>(portMap[address.adapter]);
+        tables_.SetLetterOnly(address, letter);
     }
 }
 

@@ -2,6 +2,7 @@
 // their drive letter. They are found in the mounted-device list, kept when their
 // compatible ids name a USB or IEEE 1394 bus, and given adapter numbers (slots)
 // after the SCSI ports.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -55,13 +56,20 @@ bool Contains(const char* text, const char* word) {
 }  // namespace
 
 bool ScsiTransport::DiscoverExternalDevices(int portCount) {
-    if (portCount < 0 || portCount >= kExternalSlots)
+    if (portCount < 0)
+        return false;
+    // With full addresses the slots follow the ports however many there are: room for
+    // every drive letter after them.
+    if (UsesFullAddresses())
+        ResizeAdapterTables(static_cast<std::size_t>(portCount) + kLastDriveLetter + 1);
+    const int slotCount = ExternalSlotCount();
+    if (portCount >= slotCount)
         return false;
     if (ScanMountedDevices(portCount) == 0)
         return false;
 
     int kept = 0;
-    for (int slot = portCount; slot < kExternalSlots; ++slot) {
+    for (int slot = portCount; slot < slotCount; ++slot) {
         ExternalDeviceRecord& record = external_[slot];
         if (record.present == 0)
             continue;
@@ -75,13 +83,13 @@ bool ScsiTransport::DiscoverExternalDevices(int portCount) {
     }
     if (kept == 0) {
         hasExternalDevices_ = false;
-        external_.fill(ExternalDeviceRecord{});
+        std::fill(external_.begin(), external_.end(), ExternalDeviceRecord{});
         return false;
     }
 
     // Close the gaps: the kept records take consecutive slots from the first after the ports.
     const auto found = external_;
-    external_.fill(ExternalDeviceRecord{});
+    std::fill(external_.begin(), external_.end(), ExternalDeviceRecord{});
     int next = portCount;
     for (const ExternalDeviceRecord& record : found) {
         if (record.present == 0)
@@ -94,26 +102,27 @@ bool ScsiTransport::DiscoverExternalDevices(int portCount) {
     hasExternalDevices_ = true;
 
     int count = kept;
-    for (int slot = 0; slot < kExternalSlots; ++slot) {
+    for (int slot = 0; slot < slotCount; ++slot) {
         if (external_[slot].present != 0)
             RegisterExternalSlot(slot, count);
     }
     if (count == 0) {
         hasExternalDevices_ = false;
         anyUsb_ = false;
-        usbSlot_.fill(0);
-        usbAttached_.fill(0);
-        ieee1394Attached_.fill(0);
+        std::fill(usbSlot_.begin(), usbSlot_.end(), std::uint8_t{0});
+        tables_.ResetAttachment();
     }
     return true;
 }
 
 void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
     ExternalDeviceRecord& record = external_[slot];
-    // The attachment flags cover adapters 0 to 7 only; a slot beyond them cannot be
+    // The fixed attachment flags cover adapters 0 to 7 only; a slot beyond them cannot be
     // told apart from an internal drive, so it is dropped like one that does not open.
-    bool usable = slot < kSenseTableAdapters && record.driveIndex >= kFirstDriveLetter &&
-                  record.driveIndex <= kLastDriveLetter;
+    // Full addresses have room for every slot.
+    const bool inTables = UsesFullAddresses() || slot < kSenseTableAdapters;
+    bool usable =
+        inTables && record.driveIndex >= kFirstDriveLetter && record.driveIndex <= kLastDriveLetter;
     if (usable) {
         // The device is closed again at once.
         usable = static_cast<bool>(OpenDriveDevice(platform_, record.driveIndex, deviceAccess_));
@@ -121,24 +130,19 @@ void ScsiTransport::RegisterExternalSlot(int slot, int& count) {
     if (!usable) {
         record.present = 0;
         usbSlot_[slot] = 0;
-        if (slot >= kSenseTableAdapters)
+        if (!inTables)
             ieee1394Slot_[slot] = 0;
         --count;
         return;
     }
-    const auto target = static_cast<std::uint8_t>(slot);
-    const int letterIndex = LetterIndex(target, 0);
-    const int flagIndex = SenseIndex(target, 0);
-    if (letterIndex < 0 || flagIndex < 0)
-        return;  // usable slots lie inside both tables; nothing is written outside them
-    tables_.driveLetter[letterIndex] = record.driveIndex;
-    tables_.handleSlot[letterIndex] = handleSlotCount_++;
-    if (record.viaUsb != 0) {
-        usbAttached_[flagIndex] = 1;
+    const DriveAddress address(static_cast<std::uint32_t>(slot), 0);
+    // Usable slots lie inside both tables; nothing is written outside them.
+    if (!tables_.SetLetter(address, record.driveIndex, handleSlotCount_))
+        return;
+    ++handleSlotCount_;
+    tables_.MarkAttached(address, record.viaUsb != 0);
+    if (record.viaUsb != 0)
         anyUsb_ = true;
-    } else {
-        ieee1394Attached_[flagIndex] = 1;
-    }
 }
 
 int ScsiTransport::ScanMountedDevices(int firstSlot) {
@@ -150,7 +154,7 @@ int ScsiTransport::ScanMountedDevices(int firstSlot) {
             continue;
         if (lookupBroken)
             continue;
-        if (slot >= kExternalSlots)
+        if (slot >= ExternalSlotCount())
             break;  // every slot taken: further drives are refused
 
         RegistryKey mounted(platform_);

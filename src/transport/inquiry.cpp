@@ -7,28 +7,32 @@
 
 namespace tessaly {
 
-std::int32_t ScsiTransport::Inquiry(std::uint8_t adapter, std::uint8_t target,
-                                    InquiryIdentity& identity) {
+std::int32_t ScsiTransport::Inquiry(const DriveAddress& address, InquiryIdentity& identity) {
     std::uint8_t cdb[6];
     BuildInquiryCdb(cdb);
     std::uint8_t answer[kInquiryAllocationLength] = {};
 
-    if (IsUsbSlot(adapter) || Is1394Slot(adapter)) {
+    if (IsUsbSlot(address.adapter) || Is1394Slot(address.adapter)) {
         // External drives are reached through their drive letter only.
         if (passThrough_ == nullptr ||
-            passThrough_->Execute(adapter, target, cdb, answer, sizeof answer) != 1) {
+            passThrough_->Execute(address, cdb, answer, sizeof answer) != 1) {
             return 0;
         }
         identity = ParseInquiryData(ByteView(answer, sizeof answer));
     } else if (mode_ == TransportMode::PassThrough) {
-        // The port driver already holds every device's inquiry data; nothing is sent.
-        std::uint8_t portData[nt::kInquiryDataBufferSize];
-        QueryPortInquiryData(adapter, portData, sizeof portData);
-        if (!FindPortInquiryEntry(ByteView(portData, sizeof portData), target, identity)) {
+        // The port driver already holds every device's inquiry data; nothing is sent. The
+        // fixed tables look at the first bus for the target alone; full addresses find the
+        // entry of the bus, target and LUN.
+        const std::vector<std::uint8_t> portData = PortInquiryData(address.adapter);
+        const ByteView view(portData.data(), portData.size());
+        const bool found =
+            UsesFullAddresses()
+                ? FindPortInquiryEntry(view, address.bus, address.target, address.lun, identity)
+                : FindPortInquiryEntry(view, address.target, identity);
+        if (!found)
             return 0;
-        }
     } else {
-        if (ExecuteCommand(adapter, target, cdb, answer, sizeof answer) != 1)
+        if (ExecuteCommand(address, cdb, answer, sizeof answer) != 1)
             return 0;
         identity = ParseInquiryData(ByteView(answer, sizeof answer));
     }
@@ -36,33 +40,24 @@ std::int32_t ScsiTransport::Inquiry(std::uint8_t adapter, std::uint8_t target,
 }
 
 int ScsiTransport::FirstExternalAdapter() const {
-    for (int adapter = 0; adapter < kMaxAdapters; ++adapter) {
+    for (std::size_t adapter = 0; adapter < usbSlot_.size(); ++adapter) {
         if (usbSlot_[adapter] != 0 || ieee1394Slot_[adapter] != 0)
-            return adapter;
+            return static_cast<int>(adapter);
     }
     return kNoExternalAdapter;
 }
 
 ExternalDeviceRecord ScsiTransport::GetExternalDevice(int slot) const {
-    return slot >= 0 && slot < kExternalSlots ? external_[slot] : ExternalDeviceRecord{};
+    return slot >= 0 && static_cast<std::size_t>(slot) < external_.size() ? external_[slot]
+                                                                          : ExternalDeviceRecord{};
 }
 
-bool ScsiTransport::IsUsbSlot(std::uint8_t adapter) const {
-    return adapter < kMaxAdapters && usbSlot_[adapter] != 0;
+bool ScsiTransport::IsUsbSlot(std::uint32_t adapter) const {
+    return adapter < usbSlot_.size() && usbSlot_[adapter] != 0;
 }
 
-bool ScsiTransport::Is1394Slot(std::uint8_t adapter) const {
-    return adapter < kMaxAdapters && ieee1394Slot_[adapter] != 0;
-}
-
-std::uint8_t ScsiTransport::IsUsbAttached(std::uint8_t adapter, std::uint8_t target) const {
-    const int index = SenseIndex(adapter, target);
-    return index < 0 ? 0 : usbAttached_[index];
-}
-
-std::uint8_t ScsiTransport::Is1394Attached(std::uint8_t adapter, std::uint8_t target) const {
-    const int index = SenseIndex(adapter, target);
-    return index < 0 ? 0 : ieee1394Attached_[index];
+bool ScsiTransport::Is1394Slot(std::uint32_t adapter) const {
+    return adapter < ieee1394Slot_.size() && ieee1394Slot_[adapter] != 0;
 }
 
 Win9xDeviceEntry ScsiTransport::Win9xDevice(int index) const {

@@ -1,7 +1,9 @@
 // The standard INQUIRY answer: the identity fields the program reads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "common/bytes.h"
 
@@ -32,5 +34,23 @@ namespace tessaly {
 // offsets. Path id and LUN are not compared; the first entry that matches wins.
 // A chain that leaves the buffer, or runs longer than the buffer could hold, ends.
 bool FindPortInquiryEntry(ByteView buffer, std::uint8_t target, InquiryIdentity& identity);
+
+// One device entry of a port's inquiry data: the address it reports and where its
+// SCSI_INQUIRY_DATA begins in the buffer.
+struct PortInquiryEntry {
+    std::uint8_t pathId = 0;
+    std::uint8_t targetId = 0;
+    std::uint8_t lun = 0;
+    std::size_t offset = 0;
+};
+
+// Every device entry of every bus, bus by bus in chain order. The walk over all chains
+// together is bounded by the number of 12-byte headers the buffer could hold, and a chain
+// that leaves the buffer ends.
+std::vector<PortInquiryEntry> ListPortInquiryEntries(ByteView buffer);
+
+// The identity of the device at path id, target id and LUN on any bus of the buffer.
+bool FindPortInquiryEntry(ByteView buffer, std::uint8_t pathId, std::uint8_t target,
+                          std::uint8_t lun, InquiryIdentity& identity);
 
 }  // namespace tessaly

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "transport/backends.h"
 #include "transport/registry_key.h"
 #include "transport/scsi_passthrough.h"
 #include "transport/scsi_transport.h"
@@ -47,7 +48,7 @@ bool ContainsWide(const char16_t* text, int length, const char16_t* word) {
 
 }  // namespace
 
-int ScsiTransport::DetectInterfaceKind(std::uint8_t adapter) {
+int ScsiTransport::DetectInterfaceKind(std::uint32_t adapter) {
     AdapterInfo info;
     const std::int32_t status = GetAdapterInfo(adapter, info);
     ToLowerAscii(info.identifier);
@@ -140,21 +141,25 @@ int ScsiTransport::DetectWin9xInterfaceKind(const AdapterInfo& info, std::int32_
     return kInterfaceUnclassified;
 }
 
-int ScsiTransport::DetectNt5InterfaceKind(std::uint8_t adapter, const char* identifier,
+int ScsiTransport::DetectNt5InterfaceKind(std::uint32_t adapter, const char* identifier,
                                           std::int32_t status) {
     std::uint8_t query[nt::kStoragePropertyQuerySize] = {};
     ByteWriter(query, sizeof query).Le32(0, nt::StorageAdapterProperty);
     ByteWriter(query, sizeof query).Le32(4, nt::PropertyStandardQuery);
     std::uint8_t descriptor[512] = {};
     std::uint32_t returned = 0;
-    const Handle port = PortHandle(adapter);
+    // Full addresses keep no port open: the port is opened for the query alone.
+    HandleOwner opened;
+    if (UsesFullAddresses())
+        opened = OpenPortDevice(platform_, adapter);
+    const Handle port = UsesFullAddresses() ? opened.Get() : PortHandle(adapter);
     if (port != 0 &&
         platform_.DeviceIoControl(port, nt::IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query,
                                   descriptor, sizeof descriptor, &returned)) {
         // The same answer tells the buffer alignment the adapter demands, kept for its
         // commands so that no command asks again.
         const ByteView answer(descriptor, std::min<std::size_t>(returned, sizeof descriptor));
-        if (adapter < kMaxAdapters)
+        if (adapter < alignmentMask_.size())
             alignmentMask_[adapter] = answer.Has(nt::kAdapterDescriptorAlignmentMask, 4)
                                           ? answer.Le32(nt::kAdapterDescriptorAlignmentMask)
                                           : 0;

@@ -9,11 +9,7 @@ namespace tessaly {
 
 using namespace platform;
 
-ScsiTransport::ScsiTransport(Platform& platform) : platform_(platform) {
-    tables_.driveLetter.fill(-1);
-    tables_.handleSlot.fill(-1);
-    adapterKind_.fill(kInterfaceScsi);
-}
+ScsiTransport::ScsiTransport(Platform& platform) : platform_(platform) {}
 
 ScsiTransport::~ScsiTransport() {
     Shutdown();
@@ -24,18 +20,20 @@ std::int32_t ScsiTransport::Initialize() {
     os_ = OsVersion::Read(platform_);
     mode_ = TransportMode::Aspi;
     backend_ = nullptr;
+    tables_.UseFullAddresses(os_.UsesFullAddresses());
 
-    usbAttached_.fill(0);
-    ieee1394Attached_.fill(0);
-    usbSlot_.fill(0);
-    ieee1394Slot_.fill(0);
+    tables_.ResetAttachment();
+    usbSlot_.assign(kMaxAdapters, 0);
+    ieee1394Slot_.assign(kMaxAdapters, 0);
     for (HandleOwner& port : portHandles_)
         port.Reset();
-    adapterKind_.fill(kInterfaceScsi);
-    alignmentMask_.fill(0);
+    scannedPorts_.clear();
+    portDevices_.clear();
+    adapterKind_.assign(kMaxAdapters, kInterfaceScsi);
+    alignmentMask_.assign(kMaxAdapters, 0);
     anyUsb_ = false;
     hasExternalDevices_ = false;
-    external_.fill(ExternalDeviceRecord{});
+    external_.assign(kExternalSlots, ExternalDeviceRecord{});
 
     // NT 5.x reaches drives through pass-through only; the manager is not even loaded.
     if (os_.Rules() == TransportRules::kNt5) {
@@ -75,52 +73,54 @@ std::int32_t ScsiTransport::Shutdown() {
     return 0;
 }
 
-std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t target,
-                                           const std::uint8_t* cdb, std::uint8_t* buffer,
-                                           std::uint32_t length) {
+std::int32_t ScsiTransport::ExecuteCommand(const DriveAddress& address, const std::uint8_t* cdb,
+                                           std::uint8_t* buffer, std::uint32_t length) {
     if (cdb == nullptr)
         return 0;
     // Before start-up there is nobody to take the request.
     if (backend_ == nullptr)
         return aspi::SS_INVALID_HA;
-    return backend_->Execute(adapter, target, cdb, buffer, length);
+    return backend_->Execute(address, cdb, buffer, length);
 }
 
-SenseBytes ScsiTransport::GetLastSense(std::uint8_t adapter, std::uint8_t target) const {
-    SenseBytes sense{};
-    const int index = SenseIndex(adapter, target);
-    if (index >= 0)
-        std::memcpy(sense.data(), tables_.lastSense[index].data(), kStoredSenseLength);
-    return sense;
+int ScsiTransport::GetAdapterKind(std::uint32_t adapter) const {
+    return adapter < adapterKind_.size() ? adapterKind_[adapter] : kInterfaceScsi;
 }
 
-std::uint32_t ScsiTransport::GetOpenFailure(std::uint8_t adapter, std::uint8_t target) const {
-    return passThrough_ != nullptr ? passThrough_->OpenFailure(adapter, target) : 0;
+std::uint32_t ScsiTransport::GetOpenFailure(const DriveAddress& address) const {
+    return passThrough_ != nullptr ? passThrough_->OpenFailure(address) : 0;
 }
 
-int ScsiTransport::GetAdapterKind(std::uint8_t adapter) const {
-    return adapter < kMaxAdapters ? adapterKind_[adapter] : kInterfaceScsi;
-}
-
-std::int32_t ScsiTransport::GetAdapterInfo(std::uint8_t adapter, AdapterInfo& info) {
+std::int32_t ScsiTransport::GetAdapterInfo(std::uint32_t adapter, AdapterInfo& info) {
     info = AdapterInfo{};
     if (backend_ == nullptr)
         return aspi::SS_INVALID_HA;
     return backend_->AdapterInfo(adapter, info);
 }
 
-std::int32_t ScsiTransport::DriveLetterEntry(std::uint8_t adapter, std::uint8_t target) const {
-    const int index = LetterIndex(adapter, target);
-    return index < 0 ? -1 : tables_.driveLetter[index];
+Handle ScsiTransport::PortHandle(std::uint32_t port) const {
+    return port < kMaxAdapters ? portHandles_[port].Get() : 0;
 }
 
-std::int32_t ScsiTransport::HandleSlotEntry(std::uint8_t adapter, std::uint8_t target) const {
-    const int index = LetterIndex(adapter, target);
-    return index < 0 ? -1 : tables_.handleSlot[index];
+std::vector<DriveAddress> ScsiTransport::DiscoveryAddresses(int adapterCount) const {
+    if (UsesFullAddresses())
+        return portDevices_;
+    std::vector<DriveAddress> addresses;
+    for (int a = 0; a < adapterCount; ++a) {
+        for (int t = 0; t < kTargetsPerAdapter; ++t)
+            addresses.emplace_back(static_cast<std::uint32_t>(a), static_cast<std::uint8_t>(t));
+    }
+    return addresses;
 }
 
-Handle ScsiTransport::PortHandle(int port) const {
-    return port >= 0 && port < kMaxAdapters ? portHandles_[port].Get() : 0;
+void ScsiTransport::ResizeAdapterTables(std::size_t count) {
+    if (count <= usbSlot_.size())
+        return;
+    usbSlot_.resize(count, 0);
+    ieee1394Slot_.resize(count, 0);
+    adapterKind_.resize(count, kInterfaceScsi);
+    alignmentMask_.resize(count, 0);
+    external_.resize(count);
 }
 
 }  // namespace tessaly

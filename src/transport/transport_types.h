@@ -17,6 +17,8 @@ enum InterfaceKind : int {
 };
 
 inline constexpr int kMaxAdapters = 26;  // port handles, adapter kinds
+// SCSI port numbers are bytes (SCSI_ADDRESS.PortNumber): the whole range a port scan walks.
+inline constexpr std::uint32_t kPortNumbers = 256;
 
 // Drive letters by index, 0 = A:. CD-ROM drives are looked for from C: to Z:; C: also
 // stands for "no letter known", as no CD-ROM drive is C:.

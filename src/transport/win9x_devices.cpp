@@ -140,9 +140,7 @@ void ScsiTransport::TestUsbBridge(const char* instanceKey, std::uint8_t adapter,
     }
     if (!usb)
         return;
-    const int index = SenseIndex(adapter, target);
-    if (index >= 0)
-        usbAttached_[index] = 1;
+    tables_.MarkAttached(DriveAddress(adapter, target), true);
     anyUsb_ = true;
 }
 

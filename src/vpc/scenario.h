@@ -23,6 +23,12 @@
 //   device     "bus": N                  the bus (path id) the device sits on in its
 //                                        port's inquiry data and SCSI address (0..7,
 //                                        default 0); "path_id" is accepted as well.
+//                                        An adapter holds up to 128 devices, one per
+//                                        bus and target. Pass-through on the device's
+//                                        letter reaches it whatever address the request
+//                                        names (its port driver puts in the unit's own),
+//                                        and the command log names it "adapter:target",
+//                                        or "adapter:bus:target" off bus 0.
 //   printer    "font_height": N          the character-cell height of the printer's
 //                                        default font (default: height / 100).
 //

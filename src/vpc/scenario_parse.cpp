@@ -13,7 +13,8 @@ namespace {
 
 using namespace reader;
 
-constexpr std::size_t kMaxDevicesPerAdapter = 16;
+// Every target of every bus: a port with several buses (one per SATA port under AHCI).
+constexpr std::size_t kMaxDevicesPerAdapter = (kMaxBus + 1u) * (kMaxTarget + 1u);
 constexpr std::size_t kMaxRegistryEntries = 4096;
 constexpr std::size_t kMaxText = 4096;
 

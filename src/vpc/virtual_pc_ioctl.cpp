@@ -131,7 +131,19 @@ bool VirtualPc::PassThroughDirect(const Object& object, void* in, std::uint32_t 
     if (volume.passthroughError)
         return Fail(*volume.passthroughError);
 
-    log_.Record(request.PathId, request.TargetId, request.Cdb, request.CdbLength);
+    // A drive letter's device is a logical unit: its port driver puts the unit's own
+    // address into the request, whatever path id, target id and LUN the caller wrote, and
+    // the command reaches that unit. A drive without a SCSI address (USB or IEEE 1394,
+    // reached by letter alone) is logged by what the request names.
+    if (volume.address) {
+        request.PathId = volume.address->path;
+        request.TargetId = volume.address->target;
+        request.Lun = 0;
+        log_.Record(volume.address->port, volume.address->path, volume.address->target, request.Cdb,
+                    request.CdbLength);
+    } else {
+        log_.Record(request.PathId, request.TargetId, request.Cdb, request.CdbLength);
+    }
     const CommandResult result = volume.drive->Execute(
         request.Cdb, request.CdbLength, static_cast<std::uint8_t*>(request.DataBuffer),
         request.DataTransferLength);

@@ -216,8 +216,8 @@ TEST(MainDialogLabels, ExternalAdaptersMoveOnPastAFailedInquiry) {
              {"letter": "G", "bus": "usb", "drive": {"model": "CD-R   VW4812A"}}])"}));
     ASSERT_EQ(w.view.Items().size(), 3u);
     EXPECT_EQ(w.view.Items()[2], "ID:0  CD-R   Varnoth Traveller 48/48 USB");
-    EXPECT_EQ(w.dialog.Drives().adapters[2], 3);
-    EXPECT_EQ(w.dialog.Drives().targets[2], 0);
+    EXPECT_EQ(w.dialog.Drives().addresses[2].adapter, 3);
+    EXPECT_EQ(w.dialog.Drives().addresses[2].target, 0);
 }
 
 TEST(MainDialogLabels, AThirtyThirdDriveIsNotListed) {
@@ -232,8 +232,8 @@ TEST(MainDialogLabels, AThirtyThirdDriveIsNotListed) {
     Window w(Json({kWin98, kManager, adapters + "]"}));
     EXPECT_EQ(w.view.Items().size(), 32u);
     EXPECT_EQ(w.dialog.Drives().count, 32);
-    EXPECT_EQ(w.dialog.Drives().adapters[31], 2);
-    EXPECT_EQ(w.dialog.Drives().targets[31], 9);
+    EXPECT_EQ(w.dialog.Drives().addresses[31].adapter, 2);
+    EXPECT_EQ(w.dialog.Drives().addresses[31].target, 9);
 }
 
 TEST(MainDialogClose, ExitReleasesEnterDoesNot) {

@@ -52,7 +52,7 @@ std::string Reader(const std::string& answers, const std::string& fail = "{}") {
 
 FieldMap Refresh(Pc& pc, FieldMap fields = {}) {
     pc.transport->Initialize();
-    RefreshDiscPanel(*pc.transport, 0, 1, fields);
+    RefreshDiscPanel(*pc.transport, {0, 1}, fields);
     return fields;
 }
 
@@ -151,7 +151,7 @@ TEST(DiscPanel, HighCapacityCdRNeverReachesTheLookup) {
     pc.transport->Initialize();
     pc.machine->ClearCommandLog();
     FieldMap f;
-    RefreshDiscPanel(*pc.transport, 0, 1, f);
+    RefreshDiscPanel(*pc.transport, {0, 1}, f);
     EXPECT_EQ(f.Get(kFieldStatus), "HC-R inserted");
     EXPECT_EQ(f.Get(kFieldManufacturer), "-");
     EXPECT_EQ(f.Get(kFieldLeadInTime), "97m24s01f");
@@ -235,7 +235,7 @@ namespace {
 std::vector<std::string> RefreshCommands(Pc& pc, FieldMap& fields, std::size_t* inquiries) {
     pc.transport->Initialize();
     pc.machine->ClearCommandLog();
-    RefreshDiscPanel(*pc.transport, 0, 1, fields);
+    RefreshDiscPanel(*pc.transport, {0, 1}, fields);
     std::vector<std::string> out;
     *inquiries = 0;
     for (const auto& command : pc.machine->CommandLog()) {

@@ -98,7 +98,7 @@ TEST(LookupDiscManufacturer, PrecedenceAndKeyGroups) {
         Pc pc(row.json);
         pc.transport->Initialize();
         char text[128];
-        LookupDiscManufacturer(*pc.transport, 0, 1, text, sizeof text);
+        LookupDiscManufacturer(*pc.transport, {0, 1}, text, sizeof text);
         EXPECT_STREQ(text, row.text);
     }
 }
@@ -114,7 +114,7 @@ TEST(LookupDiscManufacturer, HighCapacityDiscIsNotLookedUp) {
             R"(", "51": "00 20 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 59 3b 4a"}})"));
     pc.transport->Initialize();
     char text[128];
-    LookupDiscManufacturer(*pc.transport, 0, 1, text, sizeof text);
+    LookupDiscManufacturer(*pc.transport, {0, 1}, text, sizeof text);
     EXPECT_STREQ(text, "Unknown brand");
 }
 

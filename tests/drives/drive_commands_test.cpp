@@ -44,7 +44,7 @@ TEST(ModeSensePage, FormFollowsModelAndAttachment) {
         pc.transport->Initialize();
         pc.machine->ClearCommandLog();
         std::uint8_t answer[34];
-        ModeSensePage(*pc.transport, 0, 1, 0x2A, sizeof answer, answer);
+        ModeSensePage(*pc.transport, {0, 1}, 0x2A, sizeof answer, answer);
         // One MODE SENSE, in the expected form; the rest are the model lookups' INQUIRYs.
         std::vector<std::string> modeSense;
         for (const auto& command : pc.machine->CommandLog()) {
@@ -84,7 +84,7 @@ TEST(ModeSensePage, EveryTenByteReadAsksTheModelAfterwards) {
         pc.transport->Initialize();
         pc.machine->ClearCommandLog();
         std::uint8_t answer[34];
-        ModeSensePage(*pc.transport, 0, 1, row.page, sizeof answer, answer);
+        ModeSensePage(*pc.transport, {0, 1}, row.page, sizeof answer, answer);
         EXPECT_EQ(pc.machine->CommandLog(), row.log);
     }
 }
@@ -100,7 +100,7 @@ TEST(ModeSensePage, TenByteAnswerIsConvertedToTheSixByteLayout) {
                      R"({"model": "CD-R   VW2410A", "answers": {"5a/2a": ")" + raw + "\"}}"));
     pc.transport->Initialize();
     std::uint8_t answer[34];
-    EXPECT_EQ(ModeSensePage(*pc.transport, 0, 1, 0x2A, sizeof answer, answer), 1);
+    EXPECT_EQ(ModeSensePage(*pc.transport, {0, 1}, 0x2A, sizeof answer, answer), 1);
     EXPECT_EQ(answer[0], 0x26 + 4);
     EXPECT_EQ(answer[1], 0);
     EXPECT_EQ(answer[2], 0x70) << "byte 2 of the ten-byte answer";
@@ -120,7 +120,7 @@ TEST(ModeSensePage, FailureLeavesAZeroFilledAnswer) {
     pc.transport->Initialize();
     std::uint8_t answer[34];
     std::memset(answer, 0xAA, sizeof answer);
-    EXPECT_NE(ModeSensePage(*pc.transport, 0, 1, 0x2A, sizeof answer, answer), 1);
+    EXPECT_NE(ModeSensePage(*pc.transport, {0, 1}, 0x2A, sizeof answer, answer), 1);
     for (std::uint8_t b : answer)
         EXPECT_EQ(b, 0);
 }
@@ -158,7 +158,7 @@ TEST(ModeSensePage, Page30hModelsTakeTheirUnderrunBitsFromPage30h) {
         pc.transport->Initialize();
         std::uint8_t answer[64];
         const std::uint8_t length = row.page == 0x05 ? 64 : 34;
-        EXPECT_EQ(ModeSensePage(*pc.transport, 0, 1, row.page, length, answer), 1);
+        EXPECT_EQ(ModeSensePage(*pc.transport, {0, 1}, row.page, length, answer), 1);
         EXPECT_EQ((answer[row.checked] & row.mask) != 0, row.expected);
     }
 }
@@ -169,7 +169,7 @@ TEST(ModeSensePage, FailedPage30hLeavesTheAnswerUncorrected) {
                                   R"("}, "fail": {"5a/30": "05/24/00"}})"));
     pc.transport->Initialize();
     std::uint8_t answer[34];
-    EXPECT_EQ(ModeSensePage(*pc.transport, 0, 1, 0x2A, sizeof answer, answer), 1);
+    EXPECT_EQ(ModeSensePage(*pc.transport, {0, 1}, 0x2A, sizeof answer, answer), 1);
     EXPECT_EQ(answer[16], 0x80);
 }
 
@@ -178,9 +178,9 @@ TEST(ModeSensePage, EmptyAllocationTouchesNoBuffer) {
     for (const char* bus : {"scsi", "atapi"}) {
         Pc pc(Win98Drive(bus, R"({"model": "CD-R   VW5232A"})"));
         pc.transport->Initialize();
-        ModeSensePage(*pc.transport, 0, 1, 0x2A, 0, nullptr);
+        ModeSensePage(*pc.transport, {0, 1}, 0x2A, 0, nullptr);
         std::uint8_t four[4] = {1, 2, 3, 4};
-        ModeSensePage(*pc.transport, 0, 1, 0x05, sizeof four, four);
+        ModeSensePage(*pc.transport, {0, 1}, 0x05, sizeof four, four);
         EXPECT_EQ(four[3], 8) << bus << ": the header is all that fits";
     }
 }
@@ -209,7 +209,7 @@ TEST(SerialNumberText, HexadecimalDigitsAsSixDecimalDigits) {
                          R"({"model": "CD-R   VW2410A", "answers": {"f1": ")" + hex + "\"}}"));
         pc.transport->Initialize();
         char text[16] = "unchanged";
-        EXPECT_EQ(SerialNumberText(*pc.transport, 0, 1, text, sizeof text), row.ok);
+        EXPECT_EQ(SerialNumberText(*pc.transport, {0, 1}, text, sizeof text), row.ok);
         if (row.ok) {
             EXPECT_STREQ(text, row.text);
         }
@@ -217,7 +217,7 @@ TEST(SerialNumberText, HexadecimalDigitsAsSixDecimalDigits) {
     Pc failing(Win98Drive("atapi", R"({"model": "CD-R   VW2410A", "fail": {"f1": "05/20/00"}})"));
     failing.transport->Initialize();
     char text[16];
-    EXPECT_FALSE(SerialNumberText(*failing.transport, 0, 1, text, sizeof text));
+    EXPECT_FALSE(SerialNumberText(*failing.transport, {0, 1}, text, sizeof text));
 }
 
 TEST(JumperSettingsValue, OldestRecorderBitsAreMoved) {
@@ -240,24 +240,24 @@ TEST(JumperSettingsValue, OldestRecorderBitsAreMoved) {
         Pc pc(Win98Drive("scsi", std::string(R"({"model": ")") + row.model +
                                      R"(", "answers": {"de": ")" + row.answer + "\"}}"));
         pc.transport->Initialize();
-        EXPECT_EQ(JumperSettingsValue(*pc.transport, 0, 1), row.expected);
+        EXPECT_EQ(JumperSettingsValue(*pc.transport, {0, 1}), row.expected);
     }
     Pc failing(Win98Drive("scsi", R"({"model": "CD-R   VW2410S", "fail": {"de": "05/20/00"}})"));
     failing.transport->Initialize();
-    EXPECT_EQ(JumperSettingsValue(*failing.transport, 0, 1), 0);
+    EXPECT_EQ(JumperSettingsValue(*failing.transport, {0, 1}), 0);
 }
 
 TEST(DriveCommands, CdbsAsSent) {
     Pc pc(Win98Drive("atapi", R"({"model": "CD-R   VW2410A"})"));
     pc.transport->Initialize();
     pc.machine->ClearCommandLog();
-    TestUnitReady(*pc.transport, 0, 1);
-    EjectMedium(*pc.transport, 0, 1);
-    LoadMedium(*pc.transport, 0, 1);
+    TestUnitReady(*pc.transport, {0, 1});
+    EjectMedium(*pc.transport, {0, 1});
+    LoadMedium(*pc.transport, {0, 1});
     std::uint8_t block[128];
-    VendorReadMemory(*pc.transport, 0, 1, 0, sizeof block, block);
+    VendorReadMemory(*pc.transport, {0, 1}, 0, sizeof block, block);
     std::uint8_t two[2];
-    VendorReadTwoBytes(*pc.transport, 0, 1, two);
+    VendorReadTwoBytes(*pc.transport, {0, 1}, two);
     const std::vector<std::string> expected = {
         "0:1 00 00 00 00 00 00",
         "0:1 1b 00 00 00 02 00",

@@ -60,8 +60,8 @@ TEST(ModelIdentification, ProductKeysAndTheirVariants) {
         SCOPED_TRACE(row.what);
         Pc pc(row.json);
         pc.transport->Initialize();
-        EXPECT_STREQ(ModelProductText(*pc.transport, row.adapter, row.target), row.key);
-        EXPECT_EQ(IsSupportedDrive(*pc.transport, row.adapter, row.target),
+        EXPECT_STREQ(ModelProductText(*pc.transport, {row.adapter, row.target}), row.key);
+        EXPECT_EQ(IsSupportedDrive(*pc.transport, {row.adapter, row.target}),
                   std::string(row.key) != "n/a");
     }
 }
@@ -69,28 +69,28 @@ TEST(ModelIdentification, ProductKeysAndTheirVariants) {
 TEST(ModelIdentification, RowFieldsOfKnownAndUnknownDrives) {
     Pc pc(OneDrive(kWin98, "atapi", R"({"model": "CD-R   VW1210A"})"));
     pc.transport->Initialize();
-    EXPECT_TRUE(IsRecorderModel(*pc.transport, 0, 1));
-    EXPECT_TRUE(IsTenByteModeModel(*pc.transport, 0, 1));
-    EXPECT_TRUE(HasVendorCommandSet(*pc.transport, 0, 1));
-    EXPECT_FALSE(IsSecondaryListModel(*pc.transport, 0, 1));
-    EXPECT_STREQ(ModelSpeedText(*pc.transport, 0, 1, 2), "10-24X CAV");
-    EXPECT_STREQ(ModelSpeedText(*pc.transport, 0, 1, 6), "");
-    EXPECT_STREQ(ModelSpeedText(*pc.transport, 0, 1, 7), "");
+    EXPECT_TRUE(IsRecorderModel(*pc.transport, {0, 1}));
+    EXPECT_TRUE(IsTenByteModeModel(*pc.transport, {0, 1}));
+    EXPECT_TRUE(HasVendorCommandSet(*pc.transport, {0, 1}));
+    EXPECT_FALSE(IsSecondaryListModel(*pc.transport, {0, 1}));
+    EXPECT_STREQ(ModelSpeedText(*pc.transport, {0, 1}, 2), "10-24X CAV");
+    EXPECT_STREQ(ModelSpeedText(*pc.transport, {0, 1}, 6), "");
+    EXPECT_STREQ(ModelSpeedText(*pc.transport, {0, 1}, 7), "");
     DriveModelRow row{};
-    ASSERT_TRUE(IdentifyDriveModel(*pc.transport, 0, 1, row));
+    ASSERT_TRUE(IdentifyDriveModel(*pc.transport, {0, 1}, row));
     EXPECT_STREQ(row.productKey, "CD-R   VW1210A");
 
     // Nobody at target 5: every lookup answers no, n/a or empty, and the row is untouched.
     DriveModelRow untouched{};
     std::strcpy(untouched.productKey, "marker");
-    EXPECT_FALSE(IdentifyDriveModel(*pc.transport, 0, 5, untouched));
+    EXPECT_FALSE(IdentifyDriveModel(*pc.transport, {0, 5}, untouched));
     EXPECT_STREQ(untouched.productKey, "marker");
-    EXPECT_FALSE(IsSupportedDrive(*pc.transport, 0, 5));
-    EXPECT_FALSE(IsRecorderModel(*pc.transport, 0, 5));
-    EXPECT_FALSE(IsTenByteModeModel(*pc.transport, 0, 5));
-    EXPECT_FALSE(HasVendorCommandSet(*pc.transport, 0, 5));
-    EXPECT_FALSE(IsSecondaryListModel(*pc.transport, 0, 5));
-    EXPECT_STREQ(ModelSpeedText(*pc.transport, 0, 5, 0), "");
+    EXPECT_FALSE(IsSupportedDrive(*pc.transport, {0, 5}));
+    EXPECT_FALSE(IsRecorderModel(*pc.transport, {0, 5}));
+    EXPECT_FALSE(IsTenByteModeModel(*pc.transport, {0, 5}));
+    EXPECT_FALSE(HasVendorCommandSet(*pc.transport, {0, 5}));
+    EXPECT_FALSE(IsSecondaryListModel(*pc.transport, {0, 5}));
+    EXPECT_STREQ(ModelSpeedText(*pc.transport, {0, 5}, 0), "");
 }
 
 TEST(ModelIdentification, SecondaryListModels) {
@@ -98,8 +98,8 @@ TEST(ModelIdentification, SecondaryListModels) {
          {"CD-ROM VN52A", "DVD-ROM VD16A", "CD-R   VW5232A", "DVDR   VD0708A"}) {
         Pc pc(OneDrive(kWin98, "atapi", std::string(R"({"model": ")") + model + "\"}"));
         pc.transport->Initialize();
-        EXPECT_TRUE(IsSecondaryListModel(*pc.transport, 0, 1)) << model;
-        EXPECT_FALSE(HasVendorCommandSet(*pc.transport, 0, 1)) << model;
+        EXPECT_TRUE(IsSecondaryListModel(*pc.transport, {0, 1})) << model;
+        EXPECT_FALSE(HasVendorCommandSet(*pc.transport, {0, 1})) << model;
     }
 }
 
@@ -107,9 +107,9 @@ TEST(ModelIdentification, EachLookupSendsItsOwnInquiry) {
     Pc pc(OneDrive(kWin98, "atapi", R"({"model": "CD-R   VW2410A"})"));
     pc.transport->Initialize();
     pc.machine->ClearCommandLog();
-    IsSupportedDrive(*pc.transport, 0, 1);
-    IsRecorderModel(*pc.transport, 0, 1);
-    ModelProductText(*pc.transport, 0, 1);
+    IsSupportedDrive(*pc.transport, {0, 1});
+    IsRecorderModel(*pc.transport, {0, 1});
+    ModelProductText(*pc.transport, {0, 1});
     ASSERT_EQ(pc.machine->CommandLog().size(), 3u);
     for (const auto& command : pc.machine->CommandLog())
         EXPECT_EQ(command, "0:1 12 00 00 00 38 00");
@@ -138,7 +138,7 @@ TEST(ModelIdentification, InterfaceLabelSearchOnlyForCdDevicesWithALetter) {
         pc.transport->Initialize();
         pc.transport->GetDriveLetter(0, 1);  // the letter map is built once, before counting
         pc.machine->ClearCommandLog();
-        EXPECT_FALSE(IsSupportedDrive(*pc.transport, 0, 1));
+        EXPECT_FALSE(IsSupportedDrive(*pc.transport, {0, 1}));
         EXPECT_EQ(pc.machine->CommandLog().size(), row.commands);
     }
 }

@@ -78,9 +78,9 @@ TEST(ReadSpeedText, FromTheCapabilitiesPageAndTheModelsSpeedTexts) {
                                       R"(": ")" + CapabilitiesAnswer(tenByte, row.kbs) + "\"}}"));
         pc.transport->Initialize();
         char text[32];
-        ReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
+        ReadSpeedText(*pc.transport, {0, 1}, text, sizeof text);
         EXPECT_STREQ(text, row.text);
-        ReportReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
+        ReportReadSpeedText(*pc.transport, {0, 1}, text, sizeof text);
         EXPECT_STREQ(text, row.report);
     }
 }
@@ -101,7 +101,7 @@ TEST(ReadSpeedText, OlderReadersNameTheSpeedByIndex) {
             std::string(R"({"model": "CD-ROM VN40S", "answers": {"1a/31": ")") + page + "\"}}"));
         pc.transport->Initialize();
         char text[32];
-        ReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
+        ReadSpeedText(*pc.transport, {0, 1}, text, sizeof text);
         EXPECT_STREQ(text, row.text) << "index " << row.index;
     }
 }
@@ -112,15 +112,15 @@ TEST(ReadSpeedText, DriveNotInTheTable) {
     Pc pc(Win98Drive("scsi", plain + CapabilitiesAnswer(false, 32 * 176) + "\"}}"));
     pc.transport->Initialize();
     char text[32];
-    ReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
+    ReadSpeedText(*pc.transport, {0, 1}, text, sizeof text);
     EXPECT_STREQ(text, "32 X");
-    ReportReadSpeedText(*pc.transport, 0, 1, text, sizeof text);
+    ReportReadSpeedText(*pc.transport, {0, 1}, text, sizeof text);
     EXPECT_STREQ(text, "32  X");
 
     Pc failing(Win98Drive("scsi", R"({"vendor": "OTHERCO ", "product": "CD-ROM DRIVE",
                                  "fail": {"1a/2a": "05/24/00"}})"));
     failing.transport->Initialize();
-    ReadSpeedText(*failing.transport, 0, 1, text, sizeof text);
+    ReadSpeedText(*failing.transport, {0, 1}, text, sizeof text);
     EXPECT_STREQ(text, "maximum");
 }
 
@@ -141,11 +141,11 @@ TEST(CanWriteDiscs, ByModelOrByProductText) {
     for (const Row& row : rows) {
         Pc pc(Win98Drive("scsi", row.drive));
         pc.transport->Initialize();
-        EXPECT_EQ(CanWriteDiscs(*pc.transport, 0, 1), row.writes) << row.drive;
+        EXPECT_EQ(CanWriteDiscs(*pc.transport, {0, 1}), row.writes) << row.drive;
     }
     Pc nobody(Win98Drive("scsi", R"({"model": "CD-R   VW2410S"})"));
     nobody.transport->Initialize();
-    EXPECT_FALSE(CanWriteDiscs(*nobody.transport, 0, 7));
+    EXPECT_FALSE(CanWriteDiscs(*nobody.transport, {0, 7}));
 }
 
 TEST(HasBufferUnderrunProof, FromTheTableOrTheModePages) {
@@ -167,7 +167,7 @@ TEST(HasBufferUnderrunProof, FromTheTableOrTheModePages) {
     for (const Row& row : rows) {
         Pc pc(Win98Drive("atapi", row.drive));
         pc.transport->Initialize();
-        EXPECT_EQ(HasBufferUnderrunProof(*pc.transport, 0, 1), row.proof) << row.drive;
+        EXPECT_EQ(HasBufferUnderrunProof(*pc.transport, {0, 1}), row.proof) << row.drive;
     }
 }
 

@@ -375,11 +375,11 @@ TEST(ReportContent, UsageCounterClasses) {
             kWin98, "atapi",
             std::string(R"({"model": "CD-R   VW2410A", "usage_seconds": )") + row.seconds + "}",
             kManager));
-        EXPECT_EQ(UsageTimeText(*w.pc.transport, 0, 1), row.text) << row.seconds;
+        EXPECT_EQ(UsageTimeText(*w.pc.transport, {0, 1}), row.text) << row.seconds;
     }
     Window reader(Drive(kWin98, "scsi", R"({"model": "CD-ROM VN40S"})", kManager));
     reader.pc.machine->ClearCommandLog();
-    EXPECT_EQ(UsageTimeText(*reader.pc.transport, 0, 1), "");
+    EXPECT_EQ(UsageTimeText(*reader.pc.transport, {0, 1}), "");
     for (const auto& command : reader.pc.machine->CommandLog()) {
         EXPECT_EQ(command.find("0:1 f1"), std::string::npos) << "no vendor command for a reader";
     }

@@ -149,14 +149,14 @@ TEST(PassThroughLater, ADeviceThatDoesNotOpenIsNotAskedOnLaterSystems) {
         EXPECT_EQ(pc.transport->ExecuteCommand(0, 0, kTestUnitReady, nullptr, 0), row.result);
         EXPECT_EQ(pc.recorder->passThroughRequests.size(), row.requests);
         EXPECT_TRUE(pc.machine->CommandLog().empty());
-        EXPECT_STREQ(SenseStatusText(*pc.transport, 0, 0), row.status);
+        EXPECT_STREQ(SenseStatusText(*pc.transport, DriveAddress(0, 0)), row.status);
         EXPECT_EQ(pc.transport->GetLastSense(0, 0), SenseBytes{}) << "no stale sense";
 
         // Once the device opens again, the drive's own answer counts.
         pc.recorder->failOpenWith.clear();
         EXPECT_EQ(pc.transport->ExecuteCommand(0, 0, kTestUnitReady, nullptr, 0), 2);
         EXPECT_EQ(pc.transport->GetOpenFailure(0, 0), 0u);
-        EXPECT_STREQ(SenseStatusText(*pc.transport, 0, 0), "No CD inserted");
+        EXPECT_STREQ(SenseStatusText(*pc.transport, DriveAddress(0, 0)), "No CD inserted");
     }
 }
 

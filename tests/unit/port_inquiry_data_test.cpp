@@ -97,5 +97,73 @@ TEST(PortInquiryData, DataIsLimitedToItsDeclaredLengthAndTheBuffer) {
     EXPECT_EQ(std::string(cut.product), "");
 }
 
+// Every bus of the buffer, as Windows' AHCI driver reports one SATA port per bus.
+TEST(PortInquiryData, FullAddressesFindEntriesOnEveryBus) {
+    PortBuffer port;
+    port.Buses(4);
+    port.Le32(4 + 4, 64);    // bus 0: the disk
+    port.Le32(12 + 4, 0);    // bus 1: nothing
+    port.Le32(20 + 4, 112);  // bus 2: the reader, then a second LUN
+    port.Le32(28 + 4, 208);  // bus 3: the recorder
+    port.Entry(64, 0, "OTHERCO SSD 256 ", 0);
+    port.Entry(112, 0, "CD-ROM VN52A    ", 160);
+    port.Entry(160, 0, "CD-ROM VN40S    ", 0);
+    port.Entry(208, 0, "CD-R   VW2410A  ", 0);
+    // PathId, TargetId 0, Lun and DeviceClaimed of an entry.
+    auto path = [&](std::size_t at, std::uint8_t bus, std::uint8_t lun) {
+        port.Le32(at, bus | (std::uint32_t{lun} << 16));
+    };
+    path(64, 0, 0);
+    path(112, 2, 0);
+    path(160, 2, 1);
+    path(208, 3, 0);
+
+    const std::vector<PortInquiryEntry> entries = ListPortInquiryEntries(port.View());
+    ASSERT_EQ(entries.size(), 4u);
+    struct Row {
+        std::uint8_t bus, lun;
+        const char* product;  // nullptr: no such device
+    };
+    const Row rows[] = {{0, 0, "OTHERCO SSD 256 "}, {1, 0, nullptr},
+                        {2, 0, "CD-ROM VN52A    "}, {2, 1, "CD-ROM VN40S    "},
+                        {3, 0, "CD-R   VW2410A  "}, {3, 1, nullptr}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(int{row.bus} * 10 + row.lun);
+        InquiryIdentity id;
+        ASSERT_EQ(FindPortInquiryEntry(port.View(), row.bus, 0, row.lun, id),
+                  row.product != nullptr);
+        if (row.product != nullptr) {
+            EXPECT_EQ(std::string(id.product), row.product);
+        }
+    }
+}
+
+// Chains that loop, leave the buffer or name more buses than it holds end the walk.
+TEST(PortInquiryData, FullWalkEndsOnHostileBuffers) {
+    struct Row {
+        const char* name;
+        std::uint8_t buses;
+        std::uint32_t first;
+        std::uint32_t next;
+        std::size_t size;
+        std::size_t atMost;
+    };
+    const Row rows[] = {
+        {"entry loops to itself", 1, 64, 64, 4096, 4096 / 12 + 1},
+        {"chain leaves the buffer", 1, 64, 5000, 4096, 1},
+        {"255 buses in a small buffer", 255, 64, 0, 128, 1},
+        {"first offset past the end", 1, 4090, 0, 4096, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PortBuffer port(row.size);
+        port.Buses(row.buses);
+        port.FirstOffset(row.first);
+        if (row.first + 64 <= row.size)
+            port.Entry(row.first, 0, "CD-R   VW2410A  ", row.next);
+        EXPECT_LE(ListPortInquiryEntries(port.View()).size(), row.atMost);
+    }
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -145,8 +145,9 @@ TEST(VpcPassThrough, ExecutesOnTheDriveOfTheLetter) {
     const platform::Handle f = Open(pc, "\\\\.\\F:");
     std::uint8_t buffer[64] = {};
     nt::PassThroughRequest request = PassThrough({0x12, 0, 0, 0, 0x24, 0}, buffer, sizeof buffer);
-    request.sptd.PathId = 9;  // ignored for the device, kept for the log
+    request.sptd.PathId = 9;  // the port driver puts in the unit's own address
     request.sptd.TargetId = 8;
+    request.sptd.Lun = 7;
     IoResult r = Ioctl(pc, f, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof request,
                        &request, sizeof request);
     ASSERT_TRUE(r.ok);
@@ -155,7 +156,10 @@ TEST(VpcPassThrough, ExecutesOnTheDriveOfTheLetter) {
     EXPECT_EQ(request.sptd.DataTransferLength, 36u);
     EXPECT_EQ(request.sptd.SenseInfoLength, 0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer) + 16, 16), "DVDR   VD0708A  ");
-    EXPECT_EQ(pc.CommandLog(), std::vector<std::string>{"9:8 12 00 00 00 24 00"});
+    EXPECT_EQ(pc.CommandLog(), std::vector<std::string>{"1:0 12 00 00 00 24 00"});
+    EXPECT_EQ(request.sptd.PathId, 0);
+    EXPECT_EQ(request.sptd.TargetId, 0);
+    EXPECT_EQ(request.sptd.Lun, 0);
 
     // CHECK CONDITION: the sense lands at SenseInfoOffset, at most 18 bytes.
     const platform::Handle e = Open(pc, "\\\\.\\E:");
@@ -180,6 +184,52 @@ TEST(VpcPassThrough, ExecutesOnTheDriveOfTheLetter) {
                       sizeof request)
                     .ok);
     EXPECT_EQ(request.sptd.ScsiStatus, 0);
+}
+
+// A drive letter's device is one logical unit: whatever address the request names, the
+// command reaches that unit, which the log names "adapter:target", or "adapter:bus:target"
+// off bus 0, and the request comes back with the unit's address.
+TEST(VpcPassThrough, TheLettersUnitTakesTheCommandWhateverTheRequestNames) {
+    VirtualPc pc(ScenarioFrom(Json({R"("os": {"platform": 2, "major": 10, "minor": 0})",
+                                    R"("adapters": [
+      {"bus": "scsi", "identifier": "stornvme"},
+      {"bus": "atapi", "identifier": "storahci", "devices": [
+        {"target": 0, "bus": 0, "letter": "D", "drive": {"model": "CD-ROM VN52A"}},
+        {"target": 0, "bus": 1, "letter": "E", "drive": {"model": "CD-R   VW2410A"}},
+        {"target": 3, "bus": 5, "letter": "F", "drive": {"model": "DVDR   VD0708A"}}]}])"})));
+    struct Row {
+        const char* name;
+        std::uint8_t path, target, lun;  // what the request names
+        const char* logged;
+        std::uint8_t unitPath, unitTarget;
+        const char* product;
+    };
+    const Row rows[] = {
+        {"\\\\.\\D:", 0, 0, 0, "1:0 12 00 00 00 24 00", 0, 0, "CD-ROM VN52A    "},
+        {"\\\\.\\E:", 0, 0, 0, "1:1:0 12 00 00 00 24 00", 1, 0, "CD-R   VW2410A  "},
+        {"\\\\.\\E:", 1, 0, 0, "1:1:0 12 00 00 00 24 00", 1, 0, "CD-R   VW2410A  "},
+        {"\\\\.\\F:", 1, 0, 2, "1:5:3 12 00 00 00 24 00", 5, 3, "DVDR   VD0708A  "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.logged);
+        pc.ClearCommandLog();
+        const platform::Handle device = Open(pc, row.name);
+        std::uint8_t buffer[64] = {};
+        nt::PassThroughRequest request =
+            PassThrough({0x12, 0, 0, 0, 0x24, 0}, buffer, sizeof buffer);
+        request.sptd.PathId = row.path;
+        request.sptd.TargetId = row.target;
+        request.sptd.Lun = row.lun;
+        ASSERT_TRUE(Ioctl(pc, device, nt::IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof request,
+                          &request, sizeof request)
+                        .ok);
+        EXPECT_EQ(pc.CommandLog(), std::vector<std::string>{row.logged});
+        EXPECT_EQ(request.sptd.PathId, row.unitPath);
+        EXPECT_EQ(request.sptd.TargetId, row.unitTarget);
+        EXPECT_EQ(request.sptd.Lun, 0);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer) + 16, 16), row.product);
+        pc.CloseHandle(device);
+    }
 }
 
 TEST(VpcPassThrough, MalformedRequestsAreRefusedBeforeTheDrive) {

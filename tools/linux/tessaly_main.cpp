@@ -239,10 +239,9 @@ int main(int argc, char** argv) {
         // window's button toggles, but a command line says what it wants. Then the
         // fields are read again.
         const DriveList& drives = dialog.Drives();
-        const auto adapter = static_cast<std::uint8_t>(drives.adapters[options.drive]);
-        const auto target = static_cast<std::uint8_t>(drives.targets[options.drive]);
-        const std::int32_t done = options.eject ? EjectMedium(transport, adapter, target)
-                                                : LoadMedium(transport, adapter, target);
+        const DriveAddress& drive = drives.addresses[options.drive];
+        const std::int32_t done =
+            options.eject ? EjectMedium(transport, drive) : LoadMedium(transport, drive);
         if (done != 1)
             return Fail(std::string("the drive did not ") +
                         (options.eject ? "open its tray" : "close its tray"));
