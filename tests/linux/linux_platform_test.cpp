@@ -449,41 +449,39 @@ TEST(LinuxPlatform, RegistryFromSysfsTable) {
     }
 }
 
-// A drive on an IEEE 1394 host is listed as the window lists external drives.
-TEST(LinuxSession, FirewireDriveListedAsExternal) {
-    const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
-    LinuxMachine machine(scenario);
-    vpc::EmulatedDrive external(scenario.adapters[2].devices[1].drive);
-    machine.sysfs.AddHost(4, "firewire_sbp2");
-    const auto identity = external.IdentifyData();
-    machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH", "DVDR   VD0708A", "",
-                            std::vector<std::uint8_t>(identity.begin(), identity.end()));
-    machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &external};
-    auto pc = machine.Platform();
-    Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
-    ASSERT_EQ(session.view.Items().size(), 3u) << "listed once, as an external drive";
-    EXPECT_EQ(session.view.Items()[2].find("ID:0  DVDR"), 0u) << session.view.Items()[2];
-    EXPECT_NE(session.view.Items()[2].find("External"), std::string::npos)
-        << session.view.Items()[2];
-}
-
-// A UAS host names no driver ("(null)"): its place below a USB bus makes its drive an
-// external one, and the other drives keep their places.
-TEST(LinuxSession, UasDriveListedAsExternalByItsPlace) {
-    const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
-    LinuxMachine machine(scenario);
-    vpc::EmulatedDrive external(scenario.adapters[2].devices[1].drive);
-    machine.sysfs.AddHostAt(4, "(null)", "devices/pci0000:00/0000:00:14.0/usb4/4-1/4-1:1.0/host4");
-    const auto identity = external.IdentifyData();
-    machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH", "DVDR   VD0708A", "",
-                            std::vector<std::uint8_t>(identity.begin(), identity.end()));
-    machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &external};
-    auto pc = machine.Platform();
-    Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
-    ASSERT_EQ(session.view.Items().size(), 3u) << "listed once, as an external drive";
-    EXPECT_EQ(session.view.Items()[0].find("ID:3"), 0u) << session.view.Items()[0];
-    EXPECT_NE(session.view.Items()[2].find("External"), std::string::npos)
-        << session.view.Items()[2];
+// A drive on an IEEE 1394 host (known by its driver) or on a UAS host that names no driver
+// ("(null)", known by its place below a USB bus) is listed as the window lists external
+// drives, once, and the other drives keep their places.
+TEST(LinuxSession, ExternalHostDrivesListedAsExternal) {
+    struct Row {
+        const char* driver;
+        const char* place;  // empty: a host whose place sysfs does not show
+    };
+    const Row rows[] = {
+        {"firewire_sbp2", ""},
+        {"(null)", "devices/pci0000:00/0000:00:14.0/usb4/4-1/4-1:1.0/host4"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.driver);
+        const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
+        LinuxMachine machine(scenario);
+        vpc::EmulatedDrive external(scenario.adapters[2].devices[1].drive);
+        if (*row.place == '\0')
+            machine.sysfs.AddHost(4, row.driver);
+        else
+            machine.sysfs.AddHostAt(4, row.driver, row.place);
+        const auto identity = external.IdentifyData();
+        machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH", "DVDR   VD0708A", "",
+                                std::vector<std::uint8_t>(identity.begin(), identity.end()));
+        machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &external};
+        auto pc = machine.Platform();
+        Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
+        const auto& items = session.view.Items();
+        ASSERT_EQ(items.size(), 3u) << "listed once, as an external drive";
+        EXPECT_EQ(items[0].find("ID:3"), 0u) << items[0];
+        EXPECT_EQ(items[2].find("ID:0  DVDR"), 0u) << items[2];
+        EXPECT_NE(items[2].find("External"), std::string::npos) << items[2];
+    }
 }
 
 }  // namespace
