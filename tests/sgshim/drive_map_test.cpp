@@ -79,6 +79,8 @@ TEST(SgShimDriveMap, LinuxAddressComesOutAsTheWindowsAddressUnderWine) {
     };
     const Row rows[] = {
         {0, 0, 1, 0, 254, 1, 0x00FE0001u},
+        // A SATA port's own bus: host 1, which Wine gives as path id 1.
+        {0, 1, 0, 1, 254, 0, 0x01FE0000u},
         {1, 0, 0, 0, 255, 0, 0x00FF0000u},
         {2, 0, 15, 0, 0, 15, 0x0000000Fu},
         {5, 7, 3, 7, 3, 3, 0x07030003u},

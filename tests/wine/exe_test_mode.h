@@ -5,6 +5,8 @@
 //                           name (winxp) or "default" for Wine's own setting
 //   --printer=NAME          the printer made the default while the program runs (the
 //                           one before is the default again afterwards)
+//   --drive=BUS:TARGET      where the scenario's drive E: stands on adapter 0 (default
+//                           0:1, scenarios/report.json)
 #pragma once
 
 #include <string>
@@ -16,6 +18,15 @@ struct ExeTestMode {
     std::string windowsVersion;  // pass-through only
     std::string printOutput;     // empty: no print tests
     std::string printer;         // empty: the prefix's default printer
+    unsigned bus = 0;            // drive E:'s bus (path id) on adapter 0
+    unsigned target = 1;         // and its target
+
+    // The drive's address as the command logs write it: "0:target" on bus 0, else
+    // "0:bus:target".
+    std::string DriveAddress() const {
+        return "0:" + (bus != 0 ? std::to_string(bus) + ":" : std::string()) +
+               std::to_string(target);
+    }
 };
 
 const ExeTestMode& TestMode();

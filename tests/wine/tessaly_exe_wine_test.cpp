@@ -1,12 +1,13 @@
 // End to end under Wine: the real program (TESSALY_PROGRAM: tessaly.exe, or tessaly64.exe
 // in the 64-bit build) on scenarios/report.json (one adapter, a CD-R recorder at target 1,
-// drive E:, holding a recorded CD-R). This exe starts the program as a user would, watches
+// drive E:, holding a recorded CD-R), or on pass-through the same drive elsewhere on the
+// adapter (--drive). This exe starts the program as a user would, watches
 // the command log while it runs, and drives its window with messages: it reads the drive
 // list, clicks the print button and confirms the print dialog, ejects the disc, then
 // closes the window with WM_CLOSE.
 //
 //   tessaly_exe_wine_test [--gtest flags] [--passthrough=VERSION] [--printer=NAME]
-//                         [PRINT-OUTPUT]
+//                         [--drive=BUS:TARGET] [PRINT-OUTPUT]
 //     (default)       the program beside this exe with the virtual wnaspi32.dll, as
 //                     Windows 98; the DLL's command log.
 //     --passthrough   the program alone in the directory "passthrough" beside this exe,
@@ -18,6 +19,8 @@
 //                     logs to TESSALY_SGSHIM_LOG.
 //     --printer       the printer to print on (made the default printer while the
 //                     program runs; all of them print to LPT1:).
+//     --drive         the bus and target of drive E: on adapter 0 in the scenario the
+//                     preloaded library serves (default 0:1).
 //     PRINT-OUTPUT    the file the printers' port LPT1: writes its jobs to (a Unix path
 //                     that Wine reaches through drive Z:); without it the print test is
 //                     skipped.
@@ -56,13 +59,24 @@ constexpr int kStatusId = 1007;
 constexpr int kEjectButtonId = 1010;
 constexpr int kPrintButtonId = 1011;
 constexpr char kAspiInquiry[] = " 12 00 00 00 38 00";
-// Wine answers IOCTL_SCSI_GET_INQUIRY_DATA with an INQUIRY of 36 bytes of its own at each
-// call; Windows' port driver answers from the data of its bus scan, without a command.
-constexpr char kWinePortInquiry[] = "0:1 12 00 00 00 24 00";
-constexpr char kTestUnitReady[] = "0:1 00 00 00 00 00 00";
-constexpr char kOpenTray[] = "0:1 1b 00 00 00 02 00";
 
 ExeTestMode mode;
+
+// A command to drive E: as the command log writes it.
+std::string ToDrive(const char* cdb) {
+    return mode.DriveAddress() + cdb;
+}
+// Wine answers IOCTL_SCSI_GET_INQUIRY_DATA with an INQUIRY of 36 bytes of its own at each
+// call; Windows' port driver answers from the data of its bus scan, without a command.
+std::string WinePortInquiry() {
+    return ToDrive(" 12 00 00 00 24 00");
+}
+std::string TestUnitReady() {
+    return ToDrive(" 00 00 00 00 00 00");
+}
+std::string OpenTray() {
+    return ToDrive(" 1b 00 00 00 02 00");
+}
 
 // Points the spooler's LPT1:, where the default printer prints, at a Unix file.
 bool SetPrinterOutput(const std::string& unixPath) {
@@ -215,7 +229,9 @@ TEST_F(TessalyExe, ListsTheScenarioDrive) {
     // Asked in UTF-16: Wine hands a list text across processes intact only that way.
     wchar_t item[128] = {};
     ::SendMessageW(list, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
-    EXPECT_STREQ(item, L"ID:1  CD-R   VW1210A  ");
+    // The label names the target alone, whatever the bus.
+    const std::wstring expected = L"ID:" + std::to_wstring(mode.target) + L"  CD-R   VW1210A  ";
+    EXPECT_EQ(std::wstring(item), expected);
 }
 
 // The commands before the first refresh's TEST UNIT READY: through the ASPI manager an
@@ -225,14 +241,14 @@ TEST_F(TessalyExe, ListsTheScenarioDrive) {
 TEST_F(TessalyExe, StartUpScansBeforeTheFirstRefresh) {
     std::vector<std::string> beforeRefresh;
     for (const auto& line : watcher_->Lines()) {
-        if (line.text == kTestUnitReady)
+        if (line.text == TestUnitReady())
             break;
         beforeRefresh.push_back(line.text);
     }
     if (mode.passThrough) {
         ASSERT_FALSE(beforeRefresh.empty()) << "no command before the first refresh";
         for (const std::string& command : beforeRefresh)
-            EXPECT_EQ(command, kWinePortInquiry);
+            EXPECT_EQ(command, WinePortInquiry());
         return;
     }
     for (int target = 0; target < 16; ++target) {
@@ -272,7 +288,7 @@ TEST_F(TessalyExe, RefreshesAboutEvery500Milliseconds) {
     EXPECT_GE(median, 450);
     EXPECT_LE(median, 800);
     EXPECT_GE(gaps.front(), 300);
-    EXPECT_NE(std::find(bursts[1].commands.begin(), bursts[1].commands.end(), kTestUnitReady),
+    EXPECT_NE(std::find(bursts[1].commands.begin(), bursts[1].commands.end(), TestUnitReady()),
               bursts[1].commands.end());
 }
 
@@ -363,13 +379,13 @@ TEST_F(TessalyExe, EjectOpensTheTrayAndTheStatusFollows) {
         [&] {
             const std::vector<LogWatcher::Line> lines = watcher_->Lines();
             for (std::size_t i = before; i < lines.size() && opened == 0; ++i) {
-                if (lines[i].text == kOpenTray)
+                if (lines[i].text == OpenTray())
                     opened = i;
             }
             return opened > 0;
         },
         milliseconds(5000)))
-        << "no " << kOpenTray;
+        << "no " << OpenTray();
     EXPECT_TRUE(WaitFor([&] { return ScreenPixels(status) != inserted; }, milliseconds(5000)))
         << "the status field did not change";
 
@@ -378,7 +394,7 @@ TEST_F(TessalyExe, EjectOpensTheTrayAndTheStatusFollows) {
     std::vector<std::vector<std::string>> refreshes;
     long long start = -1000;
     for (std::size_t i = opened + 1; i < lines.size(); ++i) {
-        if (lines[i].text == kWinePortInquiry)
+        if (lines[i].text == WinePortInquiry())
             continue;
         if (lines[i].ms - start > 200) {
             refreshes.emplace_back();
@@ -387,16 +403,16 @@ TEST_F(TessalyExe, EjectOpensTheTrayAndTheStatusFollows) {
         refreshes.back().push_back(lines[i].text);
     }
     ASSERT_GE(refreshes.size(), 2u) << lines.size() - opened << " lines after the tray opened";
-    const std::string inquiry = std::string("0:1") + kAspiInquiry;
-    const std::string discInfo = "0:1 51 00 00 00 00 00 00 00 04 00";
-    const std::string atip = "0:1 43 00 04 00 00 00 00 03 24 00";
+    const std::string inquiry = ToDrive(kAspiInquiry);
+    const std::string discInfo = ToDrive(" 51 00 00 00 00 00 00 00 04 00");
+    const std::string atip = ToDrive(" 43 00 04 00 00 00 00 03 24 00");
     // Through the ASPI manager the program identifies the drive with its own INQUIRY;
     // on pass-through from the port's inquiry data (Wine's INQUIRY, left out above).
     const std::vector<std::string> trayOpen =
         mode.passThrough
-            ? std::vector<std::string>{kTestUnitReady, discInfo, kTestUnitReady, atip}
-            : std::vector<std::string>{inquiry, inquiry, kTestUnitReady, discInfo, kTestUnitReady,
-                                       inquiry, inquiry, inquiry,        inquiry,  atip};
+            ? std::vector<std::string>{TestUnitReady(), discInfo, TestUnitReady(), atip}
+            : std::vector<std::string>{inquiry, inquiry, TestUnitReady(), discInfo, TestUnitReady(),
+                                       inquiry, inquiry, inquiry,         inquiry,  atip};
     // The first may hold the rest of the eject's own refresh; the last may be cut.
     EXPECT_EQ(refreshes[refreshes.size() - 2], trayOpen);
 }
@@ -432,6 +448,7 @@ int main(int argc, char** argv) {
     tessaly::wine_test::ExeTestMode& mode = tessaly::wine_test::mode;
     const std::string passThrough = "--passthrough=";
     const std::string printer = "--printer=";
+    const std::string drive = "--drive=";
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument.rfind(passThrough, 0) == 0) {
@@ -439,6 +456,16 @@ int main(int argc, char** argv) {
             mode.windowsVersion = argument.substr(passThrough.size());
         } else if (argument.rfind(printer, 0) == 0) {
             mode.printer = argument.substr(printer.size());
+        } else if (argument.rfind(drive, 0) == 0) {
+            unsigned bus = 0;
+            unsigned target = 0;
+            if (std::sscanf(argument.c_str() + drive.size(), "%u:%u", &bus, &target) != 2 ||
+                bus > 255 || target > 255) {
+                std::fprintf(stderr, "bad %s\n", argument.c_str());
+                return 2;
+            }
+            mode.bus = bus;
+            mode.target = target;
         } else {
             mode.printOutput = argument;
         }

@@ -19,10 +19,17 @@
 namespace tessaly::wine_test {
 namespace {
 
-// The scenario (scenarios/report.json): drive E: at adapter 0, bus 0, target 1.
+// The scenario's drive E: on adapter 0, at the bus and target the test mode gives
+// (scenarios/report.json: bus 0, target 1).
 constexpr char kDriveDevice[] = "\\\\.\\E:";
 constexpr char kPortDevice[] = "\\\\.\\SCSI0:";
-constexpr UCHAR kTarget = 1;
+
+UCHAR Bus() {
+    return static_cast<UCHAR>(TestMode().bus);
+}
+UCHAR Target() {
+    return static_cast<UCHAR>(TestMode().target);
+}
 
 struct PassThroughRequest {
     SCSI_PASS_THROUGH_DIRECT sptd;
@@ -51,7 +58,7 @@ class WinePassThrough : public ::testing::Test {
         std::memset(&request, 0, sizeof request);
         std::memset(data_, 0, sizeof data_);
         request.sptd.Length = sizeof request.sptd;
-        request.sptd.TargetId = kTarget;
+        request.sptd.TargetId = Target();
         request.sptd.CdbLength = 6;
         request.sptd.SenseInfoLength = sizeof request.sense;
         request.sptd.DataIn = SCSI_IOCTL_DATA_IN;
@@ -84,11 +91,12 @@ TEST_F(WinePassThrough, TheLetterIsACdromDriveAtTheScenarioAddress) {
                                   sizeof address, &returned, nullptr));
     EXPECT_EQ(returned, sizeof address);
     EXPECT_EQ(address.Length, sizeof address);
-    // The library's Linux address (channel 254 on host 0) comes out as port 0, path 0:
-    // Wine reports channel c as port c + 2 and the host as path.
+    // The library's Linux address (channel 254 on host B, id T) comes out as port 0, path
+    // B, target T: Wine reports channel c as port c + 2 and the host as path. A drive on
+    // bus 1 is thus at host 1, channel 254: Wine's own code gives PathId 1.
     EXPECT_EQ(address.PortNumber, 0);
-    EXPECT_EQ(address.PathId, 0);
-    EXPECT_EQ(address.TargetId, kTarget);
+    EXPECT_EQ(address.PathId, Bus());
+    EXPECT_EQ(address.TargetId, Target());
     EXPECT_EQ(address.Lun, 0);
 }
 
@@ -106,15 +114,16 @@ TEST_F(WinePassThrough, PortInquiryDataHoldsTheDrive) {
     const auto& info = *reinterpret_cast<const SCSI_ADAPTER_BUS_INFO*>(buffer);
     ASSERT_EQ(info.NumberOfBuses, 1);
     EXPECT_EQ(info.BusData[0].NumberOfLogicalUnits, 1);
-    // Wine's: the initiator field holds the port number (Windows: the adapter's own id),
-    // and the count returned is 36, the inquiry length, whatever was written.
+    // Wine's: one bus whatever the path id of its unit, the initiator field holds the port
+    // number (Windows: the adapter's own id), and the count returned is 36, the inquiry
+    // length, whatever was written.
     EXPECT_EQ(info.BusData[0].InitiatorBusId, 0);
     EXPECT_EQ(returned, 36u);
     const ULONG offset = info.BusData[0].InquiryDataOffset;
     ASSERT_LT(offset + sizeof(SCSI_INQUIRY_DATA) + 36, sizeof buffer);
     const auto& unit = *reinterpret_cast<const SCSI_INQUIRY_DATA*>(buffer + offset);
-    EXPECT_EQ(unit.PathId, 0);
-    EXPECT_EQ(unit.TargetId, kTarget);
+    EXPECT_EQ(unit.PathId, Bus());
+    EXPECT_EQ(unit.TargetId, Target());
     EXPECT_EQ(unit.InquiryDataLength, 36u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(unit.InquiryData) + 8, 8), "VARNOTH ");
 }

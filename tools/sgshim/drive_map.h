@@ -26,7 +26,9 @@ std::vector<MappedDrive> MapLetterDrives(const vpc::Scenario& scenario);
 // scenario's Windows address. Wine 8 reports a SCSI device of channel c on host h as port
 // c + 2, path id h (IOCTL_SCSI_GET_ADDRESS; the same in the port's inquiry data, whose
 // initiator field holds the port number), each one byte wide: so the channel is the
-// adapter less two and the host is the bus.
+// adapter less two and the host is the bus. A drive on bus 1 of adapter 0 (a SATA port's
+// own bus under Windows' AHCI driver) thus stands at host 1, channel 254, and Wine reports
+// port 0, path id 1; its port's inquiry data still has one bus, whose unit has path id 1.
 struct LinuxScsiAddress {
     std::uint8_t host = 0;
     std::uint8_t channel = 0;

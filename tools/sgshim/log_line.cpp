@@ -4,10 +4,10 @@
 
 namespace tessaly::sgshim {
 
-std::string FormatLogLine(std::uint64_t milliseconds, unsigned adapter, unsigned target,
-                          const std::uint8_t* cdb, std::size_t cdbLength) {
+std::string FormatLogLine(std::uint64_t milliseconds, unsigned adapter, unsigned bus,
+                          unsigned target, const std::uint8_t* cdb, std::size_t cdbLength) {
     return std::to_string(milliseconds) + " " +
-           vpc::FormatCommand(adapter, target, cdb, cdbLength) + "\n";
+           vpc::FormatCommand(adapter, bus, target, cdb, cdbLength) + "\n";
 }
 
 }  // namespace tessaly::sgshim

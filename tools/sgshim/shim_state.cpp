@@ -154,8 +154,8 @@ Device* DeviceOf(State& state, int fd) {
 void Log(State& state, const Device& device, const std::uint8_t* cdb, std::size_t length) {
     if (state.logFd < 0)
         return;
-    const std::string line =
-        FormatLogLine(NowMilliseconds(), device.map.adapter, device.map.target, cdb, length);
+    const std::string line = FormatLogLine(NowMilliseconds(), device.map.adapter, device.map.bus,
+                                           device.map.target, cdb, length);
     // One write per line: O_APPEND keeps the lines of several processes whole.
     [[maybe_unused]] const ssize_t written = ::write(state.logFd, line.data(), line.size());
 }
