@@ -118,7 +118,8 @@ std::int32_t PassThroughBackend::Execute(const DriveAddress& address, const std:
     // Later systems get the data through a buffer at the address the adapter demands.
     const bool staged = os.UsesAlignedTransfers() && buffer != nullptr && length > 0;
     if (staged) {
-        request.sptd.DataBuffer = aligned_.Stage(transport_.AlignmentMask(address.adapter), buffer, length);
+        request.sptd.DataBuffer =
+            aligned_.Stage(transport_.AlignmentMask(address.adapter), buffer, length);
     }
 
     const Handle device = CreateDriveDevice(platform_, letter, access_);
