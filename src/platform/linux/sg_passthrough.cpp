@@ -104,32 +104,39 @@ int SendWithRetries(SystemCalls& calls, int fd, sg_io_hdr_t& header) {
     }
 }
 
-// REQUEST SENSE for a CHECK CONDITION that came without sense bytes: the bytes the drive
-// returned (cut to its additional sense length), 0 when it gave none.
-std::uint8_t AskSense(SystemCalls& calls, int fd, std::uint32_t timeout, std::uint8_t* sense,
-                      std::uint8_t room) {
-    std::uint8_t cdb[6] = {kRequestSense, 0, 0, 0, room, 0};
+// One six-byte data-in command of the program's own (REQUEST SENSE, INQUIRY) into data:
+// the bytes it moved, or -1 when it failed. With retry, transient host statuses send it again.
+int SendOwnRead(SystemCalls& calls, int fd, std::uint8_t (&cdb)[6], std::uint8_t* data,
+                std::uint8_t length, std::uint32_t timeout, bool retry) {
     std::array<std::uint8_t, 32> ownSense{};
     sg_io_hdr_t header{};
     header.interface_id = 'S';
     header.dxfer_direction = SG_DXFER_FROM_DEV;
     header.cmd_len = sizeof cdb;
     header.mx_sb_len = ownSense.size();
-    header.dxfer_len = room;
-    header.dxferp = sense;
+    header.dxfer_len = length;
+    header.dxferp = data;
     header.cmdp = cdb;
     header.sbp = ownSense.data();
     header.timeout = timeout;
-    if (SendWithRetries(calls, fd, header) < 0 || header.status != 0 || header.host_status != 0 ||
+    const int rc = retry ? SendWithRetries(calls, fd, header) : calls.Ioctl(fd, SG_IO, &header);
+    if (rc < 0 || header.status != 0 || header.host_status != 0 ||
         (header.driver_status & kDriverErrorMask) != 0) {
-        return 0;
+        return -1;
     }
-    constexpr std::size_t kFixedSenseHeader = 8;  // the additional length is byte 7
-    const std::size_t moved =
-        room - static_cast<std::size_t>(std::clamp(header.resid, 0, int{room}));
+    return length - std::clamp(header.resid, 0, int{length});
+}
+
+// REQUEST SENSE for a CHECK CONDITION that came without sense bytes: the bytes the drive
+// returned (cut to its additional sense length), 0 when it gave none.
+std::uint8_t AskSense(SystemCalls& calls, int fd, std::uint32_t timeout, std::uint8_t* sense,
+                      std::uint8_t room) {
+    std::uint8_t cdb[6] = {kRequestSense, 0, 0, 0, room, 0};
+    const int moved = SendOwnRead(calls, fd, cdb, sense, room, timeout, true);
+    constexpr int kFixedSenseHeader = 8;  // the additional length is byte 7
     if (moved < kFixedSenseHeader)
-        return static_cast<std::uint8_t>(moved);
-    return static_cast<std::uint8_t>(std::min<std::size_t>(moved, kFixedSenseHeader + sense[7]));
+        return static_cast<std::uint8_t>(std::max(moved, 0));
+    return static_cast<std::uint8_t>(std::min(moved, kFixedSenseHeader + sense[7]));
 }
 
 }  // namespace
@@ -194,26 +201,11 @@ bool AskInquiry(SystemCalls& calls, int fd, std::vector<std::uint8_t>& answer) {
     constexpr std::uint8_t kInquiryLength = 36;
     std::uint8_t cdb[6] = {0x12, 0, 0, 0, kInquiryLength, 0};
     std::array<std::uint8_t, kInquiryLength> data{};
-    std::array<std::uint8_t, 32> sense{};
-    sg_io_hdr_t header{};
-    header.interface_id = 'S';
-    header.dxfer_direction = SG_DXFER_FROM_DEV;
-    header.cmd_len = sizeof cdb;
-    header.mx_sb_len = sense.size();
-    header.dxfer_len = data.size();
-    header.dxferp = data.data();
-    header.cmdp = cdb;
-    header.sbp = sense.data();
-    header.timeout = 10 * kMillisecondsPerSecond;
-    if (calls.Ioctl(fd, SG_IO, &header) < 0 || header.status != 0 || header.host_status != 0 ||
-        (header.driver_status & kDriverErrorMask) != 0) {
-        return false;
-    }
-    const int resid = std::clamp(header.resid, 0, static_cast<int>(data.size()));
-    const std::size_t moved = data.size() - static_cast<std::size_t>(resid);
+    const int moved = SendOwnRead(calls, fd, cdb, data.data(), kInquiryLength,
+                                  10 * kMillisecondsPerSecond, false);
     if (moved < 8)
         return false;  // not even the peripheral type and the lengths
-    answer.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(moved));
+    answer.assign(data.begin(), data.begin() + moved);
     return true;
 }
 
