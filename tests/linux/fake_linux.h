@@ -74,16 +74,19 @@ class FakeSysfs {
         if (links == HostLinks::kBoth)
             fs::create_directory_symlink(device, fs::path(root_) / files / "device");
     }
-    // A device with sysfs's padded identification texts and its INQUIRY bytes.
+    // A device with sysfs's padded identification texts and its INQUIRY bytes, and its
+    // block device node ("sr0") when given.
     void AddDevice(const std::string& address, int type, const std::string& vendor,
                    const std::string& model, const std::string& revision,
-                   const std::vector<std::uint8_t>& inquiry) const {
+                   const std::vector<std::uint8_t>& inquiry, const std::string& node = "") const {
         const std::string dir = "class/scsi_device/" + address + "/device/";
         Write(dir + "type", std::to_string(type) + "\n");
         Write(dir + "vendor", vendor + "\n");
         Write(dir + "model", model + "\n");
         Write(dir + "rev", revision + "\n");
         Write(dir + "inquiry", std::string(inquiry.begin(), inquiry.end()));
+        if (!node.empty())
+            Write(dir + "block/" + node + "/dev", "11:0\n");
     }
 
   private:
