@@ -127,7 +127,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
     int Ioctl(int fd, unsigned long request, void* argument) override {
         const FakeDevice* device = DeviceOf(fd);
         if (device == nullptr)
-            return -EBADF;
+            return open_.count(fd) != 0 ? -ENODEV : -EBADF;  // unplugged since it opened
         if (!device->sg)
             return -ENOTTY;
         if (request == SG_GET_VERSION_NUM) {
@@ -171,7 +171,8 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
   private:
     const FakeDevice* DeviceOf(int fd) const {
         const auto it = open_.find(fd);
-        return it == open_.end() ? nullptr : &devices.at(it->second);
+        const auto device = it == open_.end() ? devices.end() : devices.find(it->second);
+        return device == devices.end() ? nullptr : &device->second;
     }
     // The drive runs the CDB; a CHECK CONDITION hands its sense over as auto-sense.
     static int RunOnDrive(const FakeDevice& device, sg_io_hdr_t& header) {

@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <sys/utsname.h>
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -115,7 +115,7 @@ LinuxPlatform::LinuxPlatform(SystemCalls& calls, std::string sysfsRoot,
       kernel_(std::move(kernel)) {
     if (sysfs_.unreadDevices > 0) {
         Note(std::to_string(sysfs_.unreadDevices) +
-             " SCSI devices in sysfs have addresses beyond what the program reads; they are "
+             " SCSI device entries in sysfs name no address the program can hold; they are "
              "not listed");
     }
     if (devices_.empty())
@@ -140,15 +140,17 @@ LinuxPlatform::~LinuxPlatform() {
 
 std::vector<std::string> LinuxPlatform::LetteredNodes() {
     std::vector<std::string> names;
-    if (!sysfs_.mounted) {
+    bool unnamed = false;  // a CD/DVD device whose node sysfs does not show
+    for (const SysfsDevice& device : sysfs_.devices) {
+        if (device.type == 5 && !device.node.empty())
+            names.push_back(device.node);
+        unnamed = unnamed || (device.type == 5 && device.node.empty());
+    }
+    if (!sysfs_.mounted || (names.empty() && unnamed)) {
         // Without sysfs the nodes are tried by name.
         for (int i = 0; i < kLetterCount; ++i)
             names.push_back(kDevFolder + std::string("sr") + std::to_string(i));
         return names;
-    }
-    for (const SysfsDevice& device : sysfs_.devices) {
-        if (device.type == 5 && !device.node.empty())
-            names.push_back(device.node);
     }
     std::sort(names.begin(), names.end(), NodeBefore);
     names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -254,6 +256,13 @@ int LinuxPlatform::Descriptor(int letter, std::uint32_t& error) {
         if (calls_.Stat(path.c_str(), info) == 0 && info.st_rdev == node.device)
             return node.fd;
         Forget(letter);
+    }
+    // A node that is not there is not opened: stat first.
+    struct stat there {};
+    const int missing = calls_.Stat(path.c_str(), there);
+    if (missing < 0) {
+        error = WindowsErrorOf(-missing);
+        return -1;
     }
     const int fd = calls_.Open(path.c_str(), kDeviceFlags);
     if (fd < 0) {

@@ -141,8 +141,9 @@ class LinuxPlatform final : public Platform {
     // The SCSI hosts that stand for ports, by port number.
     const std::vector<int>& Ports();
     std::optional<int> PortOf(int host);
-    bool DriveControl(const Object& drive, std::uint32_t controlCode, void* in, std::uint32_t inSize,
-                      void* out, std::uint32_t outSize, std::uint32_t& returned);
+    bool DriveControl(const Object& drive, std::uint32_t controlCode, void* in,
+                      std::uint32_t inSize, void* out, std::uint32_t outSize,
+                      std::uint32_t& returned);
     bool PortControl(const Object& port, std::uint32_t controlCode, void* in, std::uint32_t inSize,
                      void* out, std::uint32_t outSize, std::uint32_t& returned);
     void BuildRegistry();

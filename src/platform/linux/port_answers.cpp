@@ -19,8 +19,7 @@ constexpr std::size_t kDescriptorBusType = 24;
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host,
-                                               int* leftOut) {
+std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host, int* leftOut) {
     const SysfsHost* adapter = sysfs.Host(host);
     const std::uint8_t initiator = adapter != nullptr && adapter->ownId >= 0 && adapter->ownId < 16
                                        ? static_cast<std::uint8_t>(adapter->ownId)

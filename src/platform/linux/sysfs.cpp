@@ -171,11 +171,16 @@ SysfsSnapshot ReadSysfs(const std::string& root) {
         device.revision = ReadText(dir / "rev");
         if (const auto inquiry = ReadSmallFile(dir / "inquiry", kMaxInquiryBytes))
             device.inquiry.assign(inquiry->begin(), inquiry->end());
+        // The node is a folder below block/, or on older kernels a "block:sr0" link.
         for (const std::string& node : EntryNames(dir / "block")) {
             if (IsNodeName(node)) {
                 device.node = node;
                 break;
             }
+        }
+        for (const std::string& entry : EntryNames(dir)) {
+            if (device.node.empty() && entry.rfind("block:", 0) == 0 && IsNodeName(entry.substr(6)))
+                device.node = entry.substr(6);
         }
         snapshot.devices.push_back(std::move(device));
     }
