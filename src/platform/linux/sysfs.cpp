@@ -135,7 +135,7 @@ SysfsSnapshot ReadSysfs(const std::string& root) {
     const fs::path canonicalRoot = fs::canonical(root, error);
     const fs::path hosts = fs::path(root) / "class" / "scsi_host";
     std::error_code notFolder;
-    snapshot.mounted = fs::is_directory(hosts, notFolder);
+    snapshot.mounted = fs::is_directory(fs::path(root) / "class", notFolder);
     for (const std::string& name : EntryNames(hosts)) {
         int number = 0;
         if (name.rfind("host", 0) != 0 ||

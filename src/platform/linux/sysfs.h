@@ -41,7 +41,7 @@ struct SysfsDevice {
 };
 
 struct SysfsSnapshot {
-    bool mounted = false;              // the SCSI host class could be read
+    bool mounted = false;              // the device classes could be read
     std::vector<SysfsHost> hosts;      // by host number
     std::vector<SysfsDevice> devices;  // by address
     int unreadDevices = 0;             // entries whose name is no address within range
