@@ -1,9 +1,7 @@
 #include "platform/linux/linux_platform.h"
 
-#include <fcntl.h>
 #include <sys/utsname.h>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -20,10 +18,6 @@ namespace tessaly::platform::linux_os {
 
 namespace {
 
-// Linux opens drives for reading only, whatever access is asked: SG_IO on an sr device
-// needs no more, and a member of the group "cdrom" may open it so. O_NONBLOCK opens a
-// drive without a disc.
-constexpr int kDeviceFlags = O_RDONLY | O_NONBLOCK;
 constexpr std::size_t kDrivePrefix = 4;  // "\\.\" before "D:" or "SCSI0:"
 constexpr std::size_t kMaxPorts = 256;   // port numbers are bytes
 constexpr int kMaxAddressPart = 0xFF;    // bus, target and LUN are bytes
@@ -100,16 +94,10 @@ OsVersionInfo LinuxVersionInfo(const KernelRelease& kernel) {
     return info;
 }
 
-int LinuxPlatform::GoneWatch::Ioctl(int fd, unsigned long request, void* argument) {
-    const int result = calls_.Ioctl(fd, request, argument);
-    if (result == -ENODEV || result == -ENXIO)
-        gone = true;
-    return result;
-}
-
 LinuxPlatform::LinuxPlatform(SystemCalls& calls, std::string sysfsRoot,
                              std::vector<std::string> devices, KernelRelease kernel)
-    : calls_(calls),
+    : nodes_(calls, kLetterCount),
+      calls_(nodes_.Calls()),
       sysfs_(ReadSysfs(sysfsRoot)),
       devices_(std::move(devices)),
       kernel_(std::move(kernel)) {
@@ -128,15 +116,9 @@ LinuxPlatform::LinuxPlatform(SystemCalls& calls, std::string sysfsRoot,
              std::to_string(kLetterCount) + ", left out: " + left);
         devices_.resize(kLetterCount);
     }
-    nodes_.resize(devices_.size());
 }
 
-LinuxPlatform::~LinuxPlatform() {
-    for (Node& node : nodes_) {
-        if (node.fd >= 0)
-            calls_.Close(node.fd);
-    }
-}
+LinuxPlatform::~LinuxPlatform() = default;
 
 std::vector<std::string> LinuxPlatform::LetteredNodes() {
     std::vector<std::string> names;
@@ -249,37 +231,7 @@ int LinuxPlatform::Descriptor(int letter, std::uint32_t& error) {
         error = kErrorFileNotFound;
         return -1;
     }
-    Node& node = nodes_[static_cast<std::size_t>(letter - kFirstLetter)];
-    if (node.fd >= 0) {
-        // A node that went away, or now stands for another device, is not the one open.
-        struct stat info {};
-        if (calls_.Stat(path.c_str(), info) == 0 && info.st_rdev == node.device)
-            return node.fd;
-        Forget(letter);
-    }
-    // A node that is not there is not opened: stat first.
-    struct stat there {};
-    const int missing = calls_.Stat(path.c_str(), there);
-    if (missing < 0) {
-        error = WindowsErrorOf(-missing);
-        return -1;
-    }
-    const int fd = calls_.Open(path.c_str(), kDeviceFlags);
-    if (fd < 0) {
-        error = WindowsErrorOf(-fd);
-        return -1;
-    }
-    struct stat info {};
-    node.fd = fd;
-    node.device = calls_.Fstat(fd, info) == 0 ? info.st_rdev : 0;
-    return fd;
-}
-
-void LinuxPlatform::Forget(int letter) {
-    Node& node = nodes_[static_cast<std::size_t>(letter - kFirstLetter)];
-    if (node.fd >= 0)
-        calls_.Close(node.fd);
-    node = Node{};
+    return nodes_.Get(static_cast<std::size_t>(letter - kFirstLetter), path, error);
 }
 
 std::optional<LinuxPlatform::Address> LinuxPlatform::AddressOf(int letter) {
@@ -420,7 +372,7 @@ bool LinuxPlatform::DriveControl(const Object& drive, std::uint32_t controlCode,
         port && ClassOf(sysfs_.Host(address->host)).attachment == Attachment::kInternal &&
         address->channel <= kMaxAddressPart && address->id <= kMaxAddressPart &&
         address->lun <= kMaxAddressPart;
-    calls_.gone = false;
+    nodes_.ClearGone();
     ControlResult result;
     if (controlCode == nt::IOCTL_SCSI_GET_ADDRESS) {
         if (!address)
@@ -452,8 +404,8 @@ bool LinuxPlatform::DriveControl(const Object& drive, std::uint32_t controlCode,
     } else {
         return Fail(kErrorInvalidFunction);
     }
-    if (calls_.gone)
-        Forget(drive.letter);
+    if (nodes_.Gone())
+        nodes_.Forget(static_cast<std::size_t>(drive.letter - kFirstLetter));
     if (!result.ok)
         return Fail(result.error);
     returned = result.returned;

@@ -5,11 +5,8 @@
 // each in host-number order), pass-through is SG_IO, and the registry values the
 // transport reads are derived from sysfs. There is no ASPI manager and there are no
 // version resources.
-//
-// Each drive node is opened once per process: every handle the core opens on it shares
-// the one descriptor, closed when the platform goes or when the drive goes away (an
-// ioctl answers ENODEV or ENXIO, or the node is gone or replaced). An open or last close
-// of an sr node makes the kernel send commands of its own to the drive.
+// Each drive node is opened once per process (drive_nodes.h): every handle the core
+// opens on it shares the one descriptor.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +18,7 @@
 #include <vector>
 
 #include "common/command_log.h"
+#include "platform/linux/drive_nodes.h"
 #include "platform/linux/sg_passthrough.h"
 #include "platform/linux/static_registry.h"
 #include "platform/linux/sysfs.h"
@@ -103,26 +101,6 @@ class LinuxPlatform final : public Platform {
         int id = 0;
         int lun = 0;
     };
-    // The one descriptor of a drive node and the device it was opened on.
-    struct Node {
-        int fd = -1;
-        dev_t device = 0;
-    };
-    // Forwards the system calls, noting an ioctl that says the device has gone.
-    class GoneWatch final : public SystemCalls {
-      public:
-        explicit GoneWatch(SystemCalls& calls) : calls_(calls) {}
-        int Open(const char* path, int flags) override { return calls_.Open(path, flags); }
-        int Close(int fd) override { return calls_.Close(fd); }
-        int Ioctl(int fd, unsigned long request, void* argument) override;
-        int Fstat(int fd, struct stat& info) override { return calls_.Fstat(fd, info); }
-        int Stat(const char* path, struct stat& info) override { return calls_.Stat(path, info); }
-        void Pause(std::uint32_t milliseconds) override { calls_.Pause(milliseconds); }
-        bool gone = false;
-
-      private:
-        SystemCalls& calls_;
-    };
     bool Fail(std::uint32_t error) {
         lastError_ = error;
         return false;
@@ -131,10 +109,8 @@ class LinuxPlatform final : public Platform {
     Handle AddObject(const Object& object);
     Object* Find(Handle handle);
     int LetterOf(const char* name, std::size_t prefix) const;
-    // The drive node's shared descriptor, opened at the first call; -1 with a Windows
-    // error when it does not open. A node that is gone or replaced is opened again.
+    // The drive node's shared descriptor; -1 with a Windows error when it does not open.
     int Descriptor(int letter, std::uint32_t& error);
-    void Forget(int letter);
     // The address of the drive behind a letter: sysfs's for its node, else the one
     // SCSI_IOCTL_GET_IDLUN gives.
     std::optional<Address> AddressOf(int letter);
@@ -155,13 +131,13 @@ class LinuxPlatform final : public Platform {
     // once, at the first port's inquiry data, as a port driver keeps what it found.
     const SysfsSnapshot& PortDevices();
 
-    GoneWatch calls_;
+    DriveNodes nodes_;
+    SystemCalls& calls_;  // through nodes_, which notes a device gone
     SysfsSnapshot sysfs_;
     std::vector<std::string> devices_;  // by letter index - kFirstLetter
     KernelRelease kernel_;
     StaticRegistry registry_;
     bool registryBuilt_ = false;
-    std::vector<Node> nodes_;  // by letter index - kFirstLetter
     std::optional<std::vector<int>> ports_;
     std::optional<SysfsSnapshot> portDevices_;
     std::vector<std::string> notes_;
