@@ -99,6 +99,7 @@ struct FakeDevice {
     int openError = 0;                    // errno of open, 0 to open
     bool block = true;                    // a block device (else a regular file)
     bool sg = true;                       // answers SG_GET_VERSION_NUM and SCSI ioctls
+    dev_t rdev = 0;                       // the device number its node stands for
 };
 
 class FakeCalls final : public platform::linux_os::SystemCalls {
@@ -155,6 +156,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
             return -EBADF;
         info = {};
         info.st_mode = device->block ? S_IFBLK : S_IFREG;
+        info.st_rdev = device->rdev;
         return 0;
     }
     int Stat(const char* path, struct stat& info) override {
@@ -163,6 +165,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
             return -ENOENT;
         info = {};
         info.st_mode = it->second.block ? S_IFBLK : S_IFREG;
+        info.st_rdev = it->second.rdev;
         return 0;
     }
     void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }

@@ -493,6 +493,7 @@ TEST(LinuxSession, ExternalHostDrivesListedAsExternal) {
 }  // namespace
 }  // namespace tessaly
 
+#include "platform/linux/drive_nodes.h"
 #include "transport/backends.h"
 #include "transport/inquiry_data.h"
 
@@ -599,6 +600,29 @@ TEST(LinuxSession, OneOpenPerDrive) {
         EXPECT_EQ(session.view.Fields().at(IDC_STATUS), "No CD inserted");
     }
     EXPECT_EQ(calls.OpenDescriptors(), 0u) << "closed at the end";
+}
+
+// A node's descriptor is kept while the node stands for the same device; a node gone or
+// replaced is let go, and a replaced one opened anew.
+TEST(DriveNodes, KeptWhileTheNodeIsTheSame) {
+    FakeCalls calls;
+    calls.devices["/dev/sr0"] = FakeDevice{{0, 0, 0, 0}, nullptr};
+    platform::linux_os::DriveNodes nodes(calls, 2);
+    std::uint32_t error = 0;
+    const int first = nodes.Get(0, "/dev/sr0", error);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(nodes.Get(0, "/dev/sr0", error), first);
+    EXPECT_EQ(calls.openCalls, 1);
+    calls.devices["/dev/sr0"].rdev = 0x0B01;  // another drive at the node
+    EXPECT_NE(nodes.Get(0, "/dev/sr0", error), first);
+    EXPECT_EQ(calls.openCalls, 2);
+    EXPECT_EQ(calls.OpenDescriptors(), 1u) << "the old descriptor closed";
+    calls.devices.erase("/dev/sr0");
+    EXPECT_LT(nodes.Get(0, "/dev/sr0", error), 0);
+    EXPECT_EQ(error, platform::kErrorFileNotFound);
+    EXPECT_EQ(calls.OpenDescriptors(), 0u);
+    EXPECT_EQ(calls.openCalls, 2) << "a missing node is not opened";
+    EXPECT_LT(nodes.Get(2, "/dev/sr0", error), 0) << "no such node index";
 }
 
 // Beyond the limits the platform lists what fits and says once what it left out; the
