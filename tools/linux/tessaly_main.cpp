@@ -25,7 +25,7 @@
 #include "device_check.h"
 #include "drives/drive_commands.h"
 #include "interruption.h"
-#include "node_identity.h"
+#include "machine.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
 #include "runner/report_pdf.h"
@@ -33,14 +33,13 @@
 #include "runner/text_output.h"
 #include "tessaly_version.h"
 #include "transport/scsi_transport.h"
+#include "watch.h"
 
 namespace {
 
 using namespace tessaly;
 using platform::linux_os::LinuxPlatform;
 
-// A4 at 600 dots per inch.
-constexpr platform::PaperSpec kPaper{4960, 7016, false, 0};
 constexpr auto kPollInterval = std::chrono::milliseconds(500);
 constexpr const char* kSysfsRoot = "/sys";
 
@@ -174,41 +173,6 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     return options.help || options.version || CheckCombination(options, error);
 }
 
-// The core on this machine's drives, started as the window starts: the drive list read.
-struct Machine {
-    Machine(platform::linux_os::SystemCalls& calls, const std::vector<std::string>& devices)
-        : pc(calls, kSysfsRoot, devices, platform::linux_os::ReadKernelRelease()),
-          transport(pc),
-          dialog(transport, pc, view),
-          printer(kPaper, std::nullopt) {
-        view.Attach(&dialog);
-        view.BeginStep();
-        dialog.OnInitDialog();
-    }
-    // The device node of list item index, empty when there is none.
-    std::string NodeOf(int index) {
-        const DriveList& drives = dialog.Drives();
-        if (index < 0 || index >= static_cast<int>(view.Items().size()) || index >= drives.count) {
-            return {};
-        }
-        return pc.DevicePath(transport.GetDriveLetter(drives.addresses[index]));
-    }
-    // The list item of node, -1 when the node's drive is not listed.
-    int ItemOf(const std::string& node) {
-        for (int i = 0; i < static_cast<int>(view.Items().size()); ++i) {
-            if (NodeOf(i) == node)
-                return i;
-        }
-        return -1;
-    }
-
-    LinuxPlatform pc;
-    ScsiTransport transport;
-    app::HeadlessView view;
-    app::MainDialog dialog;
-    platform::RecordingPrinter printer;
-};
-
 // What the run learned that the user should be told on standard error (and in --json):
 // devices that did not open, and commands the kernel refused.
 struct Diagnosis {
@@ -218,7 +182,7 @@ struct Diagnosis {
 
     // The error lines of the drive nodes that did not open: of every lettered node when
     // no drive was listed, else of the named devices only.
-    std::vector<std::string> OpenProblems(Machine& machine, bool allNodes) const {
+    std::vector<std::string> OpenProblems(cli::Machine& machine, bool allNodes) const {
         std::vector<std::string> lines;
         for (int letter = platform::linux_os::kFirstLetter;
              letter < platform::linux_os::kFirstLetter + platform::linux_os::kLetterCount;
@@ -263,101 +227,12 @@ int Finish(int status) {
     return OutputWritten() ? status : 1;
 }
 
-// The fields that changed since before, one "label: text" line each.
-void PrintChangedFields(const std::map<int, std::string>& fields,
-                        const std::map<int, std::string>& before) {
-    static const std::pair<int, const char*> kLabels[] = {
-        {IDC_HOST_ADAPTER, "Host Adapter"},
-        {IDC_TARGET_ID, "Target ID"},
-        {IDC_STATUS, "Status"},
-        {IDC_LEAD_IN_TIME, "Start Time Of Lead In"},
-        {IDC_LEAD_OUT_TIME, "Start Time Of Lead Out"},
-        {IDC_LEAD_OUT_LBA, "LBA"},
-        {IDC_MANUFACTURER, "Manufacturer"},
-        {IDC_EXTRA_LINE1, "Line 1"},
-        {IDC_EXTRA_LINE2, "Line 2"}};
-    auto textOf = [](const std::map<int, std::string>& map, int id) {
-        const auto it = map.find(id);
-        return it == map.end() ? std::string() : it->second;
-    };
-    for (const auto& [id, label] : kLabels) {
-        const std::string text = textOf(fields, id);
-        if (text != textOf(before, id))
-            std::printf("  %s: %s\n", label, runner::DisplayText(text).c_str());
-    }
-}
-
-void PrintBlock(Machine& machine, int index) {
-    const auto item = static_cast<std::size_t>(index);
-    std::fputs(
-        runner::FormatDriveBlock({machine.view.Items()[item], machine.view.Fields()}).c_str(),
-        stdout);
-}
-
-// --watch: the drive's fields, then every change, until Ctrl-C. The node is looked up in
-// sysfs at every poll (no command): when the drive goes away a line says so and the
-// polls wait for it; when a drive is back at the node the machine is read again, and a
-// drive other than the one watched is shown as a new drive with all its fields.
-int Watch(std::unique_ptr<Machine> machine, int index, cli::CallRecorder& calls,
-          Diagnosis& diagnosis) {
-    const std::string node = machine->NodeOf(index);
-    const std::string shown = PrintableUtf8(node);
-    runner::SelectDrive(machine->view, machine->dialog, index);
-    PrintBlock(*machine, index);
-    diagnosis.PrintNote();
-    if (!OutputWritten())
-        return 1;
-    cli::NodeIdentity watched{true, {}};
-    if (!node.empty())
-        watched = cli::ReadNodeIdentity(calls, kSysfsRoot, node);
-    bool gone = false;
-    runner::Event tick;
-    tick.name = "tick";
-    std::map<int, std::string> last = machine->view.Fields();
-    while (!cli::Interrupted() && !machine->view.Closed()) {
-        std::this_thread::sleep_for(kPollInterval);
-        // A drive without a node of its own (none is known) is only polled.
-        const cli::NodeIdentity now =
-            node.empty() ? watched : cli::ReadNodeIdentity(calls, kSysfsRoot, node);
-        const cli::NodeChange change = cli::CompareNode(watched, gone, now);
-        if (change == cli::NodeChange::kGone) {
-            gone = true;
-            std::printf("%s: the drive is gone; waiting for a drive\n", shown.c_str());
-            machine.reset();  // its descriptors closed
-        } else if (change == cli::NodeChange::kBack || change == cli::NodeChange::kNewDrive) {
-            gone = false;
-            watched = now;
-            machine = std::make_unique<Machine>(calls, std::vector<std::string>{node});
-            index = machine->ItemOf(node);
-            if (index < 0) {
-                std::printf("%s: a drive is back, but it is no Varnoth drive\n", shown.c_str());
-                machine.reset();
-                gone = true;  // waits for the next change at the node
-            } else {
-                runner::SelectDrive(machine->view, machine->dialog, index);
-                if (change == cli::NodeChange::kBack) {
-                    std::printf("%s: the drive is back\n", shown.c_str());
-                    PrintChangedFields(machine->view.Fields(), last);
-                } else {
-                    std::printf("%s: a new drive\n", shown.c_str());
-                    PrintBlock(*machine, index);
-                }
-                last = machine->view.Fields();
-            }
-        } else if (!gone && machine) {
-            runner::Play(tick, machine->view, machine->dialog, machine->printer);
-            PrintChangedFields(machine->view.Fields(), last);
-            last = machine->view.Fields();
-        }
-        diagnosis.PrintNote();
-        if (!OutputWritten())
-            return 1;
-    }
-    return 0;
+void PrintBlock(cli::Machine& machine, int index) {
+    std::fputs(cli::DriveBlock(machine, index).c_str(), stdout);
 }
 
 // The lines that say why no drive was listed.
-std::vector<std::string> NoDriveLines(Machine& machine, const Diagnosis& diagnosis) {
+std::vector<std::string> NoDriveLines(cli::Machine& machine, const Diagnosis& diagnosis) {
     std::vector<std::string> lines = diagnosis.OpenProblems(machine, true);
     if (lines.empty())
         lines.push_back("No Varnoth drives detected!");
@@ -376,7 +251,7 @@ void PrintJsonError(const std::string& line) {
 // The same session as the text output, as the runner's JSON steps, with what standard
 // error says: "errors" (why no drive was listed, devices that did not open) and "notes"
 // (commands the kernel refused). Without a drive there are no steps.
-int PrintJson(Machine& machine, Diagnosis& diagnosis) {
+int PrintJson(cli::Machine& machine, Diagnosis& diagnosis) {
     runner::Json json = runner::Json::object();
     std::vector<std::string> errors;
     if (machine.view.Items().empty()) {
@@ -438,7 +313,8 @@ int main(int argc, char** argv) {
     }
     Diagnosis diagnosis{calls, devices};
 
-    auto machine = std::make_unique<Machine>(calls, devices);
+    auto machine = std::make_unique<cli::Machine>(calls, kSysfsRoot, devices,
+                                                  platform::linux_os::ReadKernelRelease());
     app::HeadlessView& view = machine->view;
     if (options.json)
         return Finish(PrintJson(*machine, diagnosis));
@@ -455,8 +331,24 @@ int main(int argc, char** argv) {
         Fail(line);
     const int status = problems.empty() ? 0 : 1;
 
-    if (options.watch)
-        return Finish(Watch(std::move(machine), options.drive, calls, diagnosis));
+    if (options.watch) {
+        cli::WatchHooks hooks;
+        hooks.sysfsRoot = kSysfsRoot;
+        hooks.wait = [] {
+            std::this_thread::sleep_for(kPollInterval);
+            return !cli::Interrupted();
+        };
+        hooks.open = [&calls](const std::string& node) {
+            return std::make_unique<cli::Machine>(calls, kSysfsRoot, std::vector<std::string>{node},
+                                                  platform::linux_os::ReadKernelRelease());
+        };
+        hooks.print = [&diagnosis](const std::string& text) {
+            std::fputs(text.c_str(), stdout);
+            diagnosis.PrintNote();
+            return OutputWritten();
+        };
+        return Finish(cli::WatchDrive(std::move(machine), options.drive, calls, hooks));
+    }
     if (options.eject || options.load) {
         runner::SelectDrive(view, machine->dialog, options.drive);
         // --eject opens the tray and --load closes it, whatever state it is in: the
