@@ -179,6 +179,22 @@ struct Diagnosis {
     cli::CallRecorder& recorder;
     std::vector<std::string> devices;  // named on the command line, after the checks
     bool noted = false;                // the refusal note is out
+    std::vector<std::string> limits;   // what the platform left out (too many drives, ...)
+    std::size_t limitsSaid = 0;        // of limits, those on standard error already
+
+    // The platform's notes of what it left out since the last call.
+    void Gather(cli::Machine& machine) {
+        for (const std::string& line : machine.pc.TakeNotes())
+            limits.push_back(PrintableUtf8(line));
+    }
+    // Every note of the run: what was left out, then the refused commands.
+    std::vector<std::string> Notes() const {
+        std::vector<std::string> notes = limits;
+        const std::string refusal = RefusalNote();
+        if (!refusal.empty())
+            notes.push_back(refusal);
+        return notes;
+    }
 
     // The error lines of the drive nodes that did not open: of every lettered node when
     // no drive was listed, else of the named devices only.
@@ -202,8 +218,11 @@ struct Diagnosis {
     std::string RefusalNote() const {
         return cli::RefusalNote(recorder.Refused(), PrintableUtf8(cli::ProgramPath()));
     }
-    // The refusal note on standard error, once.
+    // The notes not yet said on standard error: each limit once, the refusal note once.
     void PrintNote() {
+        std::fflush(stdout);
+        for (; limitsSaid < limits.size(); ++limitsSaid)
+            Fail(limits[limitsSaid]);
         const std::string note = RefusalNote();
         if (noted || note.empty())
             return;
@@ -267,8 +286,7 @@ int PrintJson(cli::Machine& machine, Diagnosis& diagnosis) {
             runner::TextSessionJson(machine.view, machine.dialog, machine.printer, log)["steps"];
     }
     json["errors"] = errors;
-    const std::string note = diagnosis.RefusalNote();
-    json["notes"] = note.empty() ? runner::Json::array() : runner::Json::array({note});
+    json["notes"] = diagnosis.Notes();
     std::printf("%s\n", json.dump(2).c_str());
     for (const std::string& line : errors)
         Fail(line);
@@ -311,10 +329,11 @@ int main(int argc, char** argv) {
         }
         devices.push_back(check.path);
     }
-    Diagnosis diagnosis{calls, devices};
+    Diagnosis diagnosis{calls, devices, false, {}, 0};
 
     auto machine = std::make_unique<cli::Machine>(calls, kSysfsRoot, devices,
                                                   platform::linux_os::ReadKernelRelease());
+    diagnosis.Gather(*machine);
     app::HeadlessView& view = machine->view;
     if (options.json)
         return Finish(PrintJson(*machine, diagnosis));
@@ -338,9 +357,12 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(kPollInterval);
             return !cli::Interrupted();
         };
-        hooks.open = [&calls](const std::string& node) {
-            return std::make_unique<cli::Machine>(calls, kSysfsRoot, std::vector<std::string>{node},
-                                                  platform::linux_os::ReadKernelRelease());
+        hooks.open = [&calls, &diagnosis](const std::string& node) {
+            auto next =
+                std::make_unique<cli::Machine>(calls, kSysfsRoot, std::vector<std::string>{node},
+                                               platform::linux_os::ReadKernelRelease());
+            diagnosis.Gather(*next);
+            return next;
         };
         hooks.print = [&diagnosis](const std::string& text) {
             std::fputs(text.c_str(), stdout);
