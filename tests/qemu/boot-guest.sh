@@ -17,7 +17,7 @@ limit=${TESSALY_QEMU_TIMEOUT:-60}
 : >"$log"
 timeout "$limit" qemu-system-x86_64 -accel tcg -m 256M -smp 1 -nic none \
     -display none -monitor none -serial "file:$log" -no-reboot \
-    -kernel "$kernel/vmlinuz" -initrd "$initrd" \
+    -kernel "$kernel/kernel" -initrd "$initrd" \
     -append "console=ttyS0 quiet panic=-1 loglevel=1" \
     "$@" </dev/null >"$log.qemu" 2>&1
 status=$?

@@ -13,15 +13,19 @@
 #        most the program's own plus 5 (one open and last close of its node);
 #   2-3  nothing runs: no command reaches a drive (the kernel does not poll the drives
 #        by itself, so what the other parts count is the program's doing);
-#   3-4  `tessaly --watch` on the first drive, from its start until after ten polls or
-#        more: the watched target gets the program's start-up and select commands, then
-#        the commands of one refresh per poll, and at most 5 others in all: the kernel
-#        adds nothing per poll.
-# The program's commands are matched in order, each poll as the select step's commands
-# (a tick refreshes the drive's fields as a selection does); the commands left over are
-# the kernel's.
+#   3-4  `tessaly --watch --drive N`, from its start until after ten polls or more: the
+#        watched target gets the program's start-up and select commands, then the
+#        commands of one refresh per poll, and at most 5 others in all: the kernel adds
+#        nothing per poll.
+# The program's commands are matched in order, each poll as the commands of the first
+# step that selects drive N (a tick refreshes the drive's fields as a selection does,
+# the --json session selects each drive in turn); the commands left
+# over are the kernel's. A REQUEST SENSE the program did not send is the transport's and
+# is counted apart: USB mass storage (BOT) has no autosense, so usb-storage asks for the
+# sense of every command that fails, the program's included.
 #
-#   check_commands TRACE JSON WATCHED-TARGET      (a function for run-cases.sh)
+#   check_commands TRACE JSON TARGET N      (a function for run-cases.sh)
+# TARGET is the SCSI target of drive N, the drive --watch watches.
 # Prints what it counted; status 1 and a FAIL line for each limit passed.
 
 # Most kernel commands allowed per drive and run; fewest polls the watch part must hold.
@@ -47,15 +51,18 @@ trace_part() {
         }' "$1"
 }
 
-# json_commands JSON [EVENT...]: the program's commands of those steps (all when none
-# named), one "TARGET OPCODE" a line, the opcode in decimal.
+# json_commands JSON [EVENT...]: the program's commands of those steps (the first step of
+# each event named; every step when none is), one "TARGET OPCODE" a line, the opcode in
+# decimal.
 json_commands() {
     local json=$1
     shift
     awk -v events=" $* " '
         /^    {$/ { event = ""; in_commands = 0 }
         /^      "event": / { event = $2; gsub(/[",]/, "", event) }
-        /^      "commands": \[/ { in_commands = (events == "  " || index(events, " " event " ")) }
+        /^      "commands": \[/ {
+            in_commands = events == "  " || (index(events, " " event " ") && !seen[event]++)
+        }
         /^      \]/ { in_commands = 0 }
         in_commands && /^        "[0-9]+(:[0-9]+)+ [0-9a-f][0-9a-f]/ {
             gsub(/[",]/, "")
@@ -93,8 +100,18 @@ match_in_order() {
         END { print i - 1, repeats + 0, extra + 0 }'
 }
 
+# without_sense TARGET-OPCODES-FILE OWN-FILE TARGET: the target's opcodes, without the
+# REQUEST SENSEs (3) when the program sent none to it.
+without_sense() {
+    if grep -q "^$3 3\$" "$2"; then
+        sed -n "s/^$3 //p" "$1"
+    else
+        sed -n "s/^$3 //p" "$1" | grep -v '^3$'
+    fi
+}
+
 check_commands() {
-    local trace=$1 json=$2 watched=$3 bad=0 target traced own
+    local trace=$1 json=$2 watched=$3 drive=$4 bad=0 target traced own sense
     if ! grep -q '^scsi_req_parsed ' "$trace" 2>/dev/null; then
         fail_case "no trace of the commands in $trace"
         return 1
@@ -102,9 +119,11 @@ check_commands() {
     trace_part "$trace" 1 2 >"$work/commands.run"
     json_commands "$json" >"$work/commands.own"
     for target in $(cut -d' ' -f1 "$work/commands.run" "$work/commands.own" | sort -un); do
-        traced=$(grep -c "^$target " "$work/commands.run")
+        traced=$(without_sense "$work/commands.run" "$work/commands.own" "$target" | wc -l)
+        sense=$(($(grep -c "^$target " "$work/commands.run") - traced))
         own=$(grep -c "^$target " "$work/commands.own")
-        echo "  commands: one run, target $target: $traced reached the drive, $own the program's"
+        echo "  commands: one run, target $target: $traced reached the drive" \
+            "(and $sense REQUEST SENSE of the transport), $own the program's"
         if [ "$traced" -gt $((own + KERNEL_COMMANDS)) ]; then
             fail_case "one run sent target $target $((traced - own)) commands beyond the program's $own (at most $KERNEL_COMMANDS)"
             bad=1
@@ -119,13 +138,15 @@ check_commands() {
     fi
 
     local start select result matched polls extra
-    start=$(json_commands "$json" start select:0 | sed -n "s/^$watched //p" | tr '\n' ' ')
-    select=$(json_commands "$json" select:0 | sed -n "s/^$watched //p" | tr '\n' ' ')
+    start=$(json_commands "$json" start "select:$drive" | sed -n "s/^$watched //p" | tr '\n' ' ')
+    select=$(json_commands "$json" "select:$drive" | sed -n "s/^$watched //p" | tr '\n' ' ')
     if [ -z "$select" ]; then
         fail_case "the program's --json shows no command of a refresh of target $watched"
         return 1
     fi
-    result=$(trace_part "$trace" 3 4 | sed -n "s/^$watched //p" | match_in_order "$start" "$select")
+    trace_part "$trace" 3 4 >"$work/commands.watch"
+    result=$(without_sense "$work/commands.watch" "$work/commands.own" "$watched" |
+        match_in_order "$start" "$select")
     read -r matched polls extra <<<"$result"
     echo "  commands: --watch, target $watched: start-up $matched of $(wc -w <<<"$start"), $polls polls of $(wc -w <<<"$select"), $extra others"
     if [ "$polls" -lt $WATCH_POLLS ]; then

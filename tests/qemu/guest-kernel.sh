@@ -6,14 +6,15 @@
 #
 # The package is the one linux-image-amd64 depends on now (security updates change it),
 # fetched with apt-get download. The full kernel, not the cloud one, because the desktop
-# machines need AHCI and USB storage. The result, CACHE-DIR/<release>/ with vmlinuz,
-# release, modules/<name>.ko (decompressed) and modules/load, is reused while it is
-# complete.
+# machines need AHCI and USB storage. The result, CACHE-DIR/<release>/ with kernel (what
+# QEMU's -kernel boots), release, modules/<name>.ko (decompressed) and modules/load, is
+# reused while it is complete.
 #
-# modules/load lists the modules in the order the guest loads them, one "PHASE NAME" a
-# line: the modules of tests/qemu/guest/modules, each preceded by the modules it depends
-# on (read from its own .modinfo section, as depmod would; the package has no
-# modules.dep), each module once.
+# modules/load lists the modules in the order the guest loads them, one a line, "PHASE
+# NAME DEPENDENCY...": the modules of tests/qemu/guest/modules, each preceded by the
+# modules it depends on (read from its own .modinfo section, as depmod would: the package
+# has no modules.dep; and those guest/modules adds), each module once. Each machine of
+# the test loads the part of that list its adapters need (make-initramfs.sh).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,7 +39,7 @@ if [ -z "$package" ]; then
 fi
 release=${package#linux-image-}
 dir="$cache/$release"
-if [ -f "$dir/complete" ] && [ "$dir/complete" -nt "$here/guest/modules" ]; then
+if [ -f "$dir/complete" ] && [ -f "$dir/kernel" ] && [ "$dir/complete" -nt "$here/guest/modules" ]; then
     echo "$dir"
     exit 0
 fi
@@ -52,7 +53,19 @@ dpkg-deb -x "$deb" "$work/root"
 
 rm -rf "$dir"
 mkdir -p "$dir/modules"
-cp "$work/root/boot/vmlinuz-$release" "$dir/vmlinuz"
+# The kernel QEMU boots: the image's own ELF kernel, unpacked here once, when it has a PVH
+# entry (QEMU then starts it directly); under software emulation the image's
+# self-decompression of its xz payload takes longer than the rest of the boot.
+# Otherwise the image as it comes.
+vmlinuz=$work/root/boot/vmlinuz-$release
+offset=$(grep -abo -m 1 $'\xfd7zXZ\x00' "$vmlinuz" | awk -F: 'NR == 1 { print $1 }')
+if [ -n "$offset" ] && tail -c +$((offset + 1)) "$vmlinuz" >"$work/payload" &&
+    xz -dc --single-stream <"$work/payload" >"$work/vmlinux" 2>/dev/null &&
+    readelf -n "$work/vmlinux" 2>/dev/null | grep 'Xen.*0x00000012' >/dev/null; then
+    mv "$work/vmlinux" "$dir/kernel"
+else
+    cp "$vmlinuz" "$dir/kernel"
+fi
 
 # unpack NAME: the module's file as modules/NAME.ko; its name as the kernel spells it
 # (hyphens and underscores are the same to the kernel, not to find).
@@ -72,15 +85,18 @@ unpack() {
     esac
 }
 
-# add PHASE NAME: the module's dependencies, then the module, unless already listed.
+# add PHASE NAME [EXTRA-DEPENDENCY...]: the module's dependencies, then the module with
+# them, unless already listed.
 add() {
-    local phase=$1 name=$2 dep
-    grep -qx "[a-z]* $name" "$dir/modules/load" 2>/dev/null && return 0
+    local phase=$1 name=$2 deps dep
+    shift 2
+    grep -q "^[a-z]* $name\( \|\$\)" "$dir/modules/load" 2>/dev/null && return 0
     [ -f "$dir/modules/$name.ko" ] || unpack "$name"
-    for dep in $(tr '\0' '\n' <"$dir/modules/$name.ko" | sed -n 's/^depends=//p' | tr ',' ' '); do
+    deps="$* $(tr '\0' '\n' <"$dir/modules/$name.ko" | sed -n 's/^depends=//p' | tr ',' ' ')"
+    for dep in $deps; do
         add "$phase" "$dep"
     done
-    echo "$phase $name" >>"$dir/modules/load"
+    echo "$phase $name" $deps >>"$dir/modules/load"
 }
 
 : >"$dir/modules/load"
@@ -90,7 +106,8 @@ while read -r line; do
     case "$line" in
         '') ;;
         \[*\]) phase=${line#[} phase=${phase%]} ;;
-        *) add "$phase" "$line" ;;
+        # shellcheck disable=SC2086 # the extra dependencies are words
+        *) add "$phase" ${line/:/ } ;;
     esac
 done <"$here/guest/modules"
 echo "$release" >"$dir/release"

@@ -20,9 +20,9 @@
 # Environment: TESSALY_QEMU_CACHE (default build/qemu: kernel, probe, images, logs),
 # TESSALY_QEMU_TIMEOUT (seconds per boot, default 60), TESSALY_QEMU_ACTUAL (a directory:
 # each run's output is also written there as an expected file would hold it, for review).
-set -uo pipefail
 # QEMU options hold commas: qemu_args=(-device ahci,id=ahci1) is one word each.
 # shellcheck disable=SC2054
+set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -115,15 +115,18 @@ simple_steps() {
     fi
 }
 
-# machine NAME: the QEMU arguments (qemu_args), the devices the guest waits for (want:
-# SCSI devices, CD drives, disks) and the steps ($work/NAME.steps) of each machine; for a
-# machine whose commands are counted (count-commands.sh), the target --watch watches.
+# machine NAME: the QEMU arguments (qemu_args), the modules its adapters and devices need,
+# the devices the guest waits for (want: SCSI devices, CD drives, disks) and the steps
+# ($work/NAME.steps) of each machine; for a
+# machine whose commands are counted (count-commands.sh), the target and drive number
+# --watch watches (watched).
 # On the `pc` shape the drives sit on virtio-scsi, SCSI host 0. The desktops are q35 with
 # extra AHCI controllers (six ports, six SCSI hosts each; the extra controllers come
 # before the built-in one in PCI order, so they take hosts 0 to 5 and 6 to 11).
 machine() {
     qemu_args=(-machine pc -device virtio-scsi-pci,id=scsi0)
-    watched_target=
+    modules="virtio_scsi sr_mod sg"
+    watched=
     local steps=$work/$1.steps
     case $1 in
         pressed-cd | tray)
@@ -146,15 +149,18 @@ machine() {
             ;;
         desktop12)
             # One extra AHCI controller: its ports are hosts 0-5, the built-in one's 6-11
-            # (a disk on port 0, host 6); virtio-scsi host 12 with an empty drive; a UAS
-            # drive (USB, proc_name "(null)") host 13.
+            # with a disk on port 0 (host 6) and QEMU's ATAPI drive, another maker's, on
+            # port 2 (host 8); virtio-scsi host 12 with an empty drive; a UAS drive (USB,
+            # its host's proc_name "(null)") host 13.
             qemu_args=(-machine q35 -device ahci,id=ahci1)
+            modules="ahci virtio_scsi uas sd_mod sr_mod sg"
             ide_hd ide.0
+            ide_cd ide.2 empty
             qemu_args+=(-device virtio-scsi-pci,id=scsi0)
             drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 empty
             qemu_args+=(-device qemu-xhci,id=xhci -device usb-uas,id=uas0,bus=xhci.0)
             drive uas0.0 0 VARNOTH "CD-R   VW2410AU" 1.00 iso
-            want="3 2 1"
+            want="4 3 1"
             cat >"$steps" <<'EOF'
 run list tessaly
 run sg tessaly $(sg_of 12:0:3:0)
@@ -164,31 +170,37 @@ EOF
             return 0
             ;;
         desktop18)
-            # Two extra AHCI controllers: hosts 0-11, the built-in one 12-17 with QEMU's
-            # ATAPI drive on port 2 (host 14); virtio-scsi host 18 with two drives, the one
-            # on target 5 with escape and bell bytes in its vendor and product; a USB
-            # mass-storage (BOT) drive host 19.
+            # Two extra AHCI controllers and the built-in one: hosts 0-17, no device;
+            # virtio-scsi host 18 with two drives; a USB mass-storage (BOT) drive host 19.
+            # Control bytes in the INQUIRY texts of the first drive (target 1) and of the
+            # USB drive: an escape in the vendor, an escape sequence (with the C1 control
+            # 9Bh, CSI, on the USB drive) in the product and the revision. The kernel
+            # shows spaces for them in sysfs, where the program reads the texts of a
+            # drive on an internal host; the USB drive's come from the program's own
+            # INQUIRY as the drive sent them. The ATAPI drives of AHCI do not go through
+            # QEMU's SCSI layer: only these drives reach the trace, each on its own target.
             qemu_args=(-machine q35 -device ahci,id=ahci1 -device ahci,id=ahci2)
-            ide_cd ide.2 empty
+            modules="ahci virtio_scsi usb-storage sr_mod sg"
             qemu_args+=(-device virtio-scsi-pci,id=scsi0)
+            drive scsi0.0 1 $'VARNOTH\e' $'CD-R   VW1210A\a\x9b' $'\e[2J' empty
             drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 iso
-            drive scsi0.0 5 $'VARNOTH\e' $'CD-R\e[2J\aVW1210A' $'1\e04' iso
             qemu_args+=(-device qemu-xhci,id=xhci -device usb-bot,id=bot0,bus=xhci.0)
-            drive bot0.0 0 VARNOTH "CD-R   VW4812AU" 1.00 empty
+            drive bot0.0 0 $'VARNOTH\e' $'CD-R\e[1mVW4812AU' $'\x9b2J\a' empty
             # scsi_req_parsed and scsi_req_parse_bad (a later -trace would reset the file).
             qemu_args+=(-trace "scsi_req_parse*,file=$cache/logs/$1.trace")
-            watched_target=3
-            want="4 4 0"
+            watched="3 1"
+            want="3 3 0"
             cat >"$steps" <<'EOF'
 run list tessaly
-run escapes tessaly $(block_of 18:0:5:0)
+run node tessaly $(block_of 18:0:3:0)
+run usb-node tessaly $(block_of 19:0:0:0)
 marks=$(sg_of 18:0:3:0)
 mark 1 $marks
 run json tessaly --json
 mark 2 $marks
 sleep 2
 mark 3 $marks
-start watch tessaly --watch
+start watch tessaly --watch --drive 1
 sleep 6.5
 mark 4 $marks
 remove 18:0:3:0
@@ -279,7 +291,7 @@ start=$(date +%s)
 for name in "${machines[@]}"; do
     machine "$name" || die "unknown machine $name"
     case_start=$(date +%s)
-    "$here/make-initramfs.sh" "$kernel" "$work/$name.cpio.gz" "$want" "$work/$name.steps" \
+    "$here/make-initramfs.sh" "$kernel" "$work/$name.cpio.gz" "$modules" "$want" "$work/$name.steps" \
         "$program" "$probe" || die "no initramfs for $name"
     log=$cache/logs/$name.console
     rm -f "$cache/logs/$name.trace"
@@ -316,11 +328,13 @@ for name in "${machines[@]}"; do
         grep -v '^#' "$here/expected/probe-$name.txt" >"$work/expected.probe"
         compare "probe-$name.txt (QEMU's answers)" "$work/expected.probe" "$work/probe" || ok=0
     fi
-    if [ -n "$watched_target" ]; then
+    if [ -n "$watched" ]; then
         output json stdout >"$work/json"
-        check_commands "$cache/logs/$name.trace" "$work/json" "$watched_target" || ok=0
+        # shellcheck disable=SC2086 # target and drive number
+        check_commands "$cache/logs/$name.trace" "$work/json" $watched || ok=0
     fi
     if [ $ok = 0 ]; then
+        echo "fail $name ($(($(date +%s) - case_start)) s)"
         echo "--- guest of $name:"
         sed -n '/^@@TQ:info-begin@@/,/^@@TQ:info-end@@/p' "$clean" | sed '1d;$d'
         echo "--- console tail ($log):"
