@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2154 # work and fail_case come from run-cases.sh
 # The commands that reach the drives, from QEMU's trace of the SCSI requests it parses
 # (`-trace scsi_req_parsed` and `scsi_req_parse_bad`, the log back end: one line a
 # request, "scsi_req_parsed target T lun L tag G command OPCODE dir D length N"; a

@@ -71,7 +71,7 @@ fi
 # (hyphens and underscores are the same to the kernel, not to find).
 unpack() {
     local pattern found
-    pattern=$(echo "$1" | sed 's/[-_]/[-_]/g')
+    pattern=${1//[-_]/[-_]}
     found=$(find "$work/root/lib/modules/$release" -name "$pattern.ko" -o -name "$pattern.ko.xz" \
         -o -name "$pattern.ko.zst" | head -n 1)
     if [ -z "$found" ]; then
@@ -96,18 +96,18 @@ add() {
     for dep in $deps; do
         add "$phase" "$dep"
     done
-    echo "$phase $name" $deps >>"$dir/modules/load"
+    echo "$phase $name" $deps >>"$dir/modules/load" # one line, the dependencies as words
 }
 
 : >"$dir/modules/load"
 phase=
+# shellcheck disable=SC2086
 while read -r line; do
     line=${line%%#*}
     case "$line" in
         '') ;;
         \[*\]) phase=${line#[} phase=${phase%]} ;;
-        # shellcheck disable=SC2086 # the extra dependencies are words
-        *) add "$phase" ${line/:/ } ;;
+        *) add "$phase" ${line/:/ } ;; # NAME and the extra dependencies, as words
     esac
 done <"$here/guest/modules"
 echo "$release" >"$dir/release"
