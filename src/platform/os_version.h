@@ -65,9 +65,11 @@ class OsVersion {
     bool IsNt6OrLater() const { return IsNt() && info_.majorVersion >= 6; }
     // NT 6 and later know each drive by its full address (adapter, bus, target, LUN) in
     // tables without fixed limits, and scan every SCSI port number. Windows 95 to XP keep
-    // the fixed tables keyed by adapter and target. The Linux edition keeps them as well
-    // for now; its SCSI hosts are ports, so it moves over by answering true here.
-    bool UsesFullAddresses() const { return IsNt6OrLater(); }
+    // the fixed tables keyed by adapter and target. The Linux edition uses full addresses
+    // too: a kernel host may carry many buses, targets beyond 15 and several LUNs, and
+    // with one host per SATA port a desktop's drives fill more than the fixed tables' 8
+    // adapters, so only the drive letters limit it.
+    bool UsesFullAddresses() const { return IsNt6OrLater() || IsLinux(); }
     // The Linux edition's platform.
     bool IsLinux() const { return release_ == OsRelease::kLinux; }
 

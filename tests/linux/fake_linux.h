@@ -74,16 +74,19 @@ class FakeSysfs {
         if (links == HostLinks::kBoth)
             fs::create_directory_symlink(device, fs::path(root_) / files / "device");
     }
-    // A device with sysfs's padded identification texts and its INQUIRY bytes.
+    // A device with sysfs's padded identification texts and its INQUIRY bytes, and its
+    // block device node ("sr0") when given.
     void AddDevice(const std::string& address, int type, const std::string& vendor,
                    const std::string& model, const std::string& revision,
-                   const std::vector<std::uint8_t>& inquiry) const {
+                   const std::vector<std::uint8_t>& inquiry, const std::string& node = "") const {
         const std::string dir = "class/scsi_device/" + address + "/device/";
         Write(dir + "type", std::to_string(type) + "\n");
         Write(dir + "vendor", vendor + "\n");
         Write(dir + "model", model + "\n");
         Write(dir + "rev", revision + "\n");
         Write(dir + "inquiry", std::string(inquiry.begin(), inquiry.end()));
+        if (!node.empty())
+            Write(dir + "block/" + node + "/dev", "11:0\n");
     }
 
   private:
@@ -96,6 +99,7 @@ struct FakeDevice {
     int openError = 0;                    // errno of open, 0 to open
     bool block = true;                    // a block device (else a regular file)
     bool sg = true;                       // answers SG_GET_VERSION_NUM and SCSI ioctls
+    dev_t rdev = 0;                       // the device number its node stands for
 };
 
 class FakeCalls final : public platform::linux_os::SystemCalls {
@@ -124,7 +128,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
     int Ioctl(int fd, unsigned long request, void* argument) override {
         const FakeDevice* device = DeviceOf(fd);
         if (device == nullptr)
-            return -EBADF;
+            return open_.count(fd) != 0 ? -ENODEV : -EBADF;  // unplugged since it opened
         if (!device->sg)
             return -ENOTTY;
         if (request == SG_GET_VERSION_NUM) {
@@ -152,6 +156,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
             return -EBADF;
         info = {};
         info.st_mode = device->block ? S_IFBLK : S_IFREG;
+        info.st_rdev = device->rdev;
         return 0;
     }
     int Stat(const char* path, struct stat& info) override {
@@ -160,6 +165,7 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
             return -ENOENT;
         info = {};
         info.st_mode = it->second.block ? S_IFBLK : S_IFREG;
+        info.st_rdev = it->second.rdev;
         return 0;
     }
     void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
@@ -168,7 +174,8 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
   private:
     const FakeDevice* DeviceOf(int fd) const {
         const auto it = open_.find(fd);
-        return it == open_.end() ? nullptr : &devices.at(it->second);
+        const auto device = it == open_.end() ? devices.end() : devices.find(it->second);
+        return device == devices.end() ? nullptr : &device->second;
     }
     // The drive runs the CDB; a CHECK CONDITION hands its sense over as auto-sense.
     static int RunOnDrive(const FakeDevice& device, sg_io_hdr_t& header) {

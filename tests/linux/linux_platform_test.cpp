@@ -34,14 +34,13 @@ using testing::FakeSysfs;
 
 const KernelRelease kKernel{"6.1.0-18-amd64", "x86_64"};
 
-// Windows XP with two empty IDE ports and the drive on a third, SCSI port at target 3:
-// the numbering a guest with two ata_piix hosts and a virtio_scsi host shows.
+// Windows XP with the drives on its one SCSI port at targets 3 and 5: the numbering a
+// guest with two empty ata_piix hosts and a virtio_scsi host shows, as only hosts with
+// drives are ports.
 constexpr const char* kXpScenario = R"({
   "os": { "platform": 2, "major": 5, "minor": 1, "build": 2600, "service": "Service Pack 2" },
   "date": "2003-05-14",
   "adapters": [
-    { "bus": "atapi", "identifier": "atapi", "devices": [] },
-    { "bus": "atapi", "identifier": "atapi", "devices": [] },
     { "bus": "scsi", "identifier": "virtio_scsi", "scsi_id": 7,
       "devices": [
         { "target": 3, "letter": "D",
@@ -56,22 +55,23 @@ constexpr const char* kXpScenario = R"({
 })";
 
 // The same machine on Linux: hosts 0 and 1 ata_piix, host 2 virtio_scsi with the drives
-// at /dev/sr0 and /dev/sr1, and a USB drive at /dev/sr2.
+// at /dev/sr0 and /dev/sr1.
 struct LinuxMachine {
     explicit LinuxMachine(const vpc::Scenario& scenario)
-        : cd(scenario.adapters[2].devices[0].drive), dvd(scenario.adapters[2].devices[1].drive) {
+        : cd(scenario.adapters[0].devices[0].drive), dvd(scenario.adapters[0].devices[1].drive) {
         sysfs.AddHost(0, "ata_piix");
         sysfs.AddHost(1, "ata_piix");
         sysfs.AddHost(2, "virtio_scsi", "7");
-        AddDrive("2:0:3:0", cd);
-        AddDrive("2:0:5:0", dvd);
+        AddDrive("2:0:3:0", cd, "sr0");
+        AddDrive("2:0:5:0", dvd, "sr1");
         calls.devices["/dev/sr0"] = FakeDevice{{2, 0, 3, 0}, &cd};
         calls.devices["/dev/sr1"] = FakeDevice{{2, 0, 5, 0}, &dvd};
     }
-    void AddDrive(const std::string& address, vpc::EmulatedDrive& drive) const {
+    void AddDrive(const std::string& address, vpc::EmulatedDrive& drive,
+                  const std::string& node) const {
         const auto identity = drive.IdentifyData();
         sysfs.AddDevice(address, 5, "VARNOTH", "", "",
-                        std::vector<std::uint8_t>(identity.begin(), identity.end()));
+                        std::vector<std::uint8_t>(identity.begin(), identity.end()), node);
     }
     std::unique_ptr<LinuxPlatform> Platform(std::vector<std::string> devices = {}) {
         return std::make_unique<LinuxPlatform>(calls, sysfs.Root(), std::move(devices), kKernel);
@@ -170,8 +170,7 @@ TEST(LinuxPlatform, CreateFileMapsDevicesAndErrors) {
         {"\\\\.\\D:", ENXIO, false, 21},
         {"\\\\.\\F:", 0, false, platform::kErrorFileNotFound},
         {"\\\\.\\SCSI0:", 0, true, 0},
-        {"\\\\.\\SCSI2:", 0, true, 0},
-        {"\\\\.\\SCSI3:", 0, false, platform::kErrorFileNotFound},
+        {"\\\\.\\SCSI1:", 0, false, platform::kErrorFileNotFound},
         {"\\\\.\\SCSI-1:", 0, false, platform::kErrorFileNotFound},
         {"\\\\.\\SCSI0:x", 0, false, platform::kErrorFileNotFound},
         {"D:", 0, false, platform::kErrorFileNotFound},
@@ -193,6 +192,7 @@ TEST(LinuxPlatform, CreateFileMapsDevicesAndErrors) {
         }
         EXPECT_TRUE(pc->CloseHandle(handle));
         EXPECT_FALSE(pc->CloseHandle(handle)) << "closed once";
+        pc.reset();
         EXPECT_EQ(machine.calls.OpenDescriptors(), 0u);
     }
 }
@@ -200,7 +200,7 @@ TEST(LinuxPlatform, CreateFileMapsDevicesAndErrors) {
 TEST(LinuxPlatform, AddressesAndPortAnswers) {
     LinuxMachine machine(testing::ScenarioFrom(kXpScenario));
     machine.sysfs.AddHost(3, "usb-storage");
-    machine.sysfs.AddDevice("3:0:0:0", 5, "VARNOTH", "", "", {});
+    machine.sysfs.AddDevice("3:0:0:0", 5, "VARNOTH", "", "", {}, "sr2");
     machine.calls.devices["/dev/sr2"] = FakeDevice{{3, 0, 0, 0}, &machine.cd};
     auto pc = machine.Platform();
     std::uint32_t returned = 0;
@@ -208,7 +208,7 @@ TEST(LinuxPlatform, AddressesAndPortAnswers) {
     const platform::Handle d = pc->CreateFileA("\\\\.\\D:", platform::kGenericRead, 3, 3);
     ASSERT_TRUE(pc->DeviceIoControl(d, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address,
                                     sizeof address, &returned));
-    EXPECT_EQ(address.PortNumber, 2);
+    EXPECT_EQ(address.PortNumber, 0) << "host 2 is the first port";
     EXPECT_EQ(address.TargetId, 3);
     EXPECT_EQ(returned, 8u);
     EXPECT_FALSE(pc->DeviceIoControl(d, nt::IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address,
@@ -222,7 +222,7 @@ TEST(LinuxPlatform, AddressesAndPortAnswers) {
                                      sizeof address, &returned))
         << "a USB drive is reached by its letter only";
 
-    const platform::Handle port = pc->CreateFileA("\\\\.\\SCSI2:", platform::kGenericRead, 3, 3);
+    const platform::Handle port = pc->CreateFileA("\\\\.\\SCSI0:", platform::kGenericRead, 3, 3);
     std::uint8_t query[12] = {1, 0, 0, 0, 0, 0, 0, 0};
     std::uint8_t descriptor[64] = {};
     ASSERT_TRUE(pc->DeviceIoControl(port, nt::IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query,
@@ -235,7 +235,7 @@ TEST(LinuxPlatform, AddressesAndPortAnswers) {
 
     platform::RegKey key = 0;
     ASSERT_EQ(pc->RegOpenKeyExA(platform::kHkeyLocalMachine,
-                                "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 2", 1, &key),
+                                "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", 1, &key),
               0);
     char driver[32] = {};
     std::uint32_t size = sizeof driver;
@@ -251,9 +251,14 @@ TEST(LinuxPlatform, AddressesAndPortAnswers) {
     EXPECT_NE(pc->RegQueryValueExA(key, "\\DosDevices\\D:", nullptr, nullptr, &size), 0)
         << "an internal drive is not listed as mounted external";
     pc->RegCloseKey(key);
+    const platform::Handle again = pc->CreateFileA("\\\\.\\D:", platform::kGenericRead, 3, 3);
     pc->CloseHandle(d);
     pc->CloseHandle(f);
     pc->CloseHandle(port);
+    pc->CloseHandle(again);
+    EXPECT_EQ(machine.calls.openCalls, 2) << "D: and F: once each";
+    EXPECT_EQ(machine.calls.OpenDescriptors(), 2u);
+    pc.reset();
     EXPECT_EQ(machine.calls.OpenDescriptors(), 0u);
 }
 
@@ -288,7 +293,7 @@ TEST(LinuxSession, TextMatchesTheVirtualPcButForTheSystem) {
     ASSERT_NE(at, std::string::npos);
     windowsText.replace(at, xpLine.size(), "Operating system: Linux 6.1.0-18-amd64 x86_64");
     EXPECT_EQ(linuxText, windowsText);
-    EXPECT_NE(linuxText.find("  Host Adapter: 2\n  Target ID: 3\n"), std::string::npos);
+    EXPECT_NE(linuxText.find("  Host Adapter: 0\n  Target ID: 3\n"), std::string::npos);
     EXPECT_NE(linuxText.find("Start Time Of Lead Out: 79:59:74  LBA: "), std::string::npos);
     EXPECT_GT(machine.calls.sgIoCalls, 10);
 }
@@ -366,9 +371,10 @@ TEST(LinuxSession, DrivesFoundWithoutSysfs) {
     LinuxPlatform pc(machine.calls, empty.Root(), {}, kKernel);
     Session session(pc, platform::PaperSpec{4800, 6600, false, 0});
     ASSERT_EQ(session.view.Items().size(), 2u);
-    EXPECT_EQ(session.view.Fields().at(IDC_HOST_ADAPTER), "2");
+    EXPECT_EQ(session.view.Fields().at(IDC_HOST_ADAPTER), "0");
     EXPECT_EQ(session.view.Fields().at(IDC_TARGET_ID), "3");
-    EXPECT_EQ(machine.calls.OpenDescriptors(), 0u) << "the address probes closed again";
+    EXPECT_EQ(machine.calls.openCalls, 2) << "absent names are not opened";
+    EXPECT_EQ(machine.calls.OpenDescriptors(), 2u) << "the drives' descriptors stay open";
 }
 
 }  // namespace
@@ -406,14 +412,14 @@ struct RegistryRow {
 TEST(LinuxPlatform, RegistryFromSysfsTable) {
     LinuxMachine machine(testing::ScenarioFrom(kXpScenario));
     machine.sysfs.AddHost(4, "firewire_sbp2");
-    machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH ", "DVDR   VD0708A", "", {});
+    machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH ", "DVDR   VD0708A", "", {}, "sr2");
     machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &machine.dvd};
     auto pc = machine.Platform();
     const RegistryRow rows[] = {
-        {"port driver", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "Driver", 0, "ata_piix"},
-        {"case does not matter", "hardware\\devicemap\\SCSI\\scsi port 2", "DRIVER", 0,
-         "virtio_scsi"},
-        {"a port without a host", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 3", "Driver", 2, ""},
+        {"port driver", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "Driver", 0, "virtio_scsi"},
+        {"external after internal", "hardware\\devicemap\\SCSI\\scsi port 1", "DRIVER", 0,
+         "firewire_sbp2"},
+        {"no port without a drive", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 2", "Driver", 2, ""},
         {"a missing value", "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "Identifier", 2, ""},
         {"the 1394 drive's compatible ids",
          "SYSTEM\\CurrentControlSet\\Enum\\SBP2\\CdRom&Ven_VARNOTH&Prod_DVDR___VD0708A\\4&0&0&0",
@@ -465,14 +471,14 @@ TEST(LinuxSession, ExternalHostDrivesListedAsExternal) {
         SCOPED_TRACE(row.driver);
         const vpc::Scenario scenario = testing::ScenarioFrom(kXpScenario);
         LinuxMachine machine(scenario);
-        vpc::EmulatedDrive external(scenario.adapters[2].devices[1].drive);
+        vpc::EmulatedDrive external(scenario.adapters[0].devices[1].drive);
         if (*row.place == '\0')
             machine.sysfs.AddHost(4, row.driver);
         else
             machine.sysfs.AddHostAt(4, row.driver, row.place);
         const auto identity = external.IdentifyData();
         machine.sysfs.AddDevice("4:0:0:0", 5, "VARNOTH", "DVDR   VD0708A", "",
-                                std::vector<std::uint8_t>(identity.begin(), identity.end()));
+                                std::vector<std::uint8_t>(identity.begin(), identity.end()), "sr2");
         machine.calls.devices["/dev/sr2"] = FakeDevice{{4, 0, 0, 0}, &external};
         auto pc = machine.Platform();
         Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
@@ -481,6 +487,202 @@ TEST(LinuxSession, ExternalHostDrivesListedAsExternal) {
         EXPECT_EQ(items[0].find("ID:3"), 0u) << items[0];
         EXPECT_EQ(items[2].find("ID:0  DVDR"), 0u) << items[2];
         EXPECT_NE(items[2].find("External"), std::string::npos) << items[2];
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
+
+#include "platform/linux/drive_nodes.h"
+#include "transport/backends.h"
+#include "transport/inquiry_data.h"
+
+namespace tessaly {
+namespace {
+
+constexpr const char* kEmptyDriveScenario = R"({
+  "os": { "platform": 2, "major": 5, "minor": 1, "build": 2600, "service": "" },
+  "date": "2003-05-14",
+  "adapters": [ { "bus": "scsi", "identifier": "ahci", "devices": [
+    { "target": 0, "letter": "D", "drive": { "model": "CD-R   VW2410A", "tray": "closed" } } ] } ]
+})";
+
+// Drives on the high host numbers of a desktop (one host per SATA port, USB beside): only
+// hosts with drives are ports, numbered from 0, internal before external.
+TEST(LinuxSession, HighHostsAreCompactPorts) {
+    struct Drive {
+        int host;
+        const char* place;
+    };
+    struct Row {
+        const char* name;
+        std::vector<Drive> drives;  // at /dev/sr0, /dev/sr1, ...
+        std::size_t items;
+        const char* firstAdapter;
+        bool lastUsb;  // the last item labelled as a USB drive
+    };
+    const Row rows[] = {
+        {"host 12", {{12, "devices/pci0/1f.2/ata13/host12"}}, 1, "0", false},
+        {"hosts 17 and 3",
+         {{17, "devices/pci0/1f.2/ata18/host17"}, {3, "devices/pci0/1f.2/ata4/host3"}},
+         2,
+         "0",
+         false},
+        {"USB on 13 before internal on 20",
+         {{13, "devices/pci0/14.0/usb2/2-1/2-1:1.0/host13"},
+          {20, "devices/pci0/1f.2/ata21/host20"}},
+         2,
+         "0",
+         true},
+    };
+    const vpc::Scenario scenario = testing::ScenarioFrom(kEmptyDriveScenario);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakeSysfs sysfs;
+        FakeCalls calls;
+        sysfs.AddHost(0, "ahci");
+        std::vector<std::unique_ptr<vpc::EmulatedDrive>> drives;
+        for (std::size_t i = 0; i < row.drives.size(); ++i) {
+            const Drive& d = row.drives[i];
+            drives.push_back(
+                std::make_unique<vpc::EmulatedDrive>(scenario.adapters[0].devices[0].drive));
+            sysfs.AddHostAt(d.host, "ahci", d.place);
+            const auto identity = drives.back()->IdentifyData();
+            const std::string node = "sr" + std::to_string(i);
+            sysfs.AddDevice(std::to_string(d.host) + ":0:0:0", 5, "VARNOTH", "", "",
+                            std::vector<std::uint8_t>(identity.begin(), identity.end()), node);
+            calls.devices["/dev/" + node] =
+                FakeDevice{{static_cast<std::uint8_t>(d.host), 0, 0, 0}, drives.back().get()};
+        }
+        LinuxPlatform pc(calls, sysfs.Root(), {}, kKernel);
+        Session session(pc, platform::PaperSpec{4800, 6600, false, 0});
+        const auto& items = session.view.Items();
+        ASSERT_EQ(items.size(), row.items);
+        EXPECT_EQ(session.view.Fields().at(IDC_HOST_ADAPTER), row.firstAdapter);
+        EXPECT_EQ(session.view.Fields().at(IDC_STATUS), "No CD inserted");
+        EXPECT_EQ(items.back().find("USB") != std::string::npos, row.lastUsb) << items.back();
+        EXPECT_TRUE(pc.TakeNotes().empty());
+    }
+}
+
+// One run opens the drive's node once, tries no other name, and every handle shares the
+// descriptor; a drive that goes away (ENODEV) is opened again when it comes back.
+TEST(LinuxSession, OneOpenPerDrive) {
+    const vpc::Scenario scenario = testing::ScenarioFrom(kEmptyDriveScenario);
+    vpc::EmulatedDrive drive(scenario.adapters[0].devices[0].drive);
+    FakeSysfs sysfs;
+    FakeCalls calls;
+    sysfs.AddHost(0, "ata_piix");
+    const auto identity = drive.IdentifyData();
+    sysfs.AddDevice("0:0:1:0", 5, "VARNOTH", "", "",
+                    std::vector<std::uint8_t>(identity.begin(), identity.end()), "sr0");
+    calls.devices["/dev/sr0"] = FakeDevice{{0, 0, 1, 0}, &drive};
+    {
+        LinuxPlatform pc(calls, sysfs.Root(), {}, kKernel);
+        Session session(pc, platform::PaperSpec{4800, 6600, false, 0});
+        runner::PlayTextSession(session.view, session.dialog, session.printer);
+        ASSERT_EQ(session.view.Items().size(), 1u);
+        EXPECT_EQ(calls.openCalls, 1);
+        EXPECT_GT(calls.sgIoCalls, 5);
+        EXPECT_EQ(calls.OpenDescriptors(), 1u);
+
+        calls.sgIo = [&calls](sg_io_hdr_t&) {
+            calls.devices.erase("/dev/sr0");  // unplugged during the command
+            return -ENODEV;
+        };
+        session.dialog.Panel().OnRefreshClick();
+        EXPECT_EQ(calls.OpenDescriptors(), 0u) << "a drive gone is let go";
+        EXPECT_EQ(calls.openCalls, 1) << "its node gone, it is not tried";
+        calls.sgIo = nullptr;
+        calls.devices["/dev/sr0"] = FakeDevice{{0, 0, 1, 0}, &drive};
+        session.dialog.Panel().OnRefreshClick();
+        EXPECT_EQ(calls.openCalls, 2);
+        EXPECT_EQ(session.view.Fields().at(IDC_STATUS), "No CD inserted");
+    }
+    EXPECT_EQ(calls.OpenDescriptors(), 0u) << "closed at the end";
+}
+
+// A node's descriptor is kept while the node stands for the same device; a node gone or
+// replaced is let go, and a replaced one opened anew.
+TEST(DriveNodes, KeptWhileTheNodeIsTheSame) {
+    FakeCalls calls;
+    calls.devices["/dev/sr0"] = FakeDevice{{0, 0, 0, 0}, nullptr};
+    platform::linux_os::DriveNodes nodes(calls, 2);
+    std::uint32_t error = 0;
+    const int first = nodes.Get(0, "/dev/sr0", error);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(nodes.Get(0, "/dev/sr0", error), first);
+    EXPECT_EQ(calls.openCalls, 1);
+    calls.devices["/dev/sr0"].rdev = 0x0B01;  // another drive at the node
+    EXPECT_NE(nodes.Get(0, "/dev/sr0", error), first);
+    EXPECT_EQ(calls.openCalls, 2);
+    EXPECT_EQ(calls.OpenDescriptors(), 1u) << "the old descriptor closed";
+    calls.devices.erase("/dev/sr0");
+    EXPECT_LT(nodes.Get(0, "/dev/sr0", error), 0);
+    EXPECT_EQ(error, platform::kErrorFileNotFound);
+    EXPECT_EQ(calls.OpenDescriptors(), 0u);
+    EXPECT_EQ(calls.openCalls, 2) << "a missing node is not opened";
+    EXPECT_LT(nodes.Get(2, "/dev/sr0", error), 0) << "no such node index";
+}
+
+// Beyond the limits the platform lists what fits and says once what it left out; the
+// port answer for a crowded host is as long as it needs, never written past.
+TEST(LinuxPlatform, LimitsSaidOnce) {
+    FakeSysfs sysfs;
+    FakeCalls calls;
+    sysfs.AddHost(0, "ahci");
+    for (int i = 0; i < 25; ++i)
+        sysfs.AddDevice("0:0:" + std::to_string(i) + ":0", 5, "VARNOTH", "", "", {},
+                        "sr" + std::to_string(i));
+    sysfs.AddDevice("0:0:0:99999999", 5, "VARNOTH", "", "", {});
+    LinuxPlatform pc(calls, sysfs.Root(), {}, kKernel);
+    EXPECT_EQ(pc.DevicePath(3), "/dev/sr0");
+    EXPECT_EQ(pc.DevicePath(13), "/dev/sr10") << "by node number";
+    EXPECT_EQ(pc.DevicePath(25), "/dev/sr22");
+    EXPECT_EQ(pc.DevicePath(26), "");
+    const std::vector<std::string> notes = pc.TakeNotes();
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].find("1 SCSI device entries"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[1].find("left out: /dev/sr23, /dev/sr24"), std::string::npos) << notes[1];
+    EXPECT_TRUE(pc.TakeNotes().empty()) << "said once";
+}
+
+TEST(LinuxPlatform, CrowdedPortAnswerBounded) {
+    const struct {
+        int disks;
+        std::size_t listed;
+        bool noted;
+    } rows[] = {{200, 201, false}, {300, 255, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.disks);
+        FakeSysfs sysfs;
+        FakeCalls calls;
+        sysfs.AddHost(0, "mpt3sas");
+        sysfs.AddDevice("0:0:0:0", 5, "VARNOTH", "", "", std::vector<std::uint8_t>(36, 0x05),
+                        "sr0");
+        for (int i = 0; i < row.disks; ++i) {
+            const std::string address =
+                "0:0:" + std::to_string(i % 100) + ":" + std::to_string(1 + i / 100);
+            sysfs.AddDevice(address, 0, "DISK", "", "", std::vector<std::uint8_t>(96, 0));
+        }
+        calls.devices["/dev/sr0"] = FakeDevice{{0, 0, 0, 0}, nullptr};
+        LinuxPlatform pc(calls, sysfs.Root(), {}, kKernel);
+        const platform::Handle port = pc.CreateFileA("\\\\.\\SCSI0:", 0, 3, 3);
+        ASSERT_NE(port, platform::kInvalidHandleValue);
+        std::vector<std::uint8_t> small(nt::kInquiryDataBufferSize);
+        std::uint32_t returned = 0;
+        EXPECT_FALSE(pc.DeviceIoControl(port, nt::IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0,
+                                        small.data(), static_cast<std::uint32_t>(small.size()),
+                                        &returned));
+        EXPECT_EQ(pc.GetLastError(), platform::kErrorInsufficientBuffer);
+        const std::vector<std::uint8_t> data = QueryPortInquiryDataGrowing(pc, port);
+        EXPECT_EQ(ListPortInquiryEntries(ByteView(data.data(), data.size())).size(), row.listed);
+        const std::vector<std::string> notes = pc.TakeNotes();
+        EXPECT_EQ(notes.size(), row.noted ? 1u : 0u);
+        if (row.noted) {
+            EXPECT_NE(notes[0].find("46 devices"), std::string::npos) << notes[0];
+        }
+        pc.CloseHandle(port);
     }
 }
 

@@ -64,6 +64,30 @@ TEST(Sysfs, NoTreeNoHosts) {
     EXPECT_TRUE(snapshot.hosts.empty());
     EXPECT_TRUE(snapshot.devices.empty());
     EXPECT_EQ(snapshot.HighestHost(), -1);
+    EXPECT_FALSE(snapshot.mounted);
+}
+
+// A device's node: a folder below block/, the link of older kernels, or none.
+TEST(Sysfs, DeviceNodesTable) {
+    const struct {
+        const char* file;  // below the device's folder
+        const char* node;
+    } rows[] = {{"block/sr3/dev", "sr3"},
+                {"block:sr4", "sr4"},
+                {"block/sr../dev", ""},
+                {"block/\x1b[2J/dev", ""},
+                {"generic/sg1/dev", ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        FakeSysfs sysfs;
+        sysfs.AddHost(0, "ahci");
+        sysfs.AddDevice("0:0:1:0", 5, "VARNOTH", "CD-R", "1.00", {});
+        sysfs.Write(std::string("class/scsi_device/0:0:1:0/device/") + row.file, "11:3\n");
+        const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
+        EXPECT_TRUE(snapshot.mounted);
+        ASSERT_EQ(snapshot.devices.size(), 1u);
+        EXPECT_EQ(snapshot.devices[0].node, row.node);
+    }
 }
 
 struct MalformedRow {
@@ -79,7 +103,11 @@ struct MalformedRow {
 TEST(Sysfs, MalformedEntriesTable) {
     const MalformedRow rows[] = {
         {"a host name without a number", "class/scsi_host/hostX/proc_name", "ahci\n", 1, 1, 5, -1},
-        {"a host number out of range", "class/scsi_host/host999/proc_name", "ahci\n", 1, 1, 5, -1},
+        {"a host number out of range", "class/scsi_host/host99999999/proc_name", "ahci\n", 1, 1, 5,
+         -1},
+        {"a high host number", "class/scsi_host/host999/proc_name", "ahci\n", 2, 1, 5, -1},
+        {"a LUN beyond what is read", "class/scsi_device/0:0:1:4294967296/device/type", "5\n", 1, 1,
+         5, -1},
         {"a device name that is no address", "class/scsi_device/0:0:x:0/device/type", "5\n", 1, 1,
          5, -1},
         {"a device address with a negative part", "class/scsi_device/0:-1:1:0/device/type", "5\n",
@@ -103,6 +131,11 @@ TEST(Sysfs, MalformedEntriesTable) {
         const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
         EXPECT_EQ(static_cast<int>(snapshot.hosts.size()), row.hosts);
         EXPECT_EQ(static_cast<int>(snapshot.devices.size()), row.devices);
+        // Every device entry but the valid one has a name that is no address in range.
+        const std::string file = row.file;
+        const bool unread = file.rfind("class/scsi_device/", 0) == 0 &&
+                            file.rfind("class/scsi_device/0:0:1:0/", 0) != 0;
+        EXPECT_EQ(snapshot.unreadDevices, unread ? 1 : 0);
         ASSERT_FALSE(snapshot.devices.empty());
         EXPECT_EQ(snapshot.devices[0].type, row.type);
         EXPECT_EQ(snapshot.hosts[0].ownId, row.ownId);
@@ -257,8 +290,12 @@ TEST(PortAnswers, InquiryDataOfAHostReadsBackThroughTheCoreReader) {
     sysfs.AddDevice("2:0:3:0", 5, "VARNOTH", "CD-R", "1.04", Inquiry("VARNOTH ", "CD-R"));
     sysfs.AddDevice("2:0:5:0", 5, "VARNOTH", "DVDR", "1.00", std::vector<std::uint8_t>(200, 0x42));
     sysfs.AddDevice("0:0:0:0", 0, "ATA", "DISK", "1", Inquiry("ATA     ", "DISK"));
+    sysfs.AddDevice("2:9:0:0", 0, "ATA", "DISK", "1", {});    // a bus beyond the eighth
+    sysfs.AddDevice("2:0:300:0", 0, "ATA", "DISK", "1", {});  // a target beyond a byte
     const SysfsSnapshot snapshot = ReadSysfs(sysfs.Root());
-    const auto data = BuildPortInquiryData(snapshot, 2);
+    int left = 0;
+    const auto data = BuildPortInquiryData(snapshot, 2, &left);
+    EXPECT_EQ(left, 2);
     const ByteView view(data.data(), data.size());
     EXPECT_EQ(view.U8(nt::kAdapterBusInfoNumberOfBuses), 1);
     EXPECT_EQ(view.U8(nt::kAdapterBusInfoBusData + nt::kBusDataInitiatorBusId), 7);

@@ -79,12 +79,13 @@ TEST(OsVersion, PassThroughRules) {
     struct Row {
         std::uint32_t platformId, major;
         long long timeoutSeconds;
-        bool aligned, skipsUnopened;
+        bool aligned, skipsUnopened, full;
     };
-    const Row rows[] = {{2, 4, 108000, false, false},
-                        {2, 5, 108000, false, false},
-                        {2, 6, 60, true, true},
-                        {kVerPlatformLinux, 6, 60, false, true}};
+    const Row rows[] = {{2, 4, 108000, false, false, false},
+                        {2, 5, 108000, false, false, false},
+                        {2, 6, 60, true, true, true},
+                        {kVerPlatformLinux, 6, 60, false, true, true},
+                        {kVerPlatformLinux, 2, 60, false, true, true}};
     for (const Row& row : rows) {
         OsVersionInfo info;
         info.platformId = row.platformId;
@@ -94,6 +95,7 @@ TEST(OsVersion, PassThroughRules) {
         EXPECT_EQ(os.PassThroughTimeout(), std::chrono::seconds(row.timeoutSeconds));
         EXPECT_EQ(os.UsesAlignedTransfers(), row.aligned);
         EXPECT_EQ(os.SkipsUnopenedDevices(), row.skipsUnopened);
+        EXPECT_EQ(os.UsesFullAddresses(), row.full);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "platform/linux/linux_platform.h"
 
-#include <fcntl.h>
 #include <sys/utsname.h>
 #include <algorithm>
 #include <cstdio>
@@ -19,11 +18,10 @@ namespace tessaly::platform::linux_os {
 
 namespace {
 
-// Linux opens drives for reading only, whatever access is asked: SG_IO on an sr device
-// needs no more, and a member of the group "cdrom" may open it so. O_NONBLOCK opens a
-// drive without a disc.
-constexpr int kDeviceFlags = O_RDONLY | O_NONBLOCK;
 constexpr std::size_t kDrivePrefix = 4;  // "\\.\" before "D:" or "SCSI0:"
+constexpr std::size_t kMaxPorts = 256;   // port numbers are bytes
+constexpr int kMaxAddressPart = 0xFF;    // bus, target and LUN are bytes
+constexpr const char* kDevFolder = "/dev/";
 constexpr std::uint32_t kPropertyDescriptorHeader = 8;
 // The device interface class of CD-ROM drives, as mounted-device paths end.
 constexpr const char* kCdromInterface = "{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
@@ -42,6 +40,18 @@ std::string RegistryName(const std::string& text) {
 // A host's class by where it sits and its driver; a host sysfs does not list is SCSI.
 HostDriverClass ClassOf(const SysfsHost* host) {
     return host != nullptr ? ClassifyHost(host->devicePath, host->driver) : HostDriverClass{};
+}
+
+// "sr2" before "sr10": by the letters, then by the number.
+bool NodeBefore(const std::string& a, const std::string& b) {
+    const auto digits = [](const std::string& name) { return name.find_first_of("0123456789"); };
+    const std::size_t da = digits(a);
+    const std::size_t db = digits(b);
+    if (a.compare(0, da, b, 0, db) != 0)
+        return a.substr(0, da) < b.substr(0, db);
+    if (a.size() - da != b.size() - db)
+        return a.size() - da < b.size() - db;
+    return a < b;
 }
 
 std::vector<std::uint8_t> Utf16Le(const std::string& text) {
@@ -86,23 +96,61 @@ OsVersionInfo LinuxVersionInfo(const KernelRelease& kernel) {
 
 LinuxPlatform::LinuxPlatform(SystemCalls& calls, std::string sysfsRoot,
                              std::vector<std::string> devices, KernelRelease kernel)
-    : calls_(calls),
+    : nodes_(calls, kLetterCount),
+      calls_(nodes_.Calls()),
       sysfs_(ReadSysfs(sysfsRoot)),
       devices_(std::move(devices)),
       kernel_(std::move(kernel)) {
-    if (devices_.empty()) {
-        for (int i = 0; i < kLetterCount; ++i)
-            devices_.push_back("/dev/sr" + std::to_string(i));
+    if (sysfs_.unreadDevices > 0) {
+        Note(std::to_string(sysfs_.unreadDevices) +
+             " SCSI device entries in sysfs name no address the program can hold; they are "
+             "not listed");
     }
-    if (devices_.size() > kLetterCount)
+    if (devices_.empty())
+        devices_ = LetteredNodes();
+    if (devices_.size() > kLetterCount) {
+        std::string left;
+        for (std::size_t i = kLetterCount; i < devices_.size(); ++i)
+            left += (left.empty() ? "" : ", ") + devices_[i];
+        Note(std::to_string(devices_.size()) + " CD/DVD devices; drive letters D: to Z: hold " +
+             std::to_string(kLetterCount) + ", left out: " + left);
         devices_.resize(kLetterCount);
+    }
 }
 
-LinuxPlatform::~LinuxPlatform() {
-    for (auto& [handle, object] : objects_) {
-        if (object.fd >= 0)
-            calls_.Close(object.fd);
+LinuxPlatform::~LinuxPlatform() = default;
+
+std::vector<std::string> LinuxPlatform::LetteredNodes() {
+    std::vector<std::string> names;
+    bool unnamed = false;  // a CD/DVD device whose node sysfs does not show
+    for (const SysfsDevice& device : sysfs_.devices) {
+        if (device.type == 5 && !device.node.empty())
+            names.push_back(device.node);
+        unnamed = unnamed || (device.type == 5 && device.node.empty());
     }
+    if (!sysfs_.mounted || (names.empty() && unnamed)) {
+        // Without sysfs the nodes are tried by name.
+        for (int i = 0; i < kLetterCount; ++i)
+            names.push_back(kDevFolder + std::string("sr") + std::to_string(i));
+        return names;
+    }
+    std::sort(names.begin(), names.end(), NodeBefore);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (std::string& name : names)
+        name = kDevFolder + name;
+    return names;
+}
+
+void LinuxPlatform::Note(const std::string& text) {
+    if (std::find(notes_.begin(), notes_.end(), text) == notes_.end())
+        notes_.push_back(text);
+}
+
+std::vector<std::string> LinuxPlatform::TakeNotes() {
+    std::vector<std::string> fresh(notes_.begin() + static_cast<std::ptrdiff_t>(notesTaken_),
+                                   notes_.end());
+    notesTaken_ = notes_.size();
+    return fresh;
 }
 
 bool LinuxPlatform::GetVersionExA(OsVersionInfo& info) {
@@ -162,51 +210,82 @@ Handle LinuxPlatform::CreateFileA(const char* fileName, std::uint32_t, std::uint
     char extra = 0;
     if (std::sscanf(fileName + kDrivePrefix, "SCSI%3d%c%c", &host, &colon, &extra) == 2 &&
         colon == ':') {
-        // Every host number up to the highest stands for a port, so that a gap in the
-        // numbering reads as a port without devices rather than the end of the ports.
-        if (host < 0 || host > HighestPort()) {
+        if (host < 0 || static_cast<std::size_t>(host) >= Ports().size()) {
             Fail(kErrorFileNotFound);
             return kInvalidHandleValue;
         }
         return AddObject(Object{Kind::kPort, -1, host});
     }
-    const std::string path = DevicePath(LetterOf(fileName, kDrivePrefix));
+    const int letter = LetterOf(fileName, kDrivePrefix);
+    std::uint32_t error = 0;
+    if (Descriptor(letter, error) < 0) {
+        Fail(error);
+        return kInvalidHandleValue;
+    }
+    return AddObject(Object{Kind::kDrive, letter, -1});
+}
+
+int LinuxPlatform::Descriptor(int letter, std::uint32_t& error) {
+    const std::string path = DevicePath(letter);
     if (path.empty()) {
-        Fail(kErrorFileNotFound);
-        return kInvalidHandleValue;
+        error = kErrorFileNotFound;
+        return -1;
     }
-    const int fd = calls_.Open(path.c_str(), kDeviceFlags);
-    if (fd < 0) {
-        Fail(WindowsErrorOf(-fd));
-        return kInvalidHandleValue;
-    }
-    return AddObject(Object{Kind::kDrive, fd, -1});
+    return nodes_.Get(static_cast<std::size_t>(letter - kFirstLetter), path, error);
 }
 
-void LinuxPlatform::ForEachLetteredDevice(const std::function<void(int, const IdLun&)>& visit) {
+std::optional<LinuxPlatform::Address> LinuxPlatform::AddressOf(int letter) {
+    const std::string path = DevicePath(letter);
+    if (path.empty())
+        return std::nullopt;
+    if (path.rfind(kDevFolder, 0) == 0) {
+        const std::string name = path.substr(std::strlen(kDevFolder));
+        for (const SysfsDevice& device : sysfs_.devices) {
+            if (device.node == name)
+                return Address{device.host, device.channel, device.id, device.lun};
+        }
+    }
+    std::uint32_t error = 0;
+    const int fd = Descriptor(letter, error);
+    IdLun idLun;
+    if (fd < 0 || !ReadIdLun(calls_, fd, idLun, error))
+        return std::nullopt;
+    return Address{idLun.host, idLun.channel, idLun.id, idLun.lun};
+}
+
+const std::vector<int>& LinuxPlatform::Ports() {
+    if (ports_)
+        return *ports_;
+    // The hosts of the lettered drives, internal before USB and IEEE 1394 ones: the
+    // transport numbers its external drives after the ports.
+    std::vector<std::pair<bool, int>> hosts;
     for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
-        const std::string path = DevicePath(letter);
-        const int fd = path.empty() ? -1 : calls_.Open(path.c_str(), kDeviceFlags);
-        if (fd < 0)
+        const std::optional<Address> address = AddressOf(letter);
+        if (!address)
             continue;
-        IdLun address;
-        std::uint32_t error = 0;
-        if (ReadIdLun(calls_, fd, address, error))
-            visit(fd, address);
-        calls_.Close(fd);
+        const bool external =
+            ClassOf(sysfs_.Host(address->host)).attachment != Attachment::kInternal;
+        hosts.emplace_back(external, address->host);
     }
+    std::sort(hosts.begin(), hosts.end());
+    hosts.erase(std::unique(hosts.begin(), hosts.end()), hosts.end());
+    if (hosts.size() > kMaxPorts) {
+        Note(std::to_string(hosts.size()) + " SCSI hosts hold CD/DVD drives; port numbers hold " +
+             std::to_string(kMaxPorts) + ", the drives of the others are left out");
+        hosts.resize(kMaxPorts);
+    }
+    ports_.emplace();
+    for (const auto& [external, host] : hosts)
+        ports_->push_back(host);
+    return *ports_;
 }
 
-int LinuxPlatform::HighestPort() {
-    if (highestPort_)
-        return *highestPort_;
-    // Without sysfs (not mounted) the drives' own addresses still tell their hosts.
-    int highest = sysfs_.HighestHost();
-    ForEachLetteredDevice([&highest](int, const IdLun& address) {
-        highest = std::max(highest, static_cast<int>(address.host));
-    });
-    highestPort_ = highest;
-    return highest;
+std::optional<int> LinuxPlatform::PortOf(int host) {
+    const std::vector<int>& ports = Ports();
+    const auto it = std::find(ports.begin(), ports.end(), host);
+    if (it == ports.end())
+        return std::nullopt;
+    return static_cast<int>(it - ports.begin());
 }
 
 const SysfsSnapshot& LinuxPlatform::PortDevices() {
@@ -214,40 +293,44 @@ const SysfsSnapshot& LinuxPlatform::PortDevices() {
         return *portDevices_;
     constexpr std::size_t kStandardInquiry = 36;
     SysfsSnapshot devices = sysfs_;
-    ForEachLetteredDevice([&](int fd, const IdLun& address) {
+    for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
+        const std::optional<Address> address = AddressOf(letter);
+        if (!address)
+            continue;
         auto known =
             std::find_if(devices.devices.begin(), devices.devices.end(), [&](const SysfsDevice& d) {
-                return d.host == address.host && d.channel == address.channel &&
-                       d.id == address.id && d.lun == address.lun;
+                return d.host == address->host && d.channel == address->channel &&
+                       d.id == address->id && d.lun == address->lun;
             });
-        std::vector<std::uint8_t> inquiry;
         const bool complete =
             known != devices.devices.end() && known->inquiry.size() >= kStandardInquiry;
-        if (complete || !AskInquiry(calls_, fd, inquiry))
-            return;
+        if (complete)
+            continue;
+        std::uint32_t error = 0;
+        const int fd = Descriptor(letter, error);
+        std::vector<std::uint8_t> inquiry;
+        if (fd < 0 || !AskInquiry(calls_, fd, inquiry))
+            continue;
         if (known == devices.devices.end()) {
             SysfsDevice device;
-            device.host = address.host;
-            device.channel = address.channel;
-            device.id = address.id;
-            device.lun = address.lun;
+            device.host = address->host;
+            device.channel = address->channel;
+            device.id = address->id;
+            device.lun = address->lun;
             devices.devices.push_back(std::move(device));
             known = std::prev(devices.devices.end());
         }
         known->type = inquiry[0] & 0x1F;
         known->inquiry = std::move(inquiry);
-    });
+    }
     portDevices_ = std::move(devices);
     return *portDevices_;
 }
 
 bool LinuxPlatform::CloseHandle(Handle object) {
-    const auto it = objects_.find(object);
-    if (it == objects_.end())
+    // A drive's descriptor stays open for the next handle.
+    if (objects_.erase(object) == 0)
         return Fail(kErrorInvalidHandle);
-    if (it->second.fd >= 0)
-        calls_.Close(it->second.fd);
-    objects_.erase(it);
     return true;
 }
 
@@ -273,33 +356,56 @@ bool LinuxPlatform::DeviceIoControl(Handle device, std::uint32_t controlCode, vo
     return Fail(kErrorInvalidFunction);
 }
 
-bool LinuxPlatform::DriveControl(Object& drive, std::uint32_t controlCode, void* in,
+bool LinuxPlatform::DriveControl(const Object& drive, std::uint32_t controlCode, void* in,
                                  std::uint32_t inSize, void* out, std::uint32_t outSize,
                                  std::uint32_t& returned) {
+    std::uint32_t error = 0;
+    const int fd = Descriptor(drive.letter, error);
+    if (fd < 0)
+        return Fail(error);
+    const std::optional<Address> address = AddressOf(drive.letter);
+    // A drive on a USB or IEEE 1394 host is reached by its letter only, as Windows
+    // reaches such drives: it has no SCSI address. So is a drive whose address a
+    // Windows address cannot hold.
+    const std::optional<int> port = address ? PortOf(address->host) : std::nullopt;
+    const bool addressed =
+        port && ClassOf(sysfs_.Host(address->host)).attachment == Attachment::kInternal &&
+        address->channel <= kMaxAddressPart && address->id <= kMaxAddressPart &&
+        address->lun <= kMaxAddressPart;
+    nodes_.ClearGone();
     ControlResult result;
     if (controlCode == nt::IOCTL_SCSI_GET_ADDRESS) {
-        IdLun address;
-        std::uint32_t error = 0;
-        if (!ReadIdLun(calls_, drive.fd, address, error))
-            return Fail(error);
-        // A drive on a USB or IEEE 1394 host is reached by its letter only, as Windows
-        // reaches such drives: it has no SCSI address.
-        if (ClassOf(sysfs_.Host(address.host)).attachment != Attachment::kInternal)
+        if (!address)
+            return Fail(kErrorNotReady);
+        if (!addressed)
             return Fail(kErrorInvalidFunction);
-        result = WriteScsiAddress(address, out, outSize);
+        IdLun compact;
+        compact.host = static_cast<std::uint8_t>(*port);
+        compact.channel = static_cast<std::uint8_t>(address->channel);
+        compact.id = static_cast<std::uint8_t>(address->id);
+        compact.lun = static_cast<std::uint8_t>(address->lun);
+        result = WriteScsiAddress(compact, out, outSize);
     } else if (controlCode == nt::IOCTL_SCSI_PASS_THROUGH_DIRECT) {
-        result = PassThroughDirect(calls_, drive.fd, in, inSize, out, outSize);
-        if (result.ok || result.error != kErrorInvalidParameter) {
-            nt::SCSI_PASS_THROUGH_DIRECT request;
-            if (in != nullptr && inSize >= sizeof request) {
-                std::memcpy(&request, in, sizeof request);
-                log_.Record(request.PathId, request.TargetId, request.Cdb,
-                            std::min<std::size_t>(request.CdbLength, sizeof request.Cdb));
+        result = PassThroughDirect(calls_, fd, in, inSize, out, outSize);
+        nt::SCSI_PASS_THROUGH_DIRECT request;
+        if ((result.ok || result.error != kErrorInvalidParameter) && in != nullptr &&
+            inSize >= sizeof request) {
+            // The log names the drive by its port address, as the port driver would; a
+            // drive reached by letter alone by what the request names.
+            std::memcpy(&request, in, sizeof request);
+            const std::size_t length = std::min<std::size_t>(request.CdbLength, sizeof request.Cdb);
+            if (addressed) {
+                log_.Record(static_cast<unsigned>(*port), static_cast<unsigned>(address->channel),
+                            static_cast<unsigned>(address->id), request.Cdb, length);
+            } else {
+                log_.Record(request.PathId, request.TargetId, request.Cdb, length);
             }
         }
     } else {
         return Fail(kErrorInvalidFunction);
     }
+    if (nodes_.Gone())
+        nodes_.Forget(static_cast<std::size_t>(drive.letter - kFirstLetter));
     if (!result.ok)
         return Fail(result.error);
     returned = result.returned;
@@ -314,9 +420,16 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
     if (controlCode == nt::IOCTL_SCSI_GET_INQUIRY_DATA) {
         // USB and IEEE 1394 drives are reached by their letters only, as external drives:
         // their host's port lists no device.
-        const bool external = ClassOf(sysfs_.Host(port.host)).attachment != Attachment::kInternal;
+        const int host = Ports()[static_cast<std::size_t>(port.port)];
+        const bool external = ClassOf(sysfs_.Host(host)).attachment != Attachment::kInternal;
         static const SysfsSnapshot kNoDevices;
-        answer = BuildPortInquiryData(external ? kNoDevices : PortDevices(), port.host);
+        int left = 0;
+        answer = BuildPortInquiryData(external ? kNoDevices : PortDevices(), host, &left);
+        if (left > 0) {
+            Note("SCSI host " + std::to_string(host) + ": " + std::to_string(left) +
+                 " devices beyond a port's limits (8 buses, 255 units a bus, target and LUN up "
+                 "to 255) are not listed");
+        }
         if (outSize < answer.size())
             return Fail(kErrorInsufficientBuffer);
         count = answer.size();
@@ -330,7 +443,8 @@ bool LinuxPlatform::PortControl(const Object& port, std::uint32_t controlCode, v
         }
         if (outSize < kPropertyDescriptorHeader)
             return Fail(kErrorInsufficientBuffer);
-        answer = BuildAdapterDescriptor(ClassOf(sysfs_.Host(port.host)).busType);
+        const int host = Ports()[static_cast<std::size_t>(port.port)];
+        answer = BuildAdapterDescriptor(ClassOf(sysfs_.Host(host)).busType);
         count = std::min<std::size_t>(outSize, answer.size());
     } else {
         return Fail(kErrorInvalidFunction);
@@ -379,24 +493,18 @@ std::uint32_t LinuxPlatform::WaitForSingleObject(Handle object, std::uint32_t) {
 
 void LinuxPlatform::BuildRegistry() {
     registryBuilt_ = true;
-    for (const SysfsHost& host : sysfs_.hosts) {
-        registry_.SetText("HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port " + std::to_string(host.number),
-                          "Driver", host.driver);
+    const std::vector<int>& ports = Ports();
+    for (std::size_t port = 0; port < ports.size(); ++port) {
+        if (const SysfsHost* host = sysfs_.Host(ports[port])) {
+            registry_.SetText("HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port " + std::to_string(port),
+                              "Driver", host->driver);
+        }
     }
     // Drives on USB and IEEE 1394 hosts: their letters in the mounted-device list and
     // the bus in their compatible ids, as Windows records such drives.
     for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
-        const std::string path = DevicePath(letter);
-        if (path.empty())
-            continue;
-        const int fd = calls_.Open(path.c_str(), kDeviceFlags);
-        if (fd < 0)
-            continue;
-        IdLun address;
-        std::uint32_t error = 0;
-        const bool addressed = ReadIdLun(calls_, fd, address, error);
-        calls_.Close(fd);
-        const SysfsHost* host = addressed ? sysfs_.Host(address.host) : nullptr;
+        const std::optional<Address> address = AddressOf(letter);
+        const SysfsHost* host = address ? sysfs_.Host(address->host) : nullptr;
         if (host == nullptr)
             continue;
         const Attachment attachment = ClassOf(host).attachment;
@@ -405,8 +513,8 @@ void LinuxPlatform::BuildRegistry() {
         std::string vendor;
         std::string model;
         for (const SysfsDevice& device : sysfs_.devices) {
-            if (device.host == address.host && device.channel == address.channel &&
-                device.id == address.id && device.lun == address.lun) {
+            if (device.host == address->host && device.channel == address->channel &&
+                device.id == address->id && device.lun == address->lun) {
                 vendor = RegistryName(device.vendor);
                 model = RegistryName(device.model);
             }
@@ -415,8 +523,8 @@ void LinuxPlatform::BuildRegistry() {
         const std::string enumerator = usb ? "USBSTOR" : "SBP2";
         const std::string deviceId = "CdRom&Ven_" + vendor + "&Prod_" + model;
         char instance[32];
-        std::snprintf(instance, sizeof instance, "%u&%u&%u&%u", address.host, address.channel,
-                      address.id, address.lun);
+        std::snprintf(instance, sizeof instance, "%d&%d&%d&%d", address->host, address->channel,
+                      address->id, address->lun);
         char valueName[] = "\\DosDevices\\D:";
         valueName[12] = static_cast<char>('A' + letter);
         registry_.SetBinary("System\\MountedDevices", valueName,

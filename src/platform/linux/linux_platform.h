@@ -1,8 +1,12 @@
 // The Platform on Linux, mapping the Win32 calls the core makes the way Wine maps them:
-// drive letters D:, E:, ... are the optical drives (/dev/sr0, /dev/sr1, ... or the
-// devices given), \\.\X: opens the drive's device, \\.\SCSIn: stands for SCSI host n,
-// pass-through is SG_IO, and the registry values the transport reads are derived from
-// sysfs. There is no ASPI manager and there are no version resources.
+// drive letters D:, E:, ... are the optical drives (the sr nodes sysfs lists, or the
+// devices given), \\.\X: opens the drive's device, \\.\SCSIn: stands for the n-th SCSI
+// host that holds a lettered drive (internal hosts first, then USB and IEEE 1394 ones,
+// each in host-number order), pass-through is SG_IO, and the registry values the
+// transport reads are derived from sysfs. There is no ASPI manager and there are no
+// version resources.
+// Each drive node is opened once per process (drive_nodes.h): every handle the core
+// opens on it shares the one descriptor.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +18,7 @@
 #include <vector>
 
 #include "common/command_log.h"
+#include "platform/linux/drive_nodes.h"
 #include "platform/linux/sg_passthrough.h"
 #include "platform/linux/static_registry.h"
 #include "platform/linux/sysfs.h"
@@ -37,7 +42,8 @@ OsVersionInfo LinuxVersionInfo(const KernelRelease& kernel);
 
 class LinuxPlatform final : public Platform {
   public:
-    // devices: the drives from D: on, in order; empty for /dev/sr0 (D:) to /dev/sr22 (Z:).
+    // devices: the drives from D: on, in order; empty for the sr nodes of sysfs's CD/DVD
+    // devices in node order (without sysfs, /dev/sr0 (D:) to /dev/sr22 (Z:)).
     LinuxPlatform(SystemCalls& calls, std::string sysfsRoot, std::vector<std::string> devices,
                   KernelRelease kernel);
     ~LinuxPlatform() override;
@@ -76,44 +82,66 @@ class LinuxPlatform final : public Platform {
     // Every pass-through command since the last clear, as "adapter:target" and CDB bytes.
     const std::vector<std::string>& CommandLog() const { return log_.Entries(); }
     void ClearCommandLog() { log_.Clear(); }
+    // What the platform left out at its limits (drive letters, port numbers, the units a
+    // port answer holds, sysfs entries it could not read), each said once: the notes not
+    // taken before, in the order found.
+    std::vector<std::string> TakeNotes();
 
   private:
     enum class Kind { kDrive, kPort, kEvent };
     struct Object {
         Kind kind = Kind::kDrive;
-        int fd = -1;
+        int letter = -1;  // a drive's letter index
+        int port = -1;    // a port's number
+    };
+    // A drive's address as the kernel numbers it (hosts beyond a byte included).
+    struct Address {
         int host = -1;
+        int channel = 0;
+        int id = 0;
+        int lun = 0;
     };
     bool Fail(std::uint32_t error) {
         lastError_ = error;
         return false;
     }
+    void Note(const std::string& text);
     Handle AddObject(const Object& object);
     Object* Find(Handle handle);
     int LetterOf(const char* name, std::size_t prefix) const;
-    bool DriveControl(Object& drive, std::uint32_t controlCode, void* in, std::uint32_t inSize,
-                      void* out, std::uint32_t outSize, std::uint32_t& returned);
+    // The drive node's shared descriptor; -1 with a Windows error when it does not open.
+    int Descriptor(int letter, std::uint32_t& error);
+    // The address of the drive behind a letter: sysfs's for its node, else the one
+    // SCSI_IOCTL_GET_IDLUN gives.
+    std::optional<Address> AddressOf(int letter);
+    // The SCSI hosts that stand for ports, by port number.
+    const std::vector<int>& Ports();
+    std::optional<int> PortOf(int host);
+    bool DriveControl(const Object& drive, std::uint32_t controlCode, void* in,
+                      std::uint32_t inSize, void* out, std::uint32_t outSize,
+                      std::uint32_t& returned);
     bool PortControl(const Object& port, std::uint32_t controlCode, void* in, std::uint32_t inSize,
                      void* out, std::uint32_t outSize, std::uint32_t& returned);
     void BuildRegistry();
-    // Opens each lettered device in turn and calls visit with its descriptor and the
-    // address SCSI_IOCTL_GET_IDLUN gives; devices that do not open or answer are passed.
-    void ForEachLetteredDevice(const std::function<void(int, const IdLun&)>& visit);
-    // The highest port number: the highest SCSI host in sysfs or behind a drive letter.
-    int HighestPort();
+    // The sysfs devices the letters name when no device was given, and the notes of what
+    // did not fit.
+    std::vector<std::string> LetteredNodes();
     // sysfs's devices, and those behind drive letters that sysfs does not list (when it
     // is not mounted), asked for their INQUIRY data as Wine's port driver asks. Gathered
     // once, at the first port's inquiry data, as a port driver keeps what it found.
     const SysfsSnapshot& PortDevices();
 
-    SystemCalls& calls_;
+    DriveNodes nodes_;
+    SystemCalls& calls_;  // through nodes_, which notes a device gone
     SysfsSnapshot sysfs_;
     std::vector<std::string> devices_;  // by letter index - kFirstLetter
     KernelRelease kernel_;
     StaticRegistry registry_;
     bool registryBuilt_ = false;
-    std::optional<int> highestPort_;
+    std::optional<std::vector<int>> ports_;
     std::optional<SysfsSnapshot> portDevices_;
+    std::vector<std::string> notes_;
+    std::size_t notesTaken_ = 0;
     std::map<Handle, Object> objects_;
     Handle nextHandle_ = 0x100;
     std::uint32_t lastError_ = 0;

@@ -11,21 +11,30 @@ namespace {
 
 constexpr std::size_t kInquiryLength = 36;
 constexpr int kMaxChannels = 8;
+constexpr int kMaxUnitNumber = 0xFF;  // target ids and LUNs are bytes
+constexpr std::uint8_t kMaxUnitsPerBus = 0xFF;
 constexpr std::uint8_t kDefaultInitiatorId = 7;
 constexpr std::size_t kDescriptorSize = 32;
 constexpr std::size_t kDescriptorBusType = 24;
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host) {
+std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host, int* leftOut) {
     const SysfsHost* adapter = sysfs.Host(host);
     const std::uint8_t initiator = adapter != nullptr && adapter->ownId >= 0 && adapter->ownId < 16
                                        ? static_cast<std::uint8_t>(adapter->ownId)
                                        : kDefaultInitiatorId;
     int buses = 1;
+    int left = 0;
     for (const SysfsDevice& device : sysfs.devices) {
-        if (device.host == host && device.channel < kMaxChannels)
+        if (device.host != host)
+            continue;
+        if (device.channel < kMaxChannels && device.id <= kMaxUnitNumber &&
+            device.lun <= kMaxUnitNumber) {
             buses = std::max(buses, device.channel + 1);
+        } else {
+            ++left;
+        }
     }
     const std::size_t header = nt::kAdapterBusInfoBusData + buses * nt::kBusDataSize;
     std::vector<std::uint8_t> data(header, 0);
@@ -36,8 +45,14 @@ std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int h
         std::size_t previous = 0;  // the previous unit's entry, whose next offset is set
         std::uint8_t units = 0;
         for (const SysfsDevice& device : sysfs.devices) {
-            if (device.host != host || device.channel != bus || units == 0xFF)
+            if (device.host != host || device.channel != bus || device.id > kMaxUnitNumber ||
+                device.lun > kMaxUnitNumber) {
                 continue;
+            }
+            if (units == kMaxUnitsPerBus) {
+                ++left;
+                continue;
+            }
             const std::size_t at = data.size();
             const std::size_t length = std::min(device.inquiry.size(), kInquiryLength);
             data.resize(at + nt::kInquiryDataInquiryData + kInquiryLength, 0);
@@ -63,6 +78,8 @@ std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int h
         }
         data[busAt + nt::kBusDataNumberOfLogicalUnits] = units;
     }
+    if (leftOut != nullptr)
+        *leftOut = left;
     return data;
 }
 

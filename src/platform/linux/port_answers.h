@@ -11,8 +11,11 @@
 namespace tessaly::platform::linux_os {
 
 // SCSI_ADAPTER_BUS_INFO of host: one bus per channel up to the highest in use (one at
-// least), each with its devices' SCSI_INQUIRY_DATA (36 INQUIRY bytes at most).
-std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host);
+// least), each with its devices' SCSI_INQUIRY_DATA (36 INQUIRY bytes at most). A device
+// the answer cannot hold (channel 8 or more, target or LUN above 255, more than 255 units
+// on a bus) is left out and counted in leftOut when given.
+std::vector<std::uint8_t> BuildPortInquiryData(const SysfsSnapshot& sysfs, int host,
+                                               int* leftOut = nullptr);
 
 // STORAGE_ADAPTER_DESCRIPTOR (32 bytes) with the host driver's bus type.
 std::vector<std::uint8_t> BuildAdapterDescriptor(std::uint8_t busType);

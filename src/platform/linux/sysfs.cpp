@@ -100,9 +100,22 @@ bool ParseScsiAddress(const std::string& name, int (&parts)[4]) {
         const std::size_t colon = i < 3 ? name.find(':', start) : name.size();
         if (colon == std::string::npos)
             return false;
-        if (!ParseSysfsInt(name.substr(start, colon - start), 0, kMaxHostNumber, parts[i]))
+        if (!ParseSysfsInt(name.substr(start, colon - start), 0, kMaxSysfsNumber, parts[i]))
             return false;
         start = colon + 1;
+    }
+    return true;
+}
+
+bool IsNodeName(const std::string& name) {
+    std::size_t letters = 0;
+    while (letters < name.size() && name[letters] >= 'a' && name[letters] <= 'z')
+        ++letters;
+    if (letters == 0 || letters == name.size() || name.size() > 16)
+        return false;
+    for (std::size_t i = letters; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
     }
     return true;
 }
@@ -121,9 +134,12 @@ SysfsSnapshot ReadSysfs(const std::string& root) {
     std::error_code error;
     const fs::path canonicalRoot = fs::canonical(root, error);
     const fs::path hosts = fs::path(root) / "class" / "scsi_host";
+    std::error_code notFolder;
+    snapshot.mounted = fs::is_directory(fs::path(root) / "class", notFolder);
     for (const std::string& name : EntryNames(hosts)) {
         int number = 0;
-        if (name.rfind("host", 0) != 0 || !ParseSysfsInt(name.substr(4), 0, kMaxHostNumber, number))
+        if (name.rfind("host", 0) != 0 ||
+            !ParseSysfsInt(name.substr(4), 0, kMaxSysfsNumber, number))
             continue;
         SysfsHost host;
         host.number = number;
@@ -139,8 +155,10 @@ SysfsSnapshot ReadSysfs(const std::string& root) {
     const fs::path devices = fs::path(root) / "class" / "scsi_device";
     for (const std::string& name : EntryNames(devices)) {
         int address[4];
-        if (!ParseScsiAddress(name, address))
+        if (!ParseScsiAddress(name, address)) {
+            ++snapshot.unreadDevices;
             continue;
+        }
         const fs::path dir = devices / name / "device";
         SysfsDevice device;
         device.host = address[0];
@@ -153,6 +171,17 @@ SysfsSnapshot ReadSysfs(const std::string& root) {
         device.revision = ReadText(dir / "rev");
         if (const auto inquiry = ReadSmallFile(dir / "inquiry", kMaxInquiryBytes))
             device.inquiry.assign(inquiry->begin(), inquiry->end());
+        // The node is a folder below block/, or on older kernels a "block:sr0" link.
+        for (const std::string& node : EntryNames(dir / "block")) {
+            if (IsNodeName(node)) {
+                device.node = node;
+                break;
+            }
+        }
+        for (const std::string& entry : EntryNames(dir)) {
+            if (device.node.empty() && entry.rfind("block:", 0) == 0 && IsNodeName(entry.substr(6)))
+                device.node = entry.substr(6);
+        }
         snapshot.devices.push_back(std::move(device));
     }
     std::sort(snapshot.devices.begin(), snapshot.devices.end(),

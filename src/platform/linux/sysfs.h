@@ -13,6 +13,9 @@ namespace tessaly::platform::linux_os {
 inline constexpr std::size_t kMaxSysfsFileBytes = 4096;
 inline constexpr std::size_t kMaxInquiryBytes = 96;
 inline constexpr int kMaxHostNumber = 255;  // SCSI_IOCTL_GET_IDLUN keeps 8 bits
+// Host numbers grow with every hot-plugged adapter; sysfs names them whole. Channel,
+// target and LUN are read as far as this too, and cut where a Windows address ends.
+inline constexpr int kMaxSysfsNumber = 0xFFFFFF;
 
 struct SysfsHost {
     int number = 0;
@@ -34,11 +37,14 @@ struct SysfsDevice {
     std::string model;
     std::string revision;
     std::vector<std::uint8_t> inquiry;  // at most kMaxInquiryBytes
+    std::string node;                   // its block device ("sr0"); empty when none
 };
 
 struct SysfsSnapshot {
+    bool mounted = false;              // the device classes could be read
     std::vector<SysfsHost> hosts;      // by host number
     std::vector<SysfsDevice> devices;  // by address
+    int unreadDevices = 0;             // entries whose name is no address within range
     const SysfsHost* Host(int number) const;
     int HighestHost() const { return hosts.empty() ? -1 : hosts.back().number; }
 };
@@ -49,6 +55,8 @@ SysfsSnapshot ReadSysfs(const std::string& root);
 // Parsers of the files' texts, for the reader and its tests.
 bool ParseSysfsInt(const std::string& text, int low, int high, int& value);
 bool ParseScsiAddress(const std::string& name, int (&parts)[4]);
+// A device node's name: letters then digits ("sr0"), nothing else.
+bool IsNodeName(const std::string& name);
 std::string TrimSysfsText(const std::string& text);
 
 }  // namespace tessaly::platform::linux_os
