@@ -50,9 +50,11 @@ bool SerialNumberText(ScsiTransport& transport, const DriveAddress& drive, char*
     return true;
 }
 
-std::uint8_t JumperSettingsValue(ScsiTransport& transport, const DriveAddress& drive) {
+std::optional<std::uint8_t> JumperSettingsValue(ScsiTransport& transport,
+                                                const DriveAddress& drive) {
     std::uint8_t answer[2] = {0, 0};
-    VendorReadTwoBytes(transport, drive, answer);
+    if (VendorReadTwoBytes(transport, drive, answer) != 1)
+        return std::nullopt;
     std::uint8_t j = answer[0];
     if (HasModelTrait(transport, drive, kOldJumperOrder)) {
         // Bits 6, 3, 4, 5 of this model move to 3, 4, 5, 6; bits 0-2 and 7 stay.

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "transport/scsi_transport.h"
 
@@ -21,6 +22,8 @@ bool SerialNumberText(ScsiTransport& transport, const DriveAddress& drive, char*
                       std::size_t size);
 
 // The jumper byte, one bit per jumper; the oldest recorder's bits moved to the common order.
-std::uint8_t JumperSettingsValue(ScsiTransport& transport, const DriveAddress& drive);
+// None when the drive did not answer the read: a failed read is no jumper setting.
+std::optional<std::uint8_t> JumperSettingsValue(ScsiTransport& transport,
+                                                const DriveAddress& drive);
 
 }  // namespace tessaly

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "common/bytes.h"
 #include "disc/disc_fields.h"
@@ -96,14 +97,15 @@ bool DriveLines(ScsiTransport& transport, const DriveAddress& drive, InfoReport&
                   id.vendor, id.product, id.revision, serial, usage.c_str());
     report.driveLine = line;
 
-    const std::uint8_t jumpers = JumperSettingsValue(transport, drive);
+    const std::optional<std::uint8_t> jumpers = JumperSettingsValue(transport, drive);
     char speed[64];
     ReportReadSpeedText(transport, drive, speed, sizeof speed);
     std::string jumperText = "n/a";
-    if (HasVendorCommandSet(transport, drive) && !transport.IsUsbSlot(drive.adapter) &&
+    // A jumper byte the drive did not give is no setting: the text stays "n/a".
+    if (jumpers && HasVendorCommandSet(transport, drive) && !transport.IsUsbSlot(drive.adapter) &&
         !scsiRecorderVariant) {
-        jumperText = IsTenByteModeModel(transport, drive) ? AtapiJumperText(jumpers)
-                                                          : ScsiJumperText(jumpers);
+        jumperText = IsTenByteModeModel(transport, drive) ? AtapiJumperText(*jumpers)
+                                                          : ScsiJumperText(*jumpers);
     }
     report.featuresLine = std::string("Read speed: ") + speed + ", Jumper settings: " + jumperText;
     std::uint8_t page05[64];

@@ -244,7 +244,7 @@ TEST(JumperSettingsValue, OldestRecorderBitsAreMoved) {
     }
     Pc failing(Win98Drive("scsi", R"({"model": "CD-R   VW2410S", "fail": {"de": "05/20/00"}})"));
     failing.transport->Initialize();
-    EXPECT_EQ(JumperSettingsValue(*failing.transport, {0, 1}), 0);
+    EXPECT_EQ(JumperSettingsValue(*failing.transport, {0, 1}), std::nullopt);
 }
 
 TEST(DriveCommands, CdbsAsSent) {

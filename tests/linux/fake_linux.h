@@ -98,8 +98,9 @@ struct FakeDevice {
     vpc::EmulatedDrive* drive = nullptr;  // SG_IO runs here when set
     int openError = 0;                    // errno of open, 0 to open
     bool block = true;                    // a block device (else a regular file)
+    bool character = false;               // a character device (when not a block device)
+    dev_t number = 0;                     // the device's major and minor numbers
     bool sg = true;                       // answers SG_GET_VERSION_NUM and SCSI ioctls
-    dev_t rdev = 0;                       // the device number its node stands for
 };
 
 class FakeCalls final : public platform::linux_os::SystemCalls {
@@ -154,24 +155,25 @@ class FakeCalls final : public platform::linux_os::SystemCalls {
         const FakeDevice* device = DeviceOf(fd);
         if (device == nullptr)
             return -EBADF;
-        info = {};
-        info.st_mode = device->block ? S_IFBLK : S_IFREG;
-        info.st_rdev = device->rdev;
+        FillStat(*device, info);
         return 0;
     }
     int Stat(const char* path, struct stat& info) override {
         const auto it = devices.find(path);
         if (it == devices.end())
             return -ENOENT;
-        info = {};
-        info.st_mode = it->second.block ? S_IFBLK : S_IFREG;
-        info.st_rdev = it->second.rdev;
+        FillStat(it->second, info);
         return 0;
     }
     void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
     std::size_t OpenDescriptors() const { return open_.size(); }
 
   private:
+    static void FillStat(const FakeDevice& device, struct stat& info) {
+        info = {};
+        info.st_mode = device.block ? S_IFBLK : device.character ? S_IFCHR : S_IFREG;
+        info.st_rdev = device.number;
+    }
     const FakeDevice* DeviceOf(int fd) const {
         const auto it = open_.find(fd);
         const auto device = it == open_.end() ? devices.end() : devices.find(it->second);

@@ -613,7 +613,7 @@ TEST(DriveNodes, KeptWhileTheNodeIsTheSame) {
     ASSERT_GE(first, 0);
     EXPECT_EQ(nodes.Get(0, "/dev/sr0", error), first);
     EXPECT_EQ(calls.openCalls, 1);
-    calls.devices["/dev/sr0"].rdev = 0x0B01;  // another drive at the node
+    calls.devices["/dev/sr0"].number = 0x0B01;  // another drive at the node
     EXPECT_NE(nodes.Get(0, "/dev/sr0", error), first);
     EXPECT_EQ(calls.openCalls, 2);
     EXPECT_EQ(calls.OpenDescriptors(), 1u) << "the old descriptor closed";

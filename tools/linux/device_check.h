@@ -1,5 +1,9 @@
-// Why a drive device cannot serve the program, told in one line for the user: it does
-// not exist, it refuses the user, or it is no SCSI/MMC device (no SG_IO).
+// What a device named on the command line is, found before anything is opened: stat
+// says whether it is a device node, sysfs (the node's major:minor under root/dev) what
+// device sits behind it. A CD drive's block node is used as it is; a SCSI generic node
+// of a CD drive stands for the drive's block node (or is used as it is when the drive
+// has none); any other node is refused with what it is. Where sysfs is not mounted, the
+// node is opened and asked whether it takes SG_IO.
 #pragma once
 
 #include <string>
@@ -8,11 +12,20 @@
 
 namespace tessaly::cli {
 
-enum class DeviceState { kUsable, kMissing, kDenied, kNotScsi };
+enum class DeviceState { kUsable, kProblem };
 
-DeviceState CheckDevice(platform::linux_os::SystemCalls& calls, const std::string& path);
+struct DeviceCheck {
+    DeviceState state = DeviceState::kProblem;
+    std::string path;     // the node to use (an sg node's block node), when usable
+    std::string problem;  // the error line, without the program's name, when not
+};
 
-// The error line (without the program's name) for a state other than kUsable.
-std::string DeviceProblem(DeviceState state, const std::string& path);
+DeviceCheck CheckDevice(platform::linux_os::SystemCalls& calls, const std::string& sysfsRoot,
+                        const std::string& path);
+
+// The error line for an open of path that failed with error (an errno value), empty for
+// ENOMEDIUM (a drive without a disc opens later all the same). cdNode: path is a CD
+// drive's node, whose group on Debian is cdrom.
+std::string OpenProblem(int error, const std::string& path, bool cdNode);
 
 }  // namespace tessaly::cli

@@ -6,9 +6,13 @@
 // /dev/sr1 (E:), ... unless named. Errors are one line on standard error and a non-zero
 // exit status: 1 for a machine or device problem, 2 for a bad command line (with a
 // second line that points to --help).
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,9 +20,12 @@
 #include "app/control_ids.h"
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
+#include "call_recorder.h"
+#include "common/printable_text.h"
 #include "device_check.h"
 #include "drives/drive_commands.h"
 #include "interruption.h"
+#include "machine.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
 #include "runner/report_pdf.h"
@@ -26,38 +33,41 @@
 #include "runner/text_output.h"
 #include "tessaly_version.h"
 #include "transport/scsi_transport.h"
+#include "watch.h"
 
 namespace {
 
 using namespace tessaly;
 using platform::linux_os::LinuxPlatform;
 
-// A4 at 600 dots per inch.
-constexpr platform::PaperSpec kPaper{4960, 7016, false, 0};
 constexpr auto kPollInterval = std::chrono::milliseconds(500);
+constexpr const char* kSysfsRoot = "/sys";
 
 // The one usage text of the command: --help prints it; the man page says the same.
 constexpr const char* kUsage =
-    "Usage: tessaly [--json | --watch | --eject | --load] [--drive N]\n"
-    "               [--report-pdf FILE] [DEVICE ...]\n"
+    "Usage: tessaly [--json | --watch | --eject | --load] [--drive N] [DEVICE ...]\n"
+    "       tessaly [--drive N] --report-pdf FILE [DEVICE ...]\n"
     "       tessaly --help | --version\n"
     "Lists the Varnoth optical drives of this machine, each drive's fields and the\n"
     "information report of the first drive.\n"
     "\n"
-    "  --json             the same session as JSON steps\n"
+    "  --json             the same session as JSON steps, with the errors and notes\n"
     "  --watch            the drive's fields, then every change, polled every 500 ms\n"
-    "                     until Ctrl-C\n"
+    "                     until Ctrl-C; a drive that goes away or comes back is told\n"
     "  --eject            open the drive's tray, then print its fields\n"
     "  --load             close the drive's tray, then print its fields\n"
     "  --drive N          the drive of --watch, --eject, --load and --report-pdf:\n"
     "                     item N of the list, from 0 (default 0)\n"
     "  --report-pdf FILE  also write the information report as a one-page A4 PDF\n"
+    "                     (not with the other modes; not in the static build)\n"
     "  -h, --help         print this help and exit\n"
     "  --version          print the version and exit\n"
     "\n"
-    "DEVICE is a CD drive's block device; by default /dev/sr0 to /dev/sr22.\n"
+    "DEVICE is a CD drive's block device (/dev/srN) or its SCSI generic device\n"
+    "(/dev/sgN); by default the machine's CD drives, /dev/sr0 on.\n"
     "Reading a drive takes read access to its device (the group cdrom); the maker's\n"
-    "vendor fields (serial number, usage time) take root.\n"
+    "vendor fields (serial number, usage time, jumpers) take root or the capability\n"
+    "cap_sys_rawio (setcap cap_sys_rawio+ep on the program's file).\n"
     "Exit status: 0 done, 1 no drive or a device problem, 2 a bad command line.\n";
 
 struct Options {
@@ -67,6 +77,7 @@ struct Options {
     bool watch = false;
     bool eject = false;
     bool load = false;
+    bool driveGiven = false;
     int drive = 0;
     std::string pdf;
     std::vector<std::string> devices;
@@ -75,6 +86,40 @@ struct Options {
 int Fail(const std::string& message, int status = 1) {
     std::fprintf(stderr, "tessaly: %s\n", message.c_str());
     return status;
+}
+
+// The options that go together: one mode at most; --report-pdf with the plain listing
+// only, and only in a build that writes PDF files; --drive with something that uses it.
+bool CheckCombination(const Options& options, std::string& error) {
+    const int modes = options.json + options.watch + options.eject + options.load;
+    const char* mode = options.json    ? "--json"
+                       : options.watch ? "--watch"
+                       : options.eject ? "--eject"
+                                       : "--load";
+    if (modes > 1) {
+        error = "--json, --watch, --eject and --load exclude each other";
+        return false;
+    }
+    if (!options.pdf.empty() && modes > 0) {
+        error = std::string("--report-pdf goes with the plain listing, not with ") + mode;
+        return false;
+    }
+    if (!options.pdf.empty() && !runner::HasPdfOutput()) {
+        error =
+            "--report-pdf: this build of tessaly has no PDF output (it is built without "
+            "cairo, as the static one of the .tar.gz is); the tessaly of the Debian "
+            "package tessaly_" TESSALY_VERSION_TEXT "-1_amd64.deb writes PDF files";
+        return false;
+    }
+    if (options.driveGiven && options.pdf.empty() && !options.watch && !options.eject &&
+        !options.load) {
+        error = std::string(
+                    "--drive chooses the drive of --watch, --eject, --load or "
+                    "--report-pdf; ") +
+                (options.json ? "--json reads every drive" : "the listing shows every drive");
+        return false;
+    }
+    return true;
 }
 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -98,7 +143,16 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return false;
             }
             const std::string value = argv[++i];
+            if ((arg == "--drive" && options.driveGiven) ||
+                (arg == "--report-pdf" && !options.pdf.empty())) {
+                error = arg + " is given twice";
+                return false;
+            }
             if (arg == "--report-pdf") {
+                if (value.empty()) {
+                    error = "--report-pdf needs a file name";
+                    return false;
+                }
                 options.pdf = value;
                 continue;
             }
@@ -108,83 +162,118 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return false;
             }
             options.drive = std::stoi(value);
+            options.driveGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
+            error = "unknown option " + PrintableUtf8(arg);
             return false;
         } else {
             options.devices.push_back(arg);
         }
     }
-    const int modes = options.json + options.watch + options.eject + options.load;
-    if (modes > 1) {
-        error = "--json, --watch, --eject and --load exclude each other";
-        return false;
-    }
-    return true;
+    return options.help || options.version || CheckCombination(options, error);
 }
 
-// Why no drive was listed: a refused device, else the window's message.
-int NoDrives(platform::linux_os::SystemCalls& calls, LinuxPlatform& pc) {
-    bool told = false;
-    for (int letter = platform::linux_os::kFirstLetter;
-         letter < platform::linux_os::kFirstLetter + platform::linux_os::kLetterCount; ++letter) {
-        const std::string path = pc.DevicePath(letter);
-        if (!path.empty() && cli::CheckDevice(calls, path) == cli::DeviceState::kDenied) {
-            Fail(cli::DeviceProblem(cli::DeviceState::kDenied, path));
-            told = true;
+// What the run learned that the user should be told on standard error (and in --json):
+// devices that did not open, and commands the kernel refused.
+struct Diagnosis {
+    cli::CallRecorder& recorder;
+    std::vector<std::string> devices;  // named on the command line, after the checks
+    bool noted = false;                // the refusal note is out
+
+    // The error lines of the drive nodes that did not open: of every lettered node when
+    // no drive was listed, else of the named devices only.
+    std::vector<std::string> OpenProblems(cli::Machine& machine, bool allNodes) const {
+        std::vector<std::string> lines;
+        for (int letter = platform::linux_os::kFirstLetter;
+             letter < platform::linux_os::kFirstLetter + platform::linux_os::kLetterCount;
+             ++letter) {
+            const std::string path = machine.pc.DevicePath(letter);
+            const bool named = std::find(devices.begin(), devices.end(), path) != devices.end();
+            const int error = path.empty() ? -1 : recorder.OpenError(path);
+            // A default node that is not there is no problem: there is no drive.
+            if (error <= 0 || (!named && (!allNodes || error == ENOENT)))
+                continue;
+            const std::string line = cli::OpenProblem(error, path, true);
+            if (!line.empty())
+                lines.push_back(line);
         }
+        return lines;
     }
-    return told ? 1 : Fail("No Varnoth drives detected!");
+    std::string RefusalNote() const {
+        return cli::RefusalNote(recorder.Refused(), PrintableUtf8(cli::ProgramPath()));
+    }
+    // The refusal note on standard error, once.
+    void PrintNote() {
+        const std::string note = RefusalNote();
+        if (noted || note.empty())
+            return;
+        noted = true;
+        std::fflush(stdout);
+        Fail(note);
+    }
+};
+
+// Standard output written out; a failed write ends the program with status 1 and says so.
+bool OutputWritten() {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0)
+        return true;
+    const int error = errno != 0 ? errno : EIO;
+    Fail(std::string("cannot write the output: ") + std::strerror(error));
+    return false;
 }
 
-// The fields that changed since before, one "label: text" line each.
-void PrintChangedFields(const std::map<int, std::string>& fields,
-                        const std::map<int, std::string>& before) {
-    static const std::pair<int, const char*> kLabels[] = {
-        {IDC_HOST_ADAPTER, "Host Adapter"},
-        {IDC_TARGET_ID, "Target ID"},
-        {IDC_STATUS, "Status"},
-        {IDC_LEAD_IN_TIME, "Start Time Of Lead In"},
-        {IDC_LEAD_OUT_TIME, "Start Time Of Lead Out"},
-        {IDC_LEAD_OUT_LBA, "LBA"},
-        {IDC_MANUFACTURER, "Manufacturer"},
-        {IDC_EXTRA_LINE1, "Line 1"},
-        {IDC_EXTRA_LINE2, "Line 2"}};
-    auto textOf = [](const std::map<int, std::string>& map, int id) {
-        const auto it = map.find(id);
-        return it == map.end() ? std::string() : it->second;
-    };
-    for (const auto& [id, label] : kLabels) {
-        const std::string text = textOf(fields, id);
-        if (text != textOf(before, id))
-            std::printf("  %s: %s\n", label, runner::DisplayText(text).c_str());
-    }
-    std::fflush(stdout);
+int Finish(int status) {
+    return OutputWritten() ? status : 1;
 }
 
-int Watch(app::HeadlessView& view, app::MainDialog& dialog, platform::Printing& printer) {
-    const auto selected = static_cast<std::size_t>(view.Selected());
-    std::fputs(runner::FormatDriveBlock({view.Items()[selected], view.Fields()}).c_str(), stdout);
-    std::fflush(stdout);
-    runner::Event tick;
-    tick.name = "tick";
-    while (!cli::Interrupted() && !view.Closed()) {
-        std::this_thread::sleep_for(kPollInterval);
-        const auto before = view.Fields();
-        runner::Play(tick, view, dialog, printer);
-        PrintChangedFields(view.Fields(), before);
-    }
-    return 0;
+void PrintBlock(cli::Machine& machine, int index) {
+    std::fputs(cli::DriveBlock(machine, index).c_str(), stdout);
 }
 
-// The same session as the text output, as the runner's JSON steps.
-int PrintJson(app::HeadlessView& view, app::MainDialog& dialog, LinuxPlatform& pc,
-              platform::RecordingPrinter& printer) {
-    const runner::CommandSource log{
-        [&pc]() -> const std::vector<std::string>& { return pc.CommandLog(); },
-        [&pc] { pc.ClearCommandLog(); }};
-    std::printf("%s\n", runner::TextSessionJson(view, dialog, printer, log).dump(2).c_str());
-    return view.Items().empty() ? 1 : 0;  // the steps tell why no drive was listed
+// The lines that say why no drive was listed.
+std::vector<std::string> NoDriveLines(cli::Machine& machine, const Diagnosis& diagnosis) {
+    std::vector<std::string> lines = diagnosis.OpenProblems(machine, true);
+    if (lines.empty())
+        lines.push_back("No Varnoth drives detected!");
+    return lines;
+}
+
+// --json's answer when the run stops before the drives are read: no steps, the error.
+void PrintJsonError(const std::string& line) {
+    runner::Json json = runner::Json::object();
+    json["steps"] = runner::Json::array();
+    json["errors"] = runner::Json::array({line});
+    json["notes"] = runner::Json::array();
+    std::printf("%s\n", json.dump(2).c_str());
+}
+
+// The same session as the text output, as the runner's JSON steps, with what standard
+// error says: "errors" (why no drive was listed, devices that did not open) and "notes"
+// (commands the kernel refused). Without a drive there are no steps.
+int PrintJson(cli::Machine& machine, Diagnosis& diagnosis) {
+    runner::Json json = runner::Json::object();
+    std::vector<std::string> errors;
+    if (machine.view.Items().empty()) {
+        errors = NoDriveLines(machine, diagnosis);
+        json["steps"] = runner::Json::array();
+    } else {
+        errors = diagnosis.OpenProblems(machine, false);
+        LinuxPlatform& pc = machine.pc;
+        const runner::CommandSource log{
+            [&pc]() -> const std::vector<std::string>& { return pc.CommandLog(); },
+            [&pc] { pc.ClearCommandLog(); }};
+        json["steps"] =
+            runner::TextSessionJson(machine.view, machine.dialog, machine.printer, log)["steps"];
+    }
+    json["errors"] = errors;
+    const std::string note = diagnosis.RefusalNote();
+    json["notes"] = note.empty() ? runner::Json::array() : runner::Json::array({note});
+    std::printf("%s\n", json.dump(2).c_str());
+    for (const std::string& line : errors)
+        Fail(line);
+    diagnosis.PrintNote();
+    return errors.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -199,66 +288,99 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(kUsage, stdout);
-        return 0;
+        return Finish(0);
     }
     if (options.version) {
         std::puts("tessaly " TESSALY_VERSION_TEXT);
-        return 0;
+        return Finish(0);
     }
 
     cli::CatchInterrupts();
-    cli::InterruptibleCalls calls(platform::linux_os::RealSystemCalls(), cli::Interrupted,
-                                  options.watch ? cli::EndQuietly : cli::EndByInterrupt);
+    cli::InterruptibleCalls interruptible(platform::linux_os::RealSystemCalls(), cli::Interrupted,
+                                          options.watch ? cli::EndQuietly : cli::EndByInterrupt);
+    cli::CallRecorder calls(interruptible);
+    // Each named device checked before anything is opened; an sg node stands for its
+    // drive's block node.
+    std::vector<std::string> devices;
     for (const std::string& path : options.devices) {
-        const cli::DeviceState state = cli::CheckDevice(calls, path);
-        if (state != cli::DeviceState::kUsable)
-            return Fail(cli::DeviceProblem(state, path));
+        const cli::DeviceCheck check = cli::CheckDevice(calls, kSysfsRoot, path);
+        if (check.state != cli::DeviceState::kUsable) {
+            if (options.json)
+                PrintJsonError(check.problem);
+            return Finish(Fail(check.problem));
+        }
+        devices.push_back(check.path);
     }
+    Diagnosis diagnosis{calls, devices};
 
-    LinuxPlatform pc(calls, "/sys", options.devices, platform::linux_os::ReadKernelRelease());
-    ScsiTransport transport(pc);
-    app::HeadlessView view;
-    app::MainDialog dialog(transport, pc, view);
-    view.Attach(&dialog);
-    platform::RecordingPrinter printer(kPaper, std::nullopt);
-
-    view.BeginStep();
-    dialog.OnInitDialog();
+    auto machine = std::make_unique<cli::Machine>(calls, kSysfsRoot, devices,
+                                                  platform::linux_os::ReadKernelRelease());
+    app::HeadlessView& view = machine->view;
     if (options.json)
-        return PrintJson(view, dialog, pc, printer);
-    if (view.Items().empty())
-        return NoDrives(calls, pc);
+        return Finish(PrintJson(*machine, diagnosis));
+    if (view.Items().empty()) {
+        for (const std::string& line : NoDriveLines(*machine, diagnosis))
+            Fail(line);
+        diagnosis.PrintNote();
+        return Finish(1);
+    }
     if (options.drive >= static_cast<int>(view.Items().size()))
         return Fail("there is no drive " + std::to_string(options.drive), 2);
+    const std::vector<std::string> problems = diagnosis.OpenProblems(*machine, false);
+    for (const std::string& line : problems)
+        Fail(line);
+    const int status = problems.empty() ? 0 : 1;
 
-    if (options.eject || options.load || options.watch) {
-        runner::SelectDrive(view, dialog, options.drive);
-        if (options.watch)
-            return Watch(view, dialog, printer);
+    if (options.watch) {
+        cli::WatchHooks hooks;
+        hooks.sysfsRoot = kSysfsRoot;
+        hooks.wait = [] {
+            std::this_thread::sleep_for(kPollInterval);
+            return !cli::Interrupted();
+        };
+        hooks.open = [&calls](const std::string& node) {
+            return std::make_unique<cli::Machine>(calls, kSysfsRoot, std::vector<std::string>{node},
+                                                  platform::linux_os::ReadKernelRelease());
+        };
+        hooks.print = [&diagnosis](const std::string& text) {
+            std::fputs(text.c_str(), stdout);
+            diagnosis.PrintNote();
+            return OutputWritten();
+        };
+        return Finish(cli::WatchDrive(std::move(machine), options.drive, calls, hooks));
+    }
+    if (options.eject || options.load) {
+        runner::SelectDrive(view, machine->dialog, options.drive);
         // --eject opens the tray and --load closes it, whatever state it is in: the
         // window's button toggles, but a command line says what it wants. Then the
         // fields are read again.
-        const DriveList& drives = dialog.Drives();
-        const DriveAddress& drive = drives.addresses[options.drive];
-        const std::int32_t done =
-            options.eject ? EjectMedium(transport, drive) : LoadMedium(transport, drive);
-        if (done != 1)
+        const DriveAddress& drive = machine->dialog.Drives().addresses[options.drive];
+        const std::int32_t done = options.eject ? EjectMedium(machine->transport, drive)
+                                                : LoadMedium(machine->transport, drive);
+        if (done != 1) {
+            diagnosis.PrintNote();
             return Fail(std::string("the drive did not ") +
                         (options.eject ? "open its tray" : "close its tray"));
-        dialog.Panel().OnRefreshClick();
-        const auto index = static_cast<std::size_t>(options.drive);
-        std::fputs(runner::FormatDriveBlock({view.Items()[index], view.Fields()}).c_str(), stdout);
-        return 0;
+        }
+        machine->dialog.Panel().OnRefreshClick();
+        PrintBlock(*machine, options.drive);
+        diagnosis.PrintNote();
+        return Finish(status);
     }
 
-    const runner::TextSession session = runner::PlayTextSession(view, dialog, printer);
+    const runner::TextSession session =
+        runner::PlayTextSession(view, machine->dialog, machine->printer);
     std::fputs(runner::FormatText(session).c_str(), stdout);
     if (!options.pdf.empty()) {
         // The report of the drive asked for, as the window prints the selected one.
         if (options.drive != 0)
-            runner::SelectDrive(view, dialog, options.drive);
-        if (!runner::PrintReportPdf(dialog, options.pdf, std::nullopt, error))
-            return Fail(error);
+            runner::SelectDrive(view, machine->dialog, options.drive);
+        if (!runner::PrintReportPdf(machine->dialog, options.pdf, std::nullopt, error)) {
+            diagnosis.PrintNote();
+            Fail(error);
+            return Finish(1);
+        }
     }
-    return 0;
+    diagnosis.PrintNote();
+    return Finish(status);
 }

@@ -10,6 +10,9 @@
 
 namespace tessaly::runner {
 
+// Whether this build writes PDF files (it is linked with cairo).
+bool HasPdfOutput();
+
 // Prints the report of the selected drive on path; false with the reason when the file
 // cannot be written (or the build has no PDF output).
 // The page's date is date, or the system's when there is none.

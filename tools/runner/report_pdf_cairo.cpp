@@ -3,6 +3,10 @@
 
 namespace tessaly::runner {
 
+bool HasPdfOutput() {
+    return true;
+}
+
 bool PrintReportPdf(app::MainDialog& dialog, const std::string& path,
                     std::optional<platform::FixedDate> date, std::string& error) {
     platform::linux_os::CairoPrinting printing(path, date);

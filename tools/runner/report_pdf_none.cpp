@@ -2,6 +2,10 @@
 
 namespace tessaly::runner {
 
+bool HasPdfOutput() {
+    return false;
+}
+
 bool PrintReportPdf(app::MainDialog&, const std::string&, std::optional<platform::FixedDate>,
                     std::string& error) {
     error = "this build has no PDF output (built without cairo)";
