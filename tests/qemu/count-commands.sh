@@ -19,11 +19,11 @@
 #        commands of one refresh per poll, and at most 5 others in all: the kernel adds
 #        nothing per poll.
 # The program's commands are matched in order, each poll as the commands of the first
-# step that selects drive N (a tick refreshes the drive's fields as a selection does,
-# the --json session selects each drive in turn); the commands left
-# over are the kernel's. A REQUEST SENSE the program did not send is the transport's and
-# is counted apart: USB mass storage (BOT) has no autosense, so usb-storage asks for the
-# sense of every command that fails, the program's included.
+# step that selects drive N (a tick refreshes the drive's fields as a selection does;
+# the --json session selects each drive in turn); the commands left over are the
+# kernel's. A REQUEST SENSE the program did not send is the transport's and is counted
+# apart: USB mass storage (BOT) has no autosense, so usb-storage asks for the sense of
+# every command that fails, the program's included.
 #
 #   check_commands TRACE JSON TARGET N      (a function for run-cases.sh)
 # TARGET is the SCSI target of drive N, the drive --watch watches.
@@ -113,10 +113,13 @@ without_sense() {
 
 check_commands() {
     local trace=$1 json=$2 watched=$3 drive=$4 bad=0 target traced own sense
-    if ! grep -q '^scsi_req_parsed ' "$trace" 2>/dev/null; then
-        fail_case "no trace of the commands in $trace"
-        return 1
-    fi
+    local mark
+    for mark in 1 2 3 4; do
+        if ! grep -q "^scsi_req_parsed .* command 18 dir 1 length 400$mark\$" "$trace" 2>/dev/null; then
+            fail_case "mark $mark is not in the trace of the commands ($trace)"
+            return 1
+        fi
+    done
     trace_part "$trace" 1 2 >"$work/commands.run"
     json_commands "$json" >"$work/commands.own"
     for target in $(cut -d' ' -f1 "$work/commands.run" "$work/commands.own" | sort -un); do

@@ -198,15 +198,15 @@ marks=$(sg_of 18:0:3:0)
 mark 1 $marks
 run json tessaly --json
 mark 2 $marks
-sleep 2
+sleep 1.5
 mark 3 $marks
 start watch tessaly --watch --drive 1
-sleep 6.5
+sleep 6.3
 mark 4 $marks
 remove 18:0:3:0
-sleep 1.5
+sleep 1.2
 rescan 18
-sleep 2.5
+sleep 1.5
 stop watch
 EOF
             return 0
