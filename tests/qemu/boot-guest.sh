@@ -6,13 +6,13 @@
 # The QEMU arguments give the machine (-machine pc or q35), its adapters and the case's
 # drives (-device/-drive pairs), and may ask for a trace (-trace). The guest powers
 # off when its /init is done; the boot is cut off after TESSALY_QEMU_TIMEOUT seconds
-# (default 60). Exit status 0 when the guest reached its "done" marker; otherwise a
+# (default 90). Exit status 0 when the guest reached its "done" marker; otherwise a
 # message and the tail of the console on standard error, and status 1.
 set -uo pipefail
 
 kernel=$1 initrd=$2 log=$3
 shift 3
-limit=${TESSALY_QEMU_TIMEOUT:-60}
+limit=${TESSALY_QEMU_TIMEOUT:-90}
 
 : >"$log"
 timeout "$limit" qemu-system-x86_64 -accel tcg -m 256M -smp 1 -nic none \

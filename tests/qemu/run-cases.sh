@@ -18,7 +18,7 @@
 # (see check_commands below).
 #
 # Environment: TESSALY_QEMU_CACHE (default build/qemu: kernel, probe, images, logs),
-# TESSALY_QEMU_TIMEOUT (seconds per boot, default 60), TESSALY_QEMU_ACTUAL (a directory:
+# TESSALY_QEMU_TIMEOUT (seconds per boot, default 90), TESSALY_QEMU_ACTUAL (a directory:
 # each run's output is also written there as an expected file would hold it, for review).
 # QEMU options hold commas: qemu_args=(-device ahci,id=ahci1) is one word each.
 # shellcheck disable=SC2054
@@ -201,7 +201,7 @@ mark 2 $marks
 sleep 1.5
 mark 3 $marks
 start watch tessaly --watch --drive 1
-sleep 6.3
+sleep 7
 mark 4 $marks
 remove 18:0:3:0
 sleep 1.2
