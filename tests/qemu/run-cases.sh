@@ -1,31 +1,40 @@
 #!/bin/bash
 # The QEMU guest test: runs the Linux `tessaly` command in a Linux guest against QEMU's
-# emulated SCSI CD drives (virtio-scsi, scsi-cd) and compares its whole output with
-# tests/qemu/expected/CASE.{stdout,stderr,status}.
+# emulated SCSI CD drives (scsi-cd on virtio-scsi, USB mass storage and UAS, beside AHCI
+# ports) and compares its whole output with tests/qemu/expected/CASE.{stdout,stderr,status}.
 #
-#   run-cases.sh TESSALY [CASE...]        default: every case
+#   run-cases.sh TESSALY [MACHINE...]        default: every machine
 #
-# TESSALY must be statically linked. Each case boots the guest once with its drives and
-# runs the program once (the tray case twice: --eject, then --load, expected in
-# CASE.RUN.*); the single-drive cases also run sg_probe, which records how QEMU answered
-# the program's commands (tests/qemu/expected/probe-CASE.txt).
+# TESSALY must be statically linked. Each machine is one boot with its drives and runs the
+# machine's steps: the single-drive machines of the `pc` shape run the program once (the
+# tray machine twice: --eject, then --load) and sg_probe, which records how QEMU answered
+# the program's commands (tests/qemu/expected/probe-MACHINE.txt); the desktop machines
+# (q35 with AHCI controllers, drives on high SCSI host numbers, USB) run several. A run
+# labelled "tessaly" is expected in MACHINE.*, any other in MACHINE.LABEL.*.
 # Placeholders in the expected files: @DATE@ (the guest's date, "dd Month yyyy"),
 # @KERNEL@ and @MACHINE@ (the guest's uname -r and uname -m).
 #
+# The machine `desktop18` also counts the commands that reach its drives in QEMU's trace
+# (see check_commands below).
+#
 # Environment: TESSALY_QEMU_CACHE (default build/qemu: kernel, probe, images, logs),
-# TESSALY_QEMU_TIMEOUT (seconds per boot, default 60).
+# TESSALY_QEMU_TIMEOUT (seconds per boot, default 90), TESSALY_QEMU_ACTUAL (a directory:
+# each run's output is also written there as an expected file would hold it, for review).
+# QEMU options hold commas: qemu_args=(-device ahci,id=ahci1) is one word each.
+# shellcheck disable=SC2054
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 if [ $# -lt 1 ]; then
-    echo "usage: $0 TESSALY [CASE...]" >&2
+    echo "usage: $0 TESSALY [MACHINE...]" >&2
     exit 2
 fi
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
-cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(pressed-cd empty other-vendor two-drives tray)
+machines=("$@")
+[ ${#machines[@]} -gt 0 ] ||
+    machines=(pressed-cd empty other-vendor two-drives tray desktop12 desktop18)
 
 cache=${TESSALY_QEMU_CACHE:-$root/build/qemu}
 mkdir -p "$cache/logs"
@@ -64,33 +73,147 @@ genisoimage -quiet -V TESSALY_TEST -o "$work/disc.iso" "$work/disc" || die "geni
 blocks=$(($(stat -c %s "$work/disc.iso") / 2048))
 [ "$blocks" = $ISO_BLOCKS ] ||
     die "the disc image has $blocks blocks, the scenarios assume $ISO_BLOCKS"
+# The hard disk of the desktops: empty, it needs no partition to get its node.
+truncate -s 8M "$work/disk.img"
 
-# drive SCSI-ID VENDOR PRODUCT REVISION iso|empty: one scsi-cd on the virtio-scsi bus.
-drive() {
-    local n=${#qemu_args[@]}
-    local medium="if=none,id=cd$n,media=cdrom"
-    [ "$5" = iso ] && medium="$medium,file=$work/disc.iso,format=raw,readonly=on"
-    qemu_args+=(-device "scsi-cd,bus=scsi0.0,scsi-id=$1,lun=0,drive=cd$n,vendor=$2,product=$3,ver=$4,serial=QS$1"
-        -drive "$medium")
-    drives=$((drives + 1))
+# medium iso|empty: the -drive argument of a CD drive's medium, named cdN.
+medium() {
+    local arg="if=none,id=cd$n,media=cdrom"
+    [ "$1" = iso ] && arg="$arg,file=$work/disc.iso,format=raw,readonly=on"
+    qemu_args+=(-drive "$arg")
 }
 
-# The drives of each case, in the order QEMU creates them (not target order: the
-# program lists by target).
-case_drives() {
-    qemu_args=()
-    drives=0
+# drive BUS SCSI-ID VENDOR PRODUCT REVISION iso|empty: a scsi-cd on a SCSI bus (virtio
+# scsi0.0, or a USB storage device's); QEMU's option syntax doubles commas.
+drive() {
+    local n=${#qemu_args[@]}
+    qemu_args+=(-device "scsi-cd,bus=$1,scsi-id=$2,lun=0,drive=cd$n,vendor=$3,product=$4,ver=$5,serial=QS$2")
+    medium "$6"
+}
+
+# ide_cd BUS iso|empty, ide_hd BUS: QEMU's ATAPI CD drive (INQUIRY "QEMU", "QEMU DVD-ROM")
+# and disk on an AHCI port.
+ide_cd() {
+    local n=${#qemu_args[@]}
+    qemu_args+=(-device "ide-cd,bus=$1,drive=cd$n")
+    medium "$2"
+}
+ide_hd() {
+    qemu_args+=(-device "ide-hd,bus=$1,drive=hd$1" -drive "if=none,id=hd$1,file=$work/disk.img,format=raw")
+}
+
+# The steps of the single-drive machines: one run of the program (or the tray's two),
+# then sg_probe on every sg node when the machine's probe answers are expected.
+simple_steps() {
+    if [ "$1" = tray ]; then
+        printf 'run eject tessaly --eject\nrun load tessaly --load\n'
+    else
+        echo "run tessaly tessaly"
+    fi
+    if [ -f "$here/expected/probe-$1.txt" ]; then
+        echo "run probe sg_probe $(seq -s ' ' -f '/dev/sg%g' 0 $(($2 - 1)))"
+    fi
+}
+
+# machine NAME: the QEMU arguments (qemu_args), the modules its adapters and devices need,
+# the devices the guest waits for (want: SCSI devices, CD drives, disks) and the steps
+# ($work/NAME.steps) of each machine; for a
+# machine whose commands are counted (count-commands.sh), the target and drive number
+# --watch watches (watched).
+# On the `pc` shape the drives sit on virtio-scsi, SCSI host 0. The desktops are q35 with
+# extra AHCI controllers (six ports, six SCSI hosts each; the extra controllers come
+# before the built-in one in PCI order, so they take hosts 0 to 5 and 6 to 11).
+machine() {
+    qemu_args=(-machine pc -device virtio-scsi-pci,id=scsi0)
+    modules="virtio_scsi sr_mod sg"
+    watched=
+    local steps=$work/$1.steps
     case $1 in
-        pressed-cd) drive 3 VARNOTH "CD-R   VW1210A" 1.04 iso ;;
-        empty) drive 3 VARNOTH "CD-R   VW1210A" 1.04 empty ;;
-        tray) drive 3 VARNOTH "CD-R   VW1210A" 1.04 iso ;;
-        other-vendor) drive 2 OTHERCO "DVD-ROM X16" 2.00 iso ;;
+        pressed-cd | tray)
+            drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 iso
+            want="1 1 0"
+            ;;
+        empty)
+            drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 empty
+            want="1 1 0"
+            ;;
+        other-vendor)
+            drive scsi0.0 2 OTHERCO "DVD-ROM X16" 2.00 iso
+            want="1 1 0"
+            ;;
         two-drives)
-            drive 5 VARNOTH "CD-R   VW2410A" 1.04 empty
-            drive 1 VARNOTH "CD-ROM VN40S" 1.10 iso
+            # Created in this order; the kernel numbers them by target.
+            drive scsi0.0 5 VARNOTH "CD-R   VW2410A" 1.04 empty
+            drive scsi0.0 1 VARNOTH "CD-ROM VN40S" 1.10 iso
+            want="2 2 0"
+            ;;
+        desktop12)
+            # One extra AHCI controller: its ports are hosts 0-5, the built-in one's 6-11
+            # with a disk on port 0 (host 6) and QEMU's ATAPI drive, another maker's, on
+            # port 2 (host 8); virtio-scsi host 12 with an empty drive; a UAS drive (USB,
+            # its host's proc_name "(null)") host 13.
+            qemu_args=(-machine q35 -device ahci,id=ahci1)
+            modules="ahci virtio_scsi uas sd_mod sr_mod sg"
+            ide_hd ide.0
+            ide_cd ide.2 empty
+            qemu_args+=(-device virtio-scsi-pci,id=scsi0)
+            drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 empty
+            qemu_args+=(-device qemu-xhci,id=xhci -device usb-uas,id=uas0,bus=xhci.0)
+            drive uas0.0 0 VARNOTH "CD-R   VW2410AU" 1.00 iso
+            want="4 3 1"
+            cat >"$steps" <<'EOF'
+run list tessaly
+run sg tessaly $(sg_of 12:0:3:0)
+run disk tessaly $(block_of 6:0:0:0)
+run cdrom-user su -s /bin/sh user -c 'exec tessaly'
+EOF
+            return 0
+            ;;
+        desktop18)
+            # Two extra AHCI controllers and the built-in one: hosts 0-17, no device;
+            # virtio-scsi host 18 with two drives; a USB mass-storage (BOT) drive host 19.
+            # Control bytes in the INQUIRY texts of the first drive (target 1) and of the
+            # USB drive: an escape in the vendor, an escape sequence (with the C1 control
+            # 9Bh, CSI, on the USB drive) in the product and the revision. The kernel
+            # shows spaces for them in sysfs, where the program reads the texts of a
+            # drive on an internal host; the USB drive's come from the program's own
+            # INQUIRY as the drive sent them. The ATAPI drives of AHCI do not go through
+            # QEMU's SCSI layer: only these drives reach the trace, each on its own target.
+            qemu_args=(-machine q35 -device ahci,id=ahci1 -device ahci,id=ahci2)
+            modules="ahci virtio_scsi usb-storage sr_mod sg"
+            qemu_args+=(-device virtio-scsi-pci,id=scsi0)
+            drive scsi0.0 1 $'VARNOTH\e' $'CD-R   VW1210A\a\x9b' $'\e[2J' empty
+            drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 iso
+            qemu_args+=(-device qemu-xhci,id=xhci -device usb-bot,id=bot0,bus=xhci.0)
+            drive bot0.0 0 $'VARNOTH\e' $'CD-R\e[1mVW4812AU' $'\x9b2J\a' empty
+            # scsi_req_parsed and scsi_req_parse_bad (a later -trace would reset the file).
+            qemu_args+=(-trace "scsi_req_parse*,file=$cache/logs/$1.trace")
+            watched="3 1"
+            want="3 3 0"
+            cat >"$steps" <<'EOF'
+run list tessaly
+run node tessaly $(block_of 18:0:3:0)
+run usb-node tessaly $(block_of 19:0:0:0)
+marks=$(sg_of 18:0:3:0)
+mark 1 $marks
+run json tessaly --json
+mark 2 $marks
+sleep 1.5
+mark 3 $marks
+start watch tessaly --watch --drive 1
+sleep 7
+mark 4 $marks
+remove 18:0:3:0
+sleep 1.2
+rescan 18
+sleep 1.5
+stop watch
+EOF
+            return 0
             ;;
         *) return 1 ;;
     esac
+    simple_steps "$1" "${want%% *}" >"$steps"
 }
 
 # section LOG NAME: the lines between the guest's markers of one run's part.
@@ -104,6 +227,11 @@ info() { sed -n "s/^$2=//p" "$1" | head -n 1; }
 # Expected text with the placeholders filled from the guest.
 fill() {
     sed -e "s|@DATE@|$date|g" -e "s|@KERNEL@|$kernel_release|g" -e "s|@MACHINE@|$machine|g" "$1"
+}
+
+# The guest's facts in a run's output as placeholders.
+unfill() {
+    sed -e "s|$date|@DATE@|g" -e "s|Linux $kernel_release $machine|Linux @KERNEL@ @MACHINE@|g" "$1"
 }
 
 failures=0
@@ -121,16 +249,31 @@ compare() {
     fi
 }
 
+# output LABEL PART: a run's stdout or stderr as the program wrote it.
+output() { section "$clean" "$1" "$2" | base64 -d; }
+
 # check_run LABEL: one run's stdout, stderr and exit status against the expected files
-# (CASE.* for the case's one run, CASE.LABEL.* for a case of several runs).
+# (MACHINE.* for the run labelled tessaly, MACHINE.LABEL.* for the others).
 check_run() {
     local label=$1 expected=$here/expected/$name
     [ "$label" = tessaly ] || expected=$expected.$label
-    section "$clean" "$label" stdout | base64 -d >"$work/stdout"
-    section "$clean" "$label" stderr | base64 -d >"$work/stderr"
+    output "$label" stdout >"$work/stdout"
+    output "$label" stderr >"$work/stderr"
     status=$(sed -n "/^@@TQ:run-begin $label@@\$/,/^@@TQ:run-end $label@@\$/s/^@@TQ:status \([0-9]*\)@@\$/\1/p" "$clean")
+    if [ -n "${TESSALY_QEMU_ACTUAL:-}" ]; then
+        mkdir -p "$TESSALY_QEMU_ACTUAL"
+        local actual=$TESSALY_QEMU_ACTUAL/${expected##*/}
+        unfill "$work/stdout" >"$actual.stdout"
+        unfill "$work/stderr" >"$actual.stderr"
+        echo "$status" >"$actual.status"
+    fi
     if [ "$date_after" != "$date" ] && ! grep -q "$date" "$work/stdout"; then
         date=$date_after
+    fi
+    if [ ! -f "$expected.status" ]; then
+        fail_case "$label: no expected files ${expected##*/}.*"
+        ok=0
+        return
     fi
     fill "$expected.stdout" >"$work/expected.stdout"
     fill "$expected.stderr" >"$work/expected.stderr"
@@ -142,22 +285,16 @@ check_run() {
     fi
 }
 
+. "$here/count-commands.sh"
+
 start=$(date +%s)
-for name in "${cases[@]}"; do
-    case_drives "$name" || die "unknown case $name"
+for name in "${machines[@]}"; do
+    machine "$name" || die "unknown machine $name"
     case_start=$(date +%s)
-    runs=$work/$name.runs
-    if [ "$name" = tray ]; then
-        printf 'eject tessaly --eject\nload tessaly --load\n' >"$runs"
-    else
-        echo "tessaly tessaly" >"$runs"
-    fi
-    if [ -f "$here/expected/probe-$name.txt" ]; then
-        echo "probe sg_probe $(seq -s ' ' -f '/dev/sg%g' 0 $((drives - 1)))" >>"$runs"
-    fi
-    "$here/make-initramfs.sh" "$kernel" "$work/$name.cpio.gz" "$drives" "$runs" \
+    "$here/make-initramfs.sh" "$kernel" "$work/$name.cpio.gz" "$modules" "$want" "$work/$name.steps" \
         "$program" "$probe" || die "no initramfs for $name"
     log=$cache/logs/$name.console
+    rm -f "$cache/logs/$name.trace"
     if ! "$here/boot-guest.sh" "$kernel" "$work/$name.cpio.gz" "$log" "${qemu_args[@]}"; then
         fail_case "the guest did not finish (console: $log)"
         continue
@@ -169,24 +306,35 @@ for name in "${cases[@]}"; do
     date=$(info "$clean" date)
     # A run across midnight: the program's date may be the later one.
     date_after=$(sed -n 's/^@@TQ:date-after \(.*\)@@$/\1/p' "$clean")
-    if grep -q '^@@TQ:\(insmod-failed\|drives-missing\)' "$clean"; then
-        fail_case "guest set-up: $(grep '^@@TQ:\(insmod-failed\|drives-missing\)' "$clean")"
+    if grep -q '^@@TQ:\(insmod-failed\|devices-missing\|mark-failed\)' "$clean"; then
+        fail_case "guest set-up: $(grep '^@@TQ:\(insmod-failed\|devices-missing\|mark-failed\)' "$clean")"
         sed -n '/^@@TQ:info-begin@@/,/^@@TQ:info-end@@/p' "$clean"
         continue
     fi
 
     ok=1
-    while read -r label _; do
-        [ "$label" = probe ] || check_run "$label"
-    done <"$runs"
+    for label in $(sed -n 's/^\(run\|start\) \([^ ]*\) .*/\2/p' "$work/$name.steps"); do
+        if ! grep -q "^@@TQ:run-end $label@@\$" "$clean"; then
+            fail_case "$label: the guest did not run it"
+            ok=0
+        elif [ "$label" != probe ]; then
+            check_run "$label"
+        fi
+    done
     if [ -f "$here/expected/probe-$name.txt" ]; then
-        section "$clean" probe stdout | base64 -d >"$work/probe"
+        output probe stdout >"$work/probe"
         # What QEMU answered, for the log of every run.
         sed "s/^/  probe: /" "$work/probe"
         grep -v '^#' "$here/expected/probe-$name.txt" >"$work/expected.probe"
         compare "probe-$name.txt (QEMU's answers)" "$work/expected.probe" "$work/probe" || ok=0
     fi
+    if [ -n "$watched" ]; then
+        output json stdout >"$work/json"
+        # shellcheck disable=SC2086 # target and drive number
+        check_commands "$cache/logs/$name.trace" "$work/json" $watched || ok=0
+    fi
     if [ $ok = 0 ]; then
+        echo "fail $name ($(($(date +%s) - case_start)) s)"
         echo "--- guest of $name:"
         sed -n '/^@@TQ:info-begin@@/,/^@@TQ:info-end@@/p' "$clean" | sed '1d;$d'
         echo "--- console tail ($log):"
@@ -195,5 +343,5 @@ for name in "${cases[@]}"; do
         echo "ok   $name ($(($(date +%s) - case_start)) s)"
     fi
 done
-echo "qemu-guest: ${#cases[@]} cases, $failures failed, $(($(date +%s) - start)) s"
+echo "qemu-guest: ${#machines[@]} machines, $failures failed, $(($(date +%s) - start)) s"
 [ $failures = 0 ]

@@ -129,8 +129,10 @@ native() {
 }
 
 # The Linux command, statically linked (the guest has no C library): the native stage's
-# tessaly-static, run in a QEMU guest for each case of tests/qemu. TESSALY_GUEST_PROGRAM
-# names a program built elsewhere.
+# tessaly-static, run in a QEMU guest booted once for each machine of tests/qemu (the
+# `pc` shape with virtio-scsi, the q35 desktops with AHCI, UAS and USB storage), with the
+# commands that reach the drives counted on one of them. TESSALY_GUEST_PROGRAM names a
+# program built elsewhere.
 linux_guest() {
   program=${TESSALY_GUEST_PROGRAM:-$BUILD/native/tessaly-static}
   "$ROOT/tests/qemu/run-cases.sh" "$program"

@@ -5,6 +5,11 @@
 // the program assumes of a real one (answers padded to the allocation length, no residual).
 //
 //   sg_probe /dev/sgN...
+//   sg_probe --mark N /dev/sgN
+//
+// --mark sends one INQUIRY of 4000 + N bytes (0 <= N < 1000), a length no other sender
+// uses: the guest test finds it in QEMU's trace of the commands that reached the drives
+// and counts the commands between two marks.
 #include <fcntl.h>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
@@ -14,6 +19,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -83,6 +89,8 @@ long AnswerLength(const std::vector<std::uint8_t>& buffer, std::size_t written, 
     return -1;
 }
 
+constexpr unsigned kMarkBase = 4000;
+
 void Run(int fd, const char* device, const Probe& probe) {
     std::vector<std::uint8_t> buffer(probe.allocation, kUnwritten);
     std::array<std::uint8_t, 32> sense{};
@@ -136,11 +144,38 @@ void Run(int fd, const char* device, const Probe& probe) {
     std::printf("\n");
 }
 
+// The mark's INQUIRY: the allocation length in bytes 3 and 4.
+int Mark(const char* number, const char* device) {
+    char* end = nullptr;
+    const unsigned long n = std::strtoul(number, &end, 10);
+    if (*number == '\0' || *end != '\0' || n >= 1000) {
+        std::fprintf(stderr, "sg_probe: a mark is a number from 0 to 999\n");
+        return 2;
+    }
+    const unsigned length = kMarkBase + static_cast<unsigned>(n);
+    Probe mark{"mark",
+               {0x12, 0, 0, static_cast<std::uint8_t>(length >> 8),
+                static_cast<std::uint8_t>(length & 0xff), 0},
+               6,
+               length,
+               OwnLength::kNone};
+    const int fd = open(device, O_RDWR | O_NONBLOCK);
+    if (fd < 0) {
+        std::printf("%s open-failed errno=%d\n", device, errno);
+        return 1;
+    }
+    Run(fd, device, mark);
+    close(fd);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: sg_probe /dev/sgN...\n");
+    if (argc == 4 && std::strcmp(argv[1], "--mark") == 0)
+        return Mark(argv[2], argv[3]);
+    if (argc < 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: sg_probe /dev/sgN... | sg_probe --mark N /dev/sgN\n");
         return 2;
     }
     int failures = 0;
