@@ -155,6 +155,19 @@ TEST(LinuxPlatform, DriveLettersAreTheOpticalDevices) {
     EXPECT_EQ(named->GetDriveTypeA("E:\\"), platform::kDriveNoRootDir);
 }
 
+// A named device is the only drive listed, though another drive shares its host.
+TEST(LinuxSession, NamedDeviceAloneOnItsHost) {
+    LinuxMachine machine(testing::ScenarioFrom(kXpScenario));
+    for (const char* node : {"/dev/sr0", "/dev/sr1"}) {
+        SCOPED_TRACE(node);
+        auto pc = machine.Platform({node});
+        Session session(*pc, platform::PaperSpec{4800, 6600, false, 0});
+        ASSERT_EQ(session.view.Items().size(), 1u);
+        EXPECT_EQ(session.view.Fields().at(IDC_TARGET_ID),
+                  std::string(node) == "/dev/sr0" ? "3" : "5");
+    }
+}
+
 struct OpenRow {
     const char* name;
     int openError;

@@ -18,6 +18,8 @@ namespace tessaly::platform::linux_os {
 
 namespace {
 
+// Peripheral device type of CD/DVD drives.
+constexpr int kMmcDeviceType = 5;
 constexpr std::size_t kDrivePrefix = 4;  // "\\.\" before "D:" or "SCSI0:"
 constexpr std::size_t kMaxPorts = 256;   // port numbers are bytes
 constexpr int kMaxAddressPart = 0xFF;    // bus, target and LUN are bytes
@@ -124,9 +126,9 @@ std::vector<std::string> LinuxPlatform::LetteredNodes() {
     std::vector<std::string> names;
     bool unnamed = false;  // a CD/DVD device whose node sysfs does not show
     for (const SysfsDevice& device : sysfs_.devices) {
-        if (device.type == 5 && !device.node.empty())
+        if (device.type == kMmcDeviceType && !device.node.empty())
             names.push_back(device.node);
-        unnamed = unnamed || (device.type == 5 && device.node.empty());
+        unnamed = unnamed || (device.type == kMmcDeviceType && device.node.empty());
     }
     if (!sysfs_.mounted || (names.empty() && unnamed)) {
         // Without sysfs the nodes are tried by name.
@@ -293,10 +295,12 @@ const SysfsSnapshot& LinuxPlatform::PortDevices() {
         return *portDevices_;
     constexpr std::size_t kStandardInquiry = 36;
     SysfsSnapshot devices = sysfs_;
+    std::vector<Address> lettered;
     for (int letter = kFirstLetter; letter < kFirstLetter + kLetterCount; ++letter) {
         const std::optional<Address> address = AddressOf(letter);
         if (!address)
             continue;
+        lettered.push_back(*address);
         auto known =
             std::find_if(devices.devices.begin(), devices.devices.end(), [&](const SysfsDevice& d) {
                 return d.host == address->host && d.channel == address->channel &&
@@ -323,6 +327,15 @@ const SysfsSnapshot& LinuxPlatform::PortDevices() {
         known->type = inquiry[0] & 0x1F;
         known->inquiry = std::move(inquiry);
     }
+    // The ports list the CD/DVD drives that have letters only: with devices named on the
+    // command line, another drive on the same host is not the user's to read.
+    std::erase_if(devices.devices, [&lettered](const SysfsDevice& d) {
+        return d.type == kMmcDeviceType &&
+               std::none_of(lettered.begin(), lettered.end(), [&d](const Address& a) {
+                   return a.host == d.host && a.channel == d.channel && a.id == d.id &&
+                          a.lun == d.lun;
+               });
+    });
     portDevices_ = std::move(devices);
     return *portDevices_;
 }
