@@ -25,7 +25,8 @@ fi
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(pressed-cd empty other-vendor two-drives tray)
+[ ${#cases[@]} -gt 0 ] ||
+    cases=(pressed-cd empty other-vendor any-maker-other-vendor dvd-image two-drives tray)
 
 cache=${TESSALY_QEMU_CACHE:-$root/build/qemu}
 mkdir -p "$cache/logs"
@@ -65,11 +66,16 @@ blocks=$(($(stat -c %s "$work/disc.iso") / 2048))
 [ "$blocks" = $ISO_BLOCKS ] ||
     die "the disc image has $blocks blocks, the scenarios assume $ISO_BLOCKS"
 
-# drive SCSI-ID VENDOR PRODUCT REVISION iso|empty: one scsi-cd on the virtio-scsi bus.
+# The DVD case's image: larger than a CD (DVD_BLOCKS in scenarios/make_scenarios.py), so
+# QEMU reports the DVD-ROM profile; sparse, it takes no room.
+truncate -s $((409600 * 2048)) "$work/dvd.img" || die "no DVD image"
+
+# drive SCSI-ID VENDOR PRODUCT REVISION iso|dvd|empty: one scsi-cd on the virtio-scsi bus.
 drive() {
     local n=${#qemu_args[@]}
     local medium="if=none,id=cd$n,media=cdrom"
     [ "$5" = iso ] && medium="$medium,file=$work/disc.iso,format=raw,readonly=on"
+    [ "$5" = dvd ] && medium="$medium,file=$work/dvd.img,format=raw,readonly=on"
     qemu_args+=(-device "scsi-cd,bus=scsi0.0,scsi-id=$1,lun=0,drive=cd$n,vendor=$2,product=$3,ver=$4,serial=QS$1"
         -drive "$medium")
     drives=$((drives + 1))
@@ -84,7 +90,8 @@ case_drives() {
         pressed-cd) drive 3 VARNOTH "CD-R   VW1210A" 1.04 iso ;;
         empty) drive 3 VARNOTH "CD-R   VW1210A" 1.04 empty ;;
         tray) drive 3 VARNOTH "CD-R   VW1210A" 1.04 iso ;;
-        other-vendor) drive 2 OTHERCO "DVD-ROM X16" 2.00 iso ;;
+        other-vendor | any-maker-other-vendor) drive 2 OTHERCO "DVD-ROM X16" 2.00 iso ;;
+        dvd-image) drive 3 VARNOTH "DVDR   VD0708A" 1.10 dvd ;;
         two-drives)
             drive 5 VARNOTH "CD-R   VW2410A" 1.04 empty
             drive 1 VARNOTH "CD-ROM VN40S" 1.10 iso
@@ -149,6 +156,8 @@ for name in "${cases[@]}"; do
     runs=$work/$name.runs
     if [ "$name" = tray ]; then
         printf 'eject tessaly --eject\nload tessaly --load\n' >"$runs"
+    elif [ "${name#any-maker-}" != "$name" ]; then
+        echo "tessaly tessaly --any-maker" >"$runs"
     else
         echo "tessaly tessaly" >"$runs"
     fi

@@ -18,6 +18,7 @@
 #include "app/main_dialog.h"
 #include "device_check.h"
 #include "drives/drive_commands.h"
+#include "drives/drive_scope.h"
 #include "interruption.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/recording_printer.h"
@@ -39,7 +40,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(500);
 // The one usage text of the command: --help prints it; the man page says the same.
 constexpr const char* kUsage =
     "Usage: tessaly [--json | --watch | --eject | --load] [--drive N]\n"
-    "               [--report-pdf FILE] [DEVICE ...]\n"
+    "               [--report-pdf FILE] [--any-maker] [DEVICE ...]\n"
     "       tessaly --help | --version\n"
     "Lists the Varnoth optical drives of this machine, each drive's fields and the\n"
     "information report of the first drive.\n"
@@ -52,6 +53,7 @@ constexpr const char* kUsage =
     "  --drive N          the drive of --watch, --eject, --load and --report-pdf:\n"
     "                     item N of the list, from 0 (default 0)\n"
     "  --report-pdf FILE  also write the information report as a one-page A4 PDF\n"
+    "  --any-maker        also list other makers' drives, read as unknown models\n"
     "  -h, --help         print this help and exit\n"
     "  --version          print the version and exit\n"
     "\n"
@@ -67,6 +69,7 @@ struct Options {
     bool watch = false;
     bool eject = false;
     bool load = false;
+    bool anyMaker = false;
     int drive = 0;
     std::string pdf;
     std::vector<std::string> devices;
@@ -92,6 +95,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.eject = true;
         } else if (arg == "--load") {
             options.load = true;
+        } else if (arg == "--any-maker") {
+            options.anyMaker = true;
         } else if (arg == "--drive" || arg == "--report-pdf") {
             if (i + 1 >= argc) {
                 error = arg + " needs a value";
@@ -217,6 +222,7 @@ int main(int argc, char** argv) {
 
     LinuxPlatform pc(calls, "/sys", options.devices, platform::linux_os::ReadKernelRelease());
     ScsiTransport transport(pc);
+    SetAnyMakerDrives(options.anyMaker);
     app::HeadlessView view;
     app::MainDialog dialog(transport, pc, view);
     view.Attach(&dialog);
