@@ -63,15 +63,16 @@ MODE10_2A = padded((6 + len(PAGE_2A)).to_bytes(2, "big") + bytes(6) + PAGE_2A, 2
 DISC_INFO = padded(bytes([0x00, 0x20, 0x0E, 0x01, 0x01, 0x01, 0x01, 0x20]), 256)
 # READ CAPACITY: last block and block length.
 CAPACITY = (ISO_BLOCKS - 1).to_bytes(4, "big") + (2048).to_bytes(4, "big")
+
+
 # READ TOC format 0 in LBA form (the program asks without MSF): track 1 (data) at 0,
-# lead-out (AAh) after the image.
-TOC = padded(bytes([0x00, 0x12, 0x01, 0x01, 0x00, 0x14, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
-                    0x00, 0x16, 0xAA, 0x00]) + ISO_BLOCKS.to_bytes(4, "big"), 3000)
-
-
+# lead-out (AAh) after an image of that many blocks.
 def toc(blocks):
     return padded(bytes([0x00, 0x12, 0x01, 0x01, 0x00, 0x14, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
                          0x00, 0x16, 0xAA, 0x00]) + blocks.to_bytes(4, "big"), 3000)
+
+
+TOC = toc(ISO_BLOCKS)
 
 
 def drive(model, vendor, product, revision, pressed_cd, dvd_blocks=0):
