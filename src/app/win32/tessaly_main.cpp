@@ -1,28 +1,8 @@
 // tessaly.exe: runs the main window modally, without an owner, until it closes.
-#include <cstring>
-
+#include "app/command_line_switch.h"
 #include "app/win32/main_window.h"
 #include "app/win32/win32_api.h"
 #include "drives/drive_scope.h"
-
-namespace {
-
-// Whether the command line holds the word "--any-maker": list every MMC drive, of any
-// maker, not only the maker's own.
-bool AsksForAnyMaker(const char* commandLine) {
-    constexpr const char* kSwitch = "--any-maker";
-    const std::size_t length = std::strlen(kSwitch);
-    for (const char* at = commandLine; at != nullptr && (at = std::strstr(at, kSwitch)) != nullptr;
-         at += length) {
-        const bool wordStart = at == commandLine || at[-1] == ' ' || at[-1] == '\t';
-        const char after = at[length];
-        if (wordStart && (after == '\0' || after == ' ' || after == '\t'))
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     // The system's own "There is no disk in the drive" boxes stay away: a file looked up
@@ -31,7 +11,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS);
     try {
         tessaly::app::win32::Win32MainWindow window(instance);
-        tessaly::SetAnyMakerDrives(AsksForAnyMaker(commandLine));
+        // --any-maker: every MMC drive, of any maker, not only the maker's own.
+        tessaly::SetAnyMakerDrives(tessaly::app::HasCommandLineSwitch(commandLine, "--any-maker"));
         window.Run(nullptr);
     } catch (...) {
         // Nothing to report to: the window is gone.
