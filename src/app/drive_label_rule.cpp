@@ -43,4 +43,13 @@ std::string ChooseDriveLabel(const char* product, bool usb, bool ieee1394, int t
     return label;
 }
 
+std::string OtherDriveLabel(const char* vendor, const char* product, int target) {
+    std::string name(vendor);
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    if (!name.empty())
+        name += ' ';
+    return "ID:" + std::to_string(target) + "  " + name + product;
+}
+
 }  // namespace tessaly::app

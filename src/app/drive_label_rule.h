@@ -16,4 +16,9 @@ enum class DriveOrigin { kAdapter, kExternal };
 std::string ChooseDriveLabel(const char* product, bool usb, bool ieee1394, int target,
                              DriveOrigin origin);
 
+// The label of a drive listed on request though it is no model of the table (another
+// maker's drive): "ID:<target>  <vendor> <product>", its own INQUIRY vendor (without
+// trailing blanks) and product identification.
+std::string OtherDriveLabel(const char* vendor, const char* product, int target);
+
 }  // namespace tessaly::app

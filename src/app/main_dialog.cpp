@@ -1,8 +1,10 @@
 #include "app/main_dialog.h"
 
 #include <cstring>
+#include <utility>
 
 #include "app/drive_label_rule.h"
+#include "drives/drive_scope.h"
 #include "drives/model_identification.h"
 #include "platform/file_version.h"
 #include "platform/os_version.h"
@@ -14,6 +16,8 @@ namespace tessaly::app {
 namespace {
 
 constexpr std::uint32_t kWindows98Minor = 10;
+// The peripheral byte of a connected CD/DVD (MMC) device.
+constexpr std::uint8_t kMmcDevice = 0x05;
 
 }  // namespace
 
@@ -95,13 +99,22 @@ bool MainDialog::OnInitDialog() {
     return true;
 }
 
-void MainDialog::AddDrive(const DriveAddress& drive, const char* product, DriveOrigin origin) {
+void MainDialog::AddDrive(const DriveAddress& drive, std::string label) {
     // The list holds 32 drives; further ones are not listed, so every item keeps its entry.
     if (!drives_.Add(drive))
         return;
-    view_.AddDriveItem(ChooseDriveLabel(product, transport_.IsUsbAttached(drive) == 1,
-                                        transport_.Is1394Attached(drive) == 1, drive.target,
-                                        origin));
+    view_.AddDriveItem(std::move(label));
+}
+
+void MainDialog::ListDrive(const DriveAddress& drive, const InquiryIdentity& identity,
+                           DriveOrigin origin) {
+    if (IsSupportedDrive(transport_, drive)) {
+        AddDrive(drive,
+                 ChooseDriveLabel(identity.product, transport_.IsUsbAttached(drive) == 1,
+                                  transport_.Is1394Attached(drive) == 1, drive.target, origin));
+    } else if (AnyMakerDrives() && identity.peripheral == kMmcDevice) {
+        AddDrive(drive, OtherDriveLabel(identity.vendor, identity.product, drive.target));
+    }
 }
 
 void MainDialog::ListAdapterDrives(int adapterCount) {
@@ -109,9 +122,7 @@ void MainDialog::ListAdapterDrives(int adapterCount) {
         InquiryIdentity identity;
         if (transport_.Inquiry(drive, identity) == 0)
             continue;
-        if (!IsSupportedDrive(transport_, drive))
-            continue;
-        AddDrive(drive, identity.product, DriveOrigin::kAdapter);
+        ListDrive(drive, identity, DriveOrigin::kAdapter);
     }
 }
 
@@ -127,10 +138,8 @@ void MainDialog::ListExternalDrives() {
             continue;
         const DriveAddress drive(static_cast<std::uint32_t>(adapter), 0);
         InquiryIdentity identity;
-        if (adapter < slots && transport_.Inquiry(drive, identity) != 0 &&
-            IsSupportedDrive(transport_, drive)) {
-            AddDrive(drive, identity.product, DriveOrigin::kExternal);
-        }
+        if (adapter < slots && transport_.Inquiry(drive, identity) != 0)
+            ListDrive(drive, identity, DriveOrigin::kExternal);
         ++adapter;  // the next present slot is the next adapter, listed or not
     }
 }

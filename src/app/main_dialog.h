@@ -11,6 +11,7 @@
 #include "drives/drive_list.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
+#include "transport/inquiry_data.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly::app {
@@ -50,7 +51,9 @@ class MainDialog {
   private:
     void ListAdapterDrives(int adapterCount);
     void ListExternalDrives();
-    void AddDrive(const DriveAddress& drive, const char* product, DriveOrigin origin);
+    // Adds a listed drive: the maker's models, and on request every other MMC drive.
+    void ListDrive(const DriveAddress& drive, const InquiryIdentity& identity, DriveOrigin origin);
+    void AddDrive(const DriveAddress& drive, std::string label);
 
     ScsiTransport& transport_;
     platform::Platform& platform_;

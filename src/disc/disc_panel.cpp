@@ -9,8 +9,11 @@
 #include "disc/disc_commands.h"
 #include "disc/full_toc.h"
 #include "disc/manufacturer_lookup.h"
+#include "disc/medium_refresh.h"
 #include "drives/drive_commands.h"
+#include "drives/drive_scope.h"
 #include "drives/model_identification.h"
+#include "drives/speed_texts.h"
 
 namespace tessaly {
 
@@ -85,7 +88,9 @@ std::string RewritableStatus(ScsiTransport& transport, const DriveAddress& drive
     return status;
 }
 
-void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
+// Both readings answer true when they found no CD where another medium may be: a
+// refused read (not an empty tray or a disc spinning up) or a disc that is no CD-R(W).
+bool RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
                      WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
     TestUnitReady(transport, drive);
@@ -98,12 +103,14 @@ void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive, DiscFi
 
     TestUnitReady(transport, drive);
     work.fill(0);
+    bool notCd = false;
     if (ReadTocPmaAtip(transport, drive, toc_format::kAtip, kAtipReadLength, work.data()) != 1) {
         fields.SetField(kFieldStatus, SenseStatusText(transport, drive));
         for (DiscField field : {kFieldLeadOutLba, kFieldLeadInLba, kFieldLeadOutTime,
                                 kFieldLeadInTime, kFieldManufacturer}) {
             fields.SetField(field, "-");
         }
+        notCd = CdReadRefusedMedium(transport, drive);
     } else if (const AtipInfo atip = DecodeAtip(ByteView(work.data(), work.size()));
                HasHighCapacityMark(atip)) {
         // A high-capacity CD-R: its lead-out comes from the disc information, and its
@@ -128,27 +135,29 @@ void RefreshFromAtip(ScsiTransport& transport, const DriveAddress& drive, DiscFi
         fields.SetField(kFieldManufacturer, maker);
     } else {
         fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
+        notCd = true;
     }
     fields.SetField(kFieldExtra, "");
+    return notCd;
 }
 
-void RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
+bool RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields,
                     WorkBuffer& work) {
     std::memset(work.data(), kFillByte, kFillLength);
     ReleaseUnit(transport, drive, 0, 0);
     if (ReadTocPmaAtip(transport, drive, toc_format::kFullToc, kWorkLength, work.data()) != 1) {
         fields.SetField(kFieldStatus, SenseStatusText(transport, drive));
-        return;
+        return CdReadRefusedMedium(transport, drive);
     }
     if (work[2] == work[3]) {
         fields.SetField(kFieldStatus, "Not a multisession CD-R(W)");
-        return;
+        return true;
     }
     DiscTime leadIn;
     FullTocLeadIn(ByteView(work.data(), work.size()), leadIn);
     if (leadIn.minute != kRecordableLeadInMinute) {
         fields.SetField(kFieldStatus, "Disc is not a CD-R(W)");
-        return;
+        return true;
     }
     fields.SetField(kFieldStatus, "CD-R(W) inserted");
     fields.SetField(kFieldLeadInTime, TimeText(leadIn));
@@ -163,19 +172,25 @@ void RefreshFromToc(ScsiTransport& transport, const DriveAddress& drive, DiscFie
     }
     fields.SetField(kFieldManufacturer, "unknown");
     LookupTocManufacturer(leadIn.second, leadIn.frame, fields);
+    return false;
 }
 
 }  // namespace
 
 void RefreshDiscPanel(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields) {
     InquiryIdentity identity;
-    transport.Inquiry(drive, identity);
+    const bool identified = transport.Inquiry(drive, identity) != 0;
     WorkBuffer work{};
-    if (IsRecorderModel(transport, drive)) {
-        RefreshFromAtip(transport, drive, fields, work);
-    } else {
-        RefreshFromToc(transport, drive, fields, work);
-    }
+    // A drive listed on request that is no model of the table is a recorder when its
+    // capabilities page says it writes.
+    const bool recorder = IsRecorderModel(transport, drive) ||
+                          (AnyMakerDrives() && !IsSupportedDrive(transport, drive) &&
+                           CanWriteDiscs(transport, drive));
+    const bool notCd = recorder ? RefreshFromAtip(transport, drive, fields, work)
+                                : RefreshFromToc(transport, drive, fields, work);
+    // Only a drive that reads DVD is asked, and only after its CD reading found no CD.
+    if (notCd && identified && ReadsDvdMedia(transport, drive, identity))
+        RefreshFromDvdOrBd(transport, drive, fields);
 }
 
 }  // namespace tessaly

@@ -9,8 +9,10 @@
 
 namespace tessaly {
 
-// Recorders are read through the ATIP, other drives through the table of contents
-// of a multisession disc. Fields a path does not write keep their texts.
+// Recorders are read through the ATIP (a drive listed on request by its capabilities
+// page), other drives through the table of contents of a multisession disc; a drive that
+// reads DVD then names a DVD or BD medium that held no CD. Fields a path does not write
+// keep their texts.
 void RefreshDiscPanel(ScsiTransport& transport, const DriveAddress& drive, DiscFields& fields);
 
 }  // namespace tessaly

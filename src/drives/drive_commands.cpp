@@ -4,6 +4,7 @@
 
 #include "common/bytes.h"
 #include "drives/drive_model_table.h"
+#include "drives/drive_scope.h"
 #include "drives/model_identification.h"
 #include "transport/scsi_command.h"
 #include "transport/text_match.h"
@@ -43,6 +44,12 @@ void CorrectFromPage30h(ScsiTransport& transport, const DriveAddress& drive, std
         // Page 2Ah byte 4 bit 7 (supported) from page 30h byte 2 bit 0.
         SetBit(out, current, kPageOffset + 4, 0x80, (vendor.U8(kPageOffset + 2) & 1) != 0);
     }
+}
+
+// A drive listed on request that is no model of the table: it never gets a vendor
+// command, whose meaning is the maker's alone.
+bool IsOtherMakersDrive(ScsiTransport& transport, const DriveAddress& drive) {
+    return AnyMakerDrives() && !IsSupportedDrive(transport, drive);
 }
 
 }  // namespace
@@ -96,6 +103,8 @@ std::int32_t ModeSensePage(ScsiTransport& transport, const DriveAddress& drive,
 std::int32_t VendorReadMemory(ScsiTransport& transport, const DriveAddress& drive,
                               std::uint32_t address, std::uint16_t transferLength,
                               std::uint8_t* answer) {
+    if (IsOtherMakersDrive(transport, drive))
+        return 0;
     std::uint8_t cdb[12] = {opcode::kVendorReadMemory};
     ByteWriter fields(cdb, sizeof cdb);
     fields.Be32(2, address);
@@ -105,6 +114,8 @@ std::int32_t VendorReadMemory(ScsiTransport& transport, const DriveAddress& driv
 
 std::int32_t VendorReadTwoBytes(ScsiTransport& transport, const DriveAddress& drive,
                                 std::uint8_t (&answer)[2]) {
+    if (IsOtherMakersDrive(transport, drive))
+        return 0;
     const std::uint8_t cdb[12] = {opcode::kVendorReadTwoBytes};
     return transport.ExecuteCommand(drive, cdb, answer, sizeof answer);
 }

@@ -28,7 +28,8 @@ std::int32_t ModeSensePage(ScsiTransport& transport, const DriveAddress& drive,
                            std::uint8_t pageCode, std::uint8_t allocationLength,
                            std::uint8_t* answer);
 
-// The maker's memory read (F1h): transferLength bytes from address into answer.
+// The maker's memory read (F1h): transferLength bytes from address into answer. Neither
+// vendor command is sent to a drive that is no model of the table; both then fail (0).
 std::int32_t VendorReadMemory(ScsiTransport& transport, const DriveAddress& drive,
                               std::uint32_t address, std::uint16_t transferLength,
                               std::uint8_t* answer);

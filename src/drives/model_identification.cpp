@@ -143,6 +143,16 @@ bool IsSecondaryListModel(ScsiTransport& transport, const DriveAddress& drive) {
     return row != nullptr && row->vendorCommandSet == 0;
 }
 
+ModelMediumClass MediumClassOfIdentity(const InquiryIdentity& identity) {
+    char product[26];
+    CopyText(identity.product, product, sizeof product);
+    const DriveModelRow* row = SearchTable(product);
+    if (row == nullptr)
+        return ModelMediumClass::kNotInTable;
+    return std::strncmp(row->productKey, "DVD", 3) == 0 ? ModelMediumClass::kDvd
+                                                        : ModelMediumClass::kCd;
+}
+
 bool HasModelTrait(ScsiTransport& transport, const DriveAddress& drive, ModelTrait trait) {
     const DriveModelRow* row = Identify(transport, drive);
     return row != nullptr && row->Has(trait);

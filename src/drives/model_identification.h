@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "drives/drive_model_table.h"
+#include "transport/inquiry_data.h"
 #include "transport/scsi_transport.h"
 
 namespace tessaly {
@@ -26,5 +27,12 @@ const char* ModelSpeedText(ScsiTransport& transport, const DriveAddress& drive, 
 bool IsSecondaryListModel(ScsiTransport& transport, const DriveAddress& drive);
 // Whether the drive's model has the trait; false for a drive that is no model of the table.
 bool HasModelTrait(ScsiTransport& transport, const DriveAddress& drive, ModelTrait trait);
+
+// The medium class of the table's row for an INQUIRY identity already read, without a
+// command: the product key's class prefix ("DVDR   ", "DVD-ROM " against "CD-ROM ",
+// "CD-R   "). The enclosure and firmware rows that identification may choose instead
+// carry the class of the row the identity names.
+enum class ModelMediumClass { kNotInTable, kCd, kDvd };
+ModelMediumClass MediumClassOfIdentity(const InquiryIdentity& identity);
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 
 #include "common/bytes.h"
 #include "drives/drive_commands.h"
+#include "drives/drive_scope.h"
 #include "drives/model_identification.h"
 #include "transport/inquiry_data.h"
 #include "transport/text_match.h"
@@ -97,7 +98,8 @@ bool CanWriteDiscs(ScsiTransport& transport, const DriveAddress& drive) {
     InquiryIdentity id;
     if (transport.Inquiry(drive, id) == 0)
         return false;
-    if (!IsSupportedDrive(transport, drive)) {
+    // A drive listed on request, no model of the table, is asked like an unknown model.
+    if (!IsSupportedDrive(transport, drive) && !AnyMakerDrives()) {
         return std::strncmp(id.product, "CD-R ", 5) == 0;
     }
     if (IsKnownModel(transport, drive))

@@ -184,6 +184,9 @@ DriveReply ReadDiscInformation(const DiscSpec& disc) {
 
 DriveReply ReadTocPmaAtip(const DiscSpec& disc, const DriveTraits& traits, ByteView cdb) {
     DriveReply reply;
+    // The CD structures are not on a DVD or BD.
+    if (disc.kind == DiscKind::kDvdOrBd)
+        return DriveReply::Fail(sense::kInvalidFieldInCdb);
     switch (TocFormatOf(cdb)) {
         case toc_format::kAtip:
             if (disc.kind == DiscKind::kCdRom)

@@ -33,6 +33,9 @@ Msf C0LeadInOf(const DiscSpec& disc) {
 std::uint32_t LastBlockOf(const DiscSpec& disc) {
     if (disc.capacityLba)
         return *disc.capacityLba;
+    // Without a capacity: a full single-layer disc, 4.7 GB DVD or 25 GB BD.
+    if (disc.kind == DiscKind::kDvdOrBd)
+        return disc.profile >= 0x40 ? 12219391 : 2295103;
     if (disc.sessions == 0)
         return 0;
     const std::uint32_t frames = FramesOf(LeadOutOf(disc));

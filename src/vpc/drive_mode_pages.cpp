@@ -44,7 +44,8 @@ Page WriteParameters(const DriveSpec& drive, const DriveTraits& traits) {
 }
 
 // Capabilities and mechanical status page (2Ah), 22 bytes:
-//   [2]     reads CD-R (bit 0) and CD-RW (bit 1)
+//   [2]     reads CD-R (bit 0) and CD-RW (bit 1); DVD-ROM, DVD-R, DVD-RAM (bits 3-5)
+//           on a drive that reads DVD
 //   [3]     writes CD-R (bit 0), CD-RW (bit 1), DVD-R (bit 4)
 //   [4]     bit 7 under-run protection supported
 //   [6]     tray loader (bits 7-5 = 001b), eject (bit 3), lock (bit 0)
@@ -56,7 +57,7 @@ Page WriteParameters(const DriveSpec& drive, const DriveTraits& traits) {
 Page Capabilities(const DriveSpec& drive, const DriveTraits& traits) {
     Page page = EmptyPage(mode_page::kCapabilities, 0x14);
     ByteWriter out(page.data(), page.size());
-    out.U8(2, 0x03);
+    out.U8(2, traits.readsDvd ? 0x3B : 0x03);
     std::uint8_t writes = 0;
     if (traits.recorder)
         writes |= 0x03;

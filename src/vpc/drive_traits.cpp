@@ -13,6 +13,7 @@ namespace {
 constexpr std::array<std::string_view, 2> kPage30Models = {"VW5232A", "VD0708A"};
 
 constexpr std::string_view kDvdWriterPrefix = "DVDR ";
+constexpr std::string_view kDvdPrefix = "DVD";
 
 // Flags of the SCSI readers, which answer the full table of contents in BCD.
 constexpr std::array<std::string_view, 2> kBcdTocFlags = {"0000001", "0000101"};
@@ -21,14 +22,18 @@ constexpr std::array<std::string_view, 2> kBcdTocFlags = {"0000001", "0000101"};
 
 DriveTraits TraitsOf(const DriveSpec& drive) {
     DriveTraits traits;
-    if (!drive.model)
+    if (!drive.model) {
+        traits.recorder = drive.recorder;
+        traits.readsDvd = drive.readsDvd;
         return traits;
+    }
     const DriveModel* model = FindDriveModel(*drive.model);
     if (model == nullptr)
         return traits;
     traits.maker = true;
     traits.recorder = model->Flag(1);
     traits.dvdWriter = traits.recorder && model->key.starts_with(kDvdWriterPrefix);
+    traits.readsDvd = model->key.starts_with(kDvdPrefix);
     traits.tenByteOnly = model->Flag(6);
     traits.vendorSet = model->Flag(7);
     for (std::string_view flags : kBcdTocFlags) {

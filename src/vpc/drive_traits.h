@@ -15,6 +15,7 @@ struct DriveTraits {
     bool vendorSet = false;    // flag 7: vendor commands F1h, DEh and mode page 31h
     bool page30 = false;       // keeps its under-run setting in vendor mode page 30h
     bool bcdFullToc = false;   // the SCSI readers: full table of contents in BCD
+    bool readsDvd = false;     // DVD models: GET CONFIGURATION, READ DISC STRUCTURE
 };
 
 DriveTraits TraitsOf(const DriveSpec& drive);

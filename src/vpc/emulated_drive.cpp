@@ -5,6 +5,7 @@
 
 #include "transport/scsi_command.h"
 #include "vpc/drive_disc_commands.h"
+#include "vpc/drive_dvd_commands.h"
 #include "vpc/drive_mode_pages.h"
 #include "vpc/drive_vendor_commands.h"
 #include "vpc/injection_key.h"
@@ -17,6 +18,8 @@ constexpr std::string_view kOtherVendor = "OTHERCO ";
 constexpr std::string_view kOtherProduct = "CD-ROM DRIVE";
 constexpr std::string_view kDefaultRevision = "1.00";
 constexpr std::uint8_t kDefaultPeripheral = 0x05;  // CD/DVD device, connected
+constexpr std::uint8_t kGetConfiguration = 0x46;
+constexpr std::uint8_t kReadDiscStructure = 0xAD;
 
 // The allocation length of the commands that carry one; others are limited by the
 // data buffer alone.
@@ -79,6 +82,8 @@ const std::array<EmulatedDrive::Handler, 256>& EmulatedDrive::HandlerTable() {
         t[opcode::kReadTocPmaAtip] = &EmulatedDrive::ReadTocPmaAtip;
         t[opcode::kReadCapacity] = &EmulatedDrive::ReadCapacity;
         t[opcode::kRelease6] = &EmulatedDrive::Release;
+        t[kGetConfiguration] = &EmulatedDrive::GetConfiguration;
+        t[kReadDiscStructure] = &EmulatedDrive::ReadDiscStructure;
         return t;
     }();
     return table;
@@ -291,6 +296,21 @@ EmulatedDrive::Reply EmulatedDrive::ReadCapacity(ByteView) {
     if (const auto problem = MediumProblem())
         return Reply::Fail(*problem);
     return vpc::ReadCapacity(*spec_.disc);
+}
+
+// A drive that reads only CD knows neither command, as the maker's CD models do not.
+EmulatedDrive::Reply EmulatedDrive::GetConfiguration(ByteView cdb) {
+    if (!traits_.readsDvd)
+        return Unsupported(cdb);
+    return vpc::GetConfiguration(MediumProblem() ? nullptr : &*spec_.disc);
+}
+
+EmulatedDrive::Reply EmulatedDrive::ReadDiscStructure(ByteView cdb) {
+    if (!traits_.readsDvd)
+        return Unsupported(cdb);
+    if (const auto problem = MediumProblem())
+        return Reply::Fail(*problem);
+    return vpc::ReadDiscStructure(*spec_.disc, cdb);
 }
 
 // RELEASE(6): there are no reservations to give up; every model accepts it.

@@ -82,6 +82,8 @@ class EmulatedDrive {
     Reply ReadDiscInformation(ByteView cdb);
     Reply ReadTocPmaAtip(ByteView cdb);
     Reply ReadCapacity(ByteView cdb);
+    Reply GetConfiguration(ByteView cdb);
+    Reply ReadDiscStructure(ByteView cdb);
     Reply Release(ByteView cdb);
     Reply Unsupported(ByteView cdb);
 

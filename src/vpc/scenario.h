@@ -29,6 +29,14 @@
 //                                        names (its port driver puts in the unit's own),
 //                                        and the command log names it "adapter:target",
 //                                        or "adapter:bus:target" off bus 0.
+//   drive      "recorder": true,         a drive without a model (another maker's) writes
+//              "reads_dvd": true         CD-R/RW; reads DVD (capabilities page 2Ah byte 2,
+//                                        GET CONFIGURATION, READ DISC STRUCTURE).
+//   disc       "kind": "dvd-rom", "dvd-r", "dvd-ram", "dvd-rw", "dvd-r-dl", "dvd+rw",
+//              "dvd+r", "dvd+r-dl", "bd-rom", "bd-r", "bd-re": a DVD or BD medium, with
+//              "manufacturer_id", "media_type_id", "product_revision" (the media ID it
+//              carries) and "capacity_lba" (default a full single-layer disc). The CD
+//              structures (ATIP, full table of contents) fail on it with 05/24/00.
 //   printer    "font_height": N          the character-cell height of the printer's
 //                                        default font (default: height / 100).
 //
@@ -56,7 +64,8 @@ struct Msf {
     friend bool operator==(const Msf&, const Msf&) = default;
 };
 
-enum class DiscKind { kCdR, kCdRw, kHcCdR, kCdRom };
+// kDvdOrBd: a DVD or BD medium, named by its profile.
+enum class DiscKind { kCdR, kCdRw, kHcCdR, kCdRom, kDvdOrBd };
 
 struct DiscSpec {
     DiscKind kind = DiscKind::kCdR;
@@ -70,6 +79,13 @@ struct DiscSpec {
     std::optional<Msf> c0;
     std::optional<std::uint32_t> capacityLba;
     std::uint32_t readyAfter = 0;  // TEST UNIT READY commands that report "becoming ready"
+    // A DVD or BD medium: its profile (GET CONFIGURATION) and the identification it
+    // carries: the manufacturer ID (DVD-R/-RW pre-pits: up to 12 characters, DVD+R/+RW
+    // ADIP: 8, BD disc information: 6), media type ID (3) and product revision.
+    std::uint16_t profile = 0;
+    std::string manufacturerId;
+    std::string mediaTypeId;
+    std::uint8_t productRevision = 0;
 };
 
 struct UnderrunSpec {
@@ -97,6 +113,11 @@ struct DriveSpec {
     std::map<std::string, std::vector<std::uint8_t>> answers;
     std::map<std::string, SenseCode> fail;
     std::optional<std::uint32_t> passthroughError;
+    // A drive of another maker (no model): "recorder" writes CD-R and CD-RW, "reads_dvd"
+    // reads DVD media and answers GET CONFIGURATION and READ DISC STRUCTURE. The maker's
+    // DVD models read DVD by their model.
+    bool recorder = false;
+    bool readsDvd = false;
 };
 
 enum class BusKind { kScsi, kAtapi, kUsb, k1394 };

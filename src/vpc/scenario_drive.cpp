@@ -26,7 +26,19 @@ std::string ReadIdentityText(const Json& value, const std::string& path, std::si
     return text;
 }
 
-DiscKind ReadDiscKind(const Json& value, const std::string& path) {
+struct MediumKind {
+    std::string_view name;
+    std::uint16_t profile;
+};
+
+// The DVD and BD kinds a scenario names, with the profile the drive reports for each.
+constexpr MediumKind kDvdAndBdKinds[] = {
+    {"dvd-rom", 0x10},  {"dvd-r", 0x11},  {"dvd-ram", 0x12}, {"dvd-rw", 0x14},
+    {"dvd-r-dl", 0x15}, {"dvd+rw", 0x1A}, {"dvd+r", 0x1B},   {"dvd+r-dl", 0x2B},
+    {"bd-rom", 0x40},   {"bd-r", 0x41},   {"bd-re", 0x43},
+};
+
+DiscKind ReadDiscKind(const Json& value, const std::string& path, DiscSpec& disc) {
     const std::string text = ReadString(value, path, 64);
     if (text == "cd-r")
         return DiscKind::kCdR;
@@ -36,7 +48,15 @@ DiscKind ReadDiscKind(const Json& value, const std::string& path) {
         return DiscKind::kHcCdR;
     if (text == "cd-rom")
         return DiscKind::kCdRom;
-    Fail(path, "unknown disc kind " + Quote(text) + " (cd-r, cd-rw, hc-cd-r, cd-rom)");
+    for (const MediumKind& kind : kDvdAndBdKinds) {
+        if (text == kind.name) {
+            disc.profile = kind.profile;
+            return DiscKind::kDvdOrBd;
+        }
+    }
+    Fail(path, "unknown disc kind " + Quote(text) +
+                   " (cd-r, cd-rw, hc-cd-r, cd-rom, dvd-rom, dvd-r, dvd-ram, dvd-rw, dvd-r-dl, "
+                   "dvd+rw, dvd+r, dvd+r-dl, bd-rom, bd-r, bd-re)");
 }
 
 DiscSpec ReadDisc(const Json& value, const std::string& path) {
@@ -44,7 +64,7 @@ DiscSpec ReadDisc(const Json& value, const std::string& path) {
     DiscSpec disc;
     const auto at = [&](std::string_view key) { return Member(path, key); };
     if (const Json* v = Find(value, "kind"))
-        disc.kind = ReadDiscKind(*v, at("kind"));
+        disc.kind = ReadDiscKind(*v, at("kind"), disc);
     if (const Json* v = Find(value, "lead_in"))
         disc.leadIn = ReadMsf(*v, at("lead_in"));
     if (const Json* v = Find(value, "lead_out"))
@@ -69,6 +89,13 @@ DiscSpec ReadDisc(const Json& value, const std::string& path) {
     }
     if (const Json* v = Find(value, "ready_after")) {
         disc.readyAfter = static_cast<std::uint32_t>(ReadUnsigned(*v, at("ready_after"), 1000));
+    }
+    if (const Json* v = Find(value, "manufacturer_id"))
+        disc.manufacturerId = ReadString(*v, at("manufacturer_id"), 12);
+    if (const Json* v = Find(value, "media_type_id"))
+        disc.mediaTypeId = ReadString(*v, at("media_type_id"), 3);
+    if (const Json* v = Find(value, "product_revision")) {
+        disc.productRevision = ReadNumber<std::uint8_t>(*v, at("product_revision"));
     }
     return disc;
 }
@@ -168,6 +195,10 @@ DriveSpec ReadDrive(const Json& value, const std::string& path) {
     if (const Json* v = Find(value, "passthrough_error")) {
         spec.passthroughError = ReadNumber<std::uint32_t>(*v, at("passthrough_error"));
     }
+    if (const Json* v = Find(value, "recorder"))
+        spec.recorder = ReadBool(*v, at("recorder"));
+    if (const Json* v = Find(value, "reads_dvd"))
+        spec.readsDvd = ReadBool(*v, at("reads_dvd"));
     ReadInjections(value, path, spec);
     return spec;
 }

@@ -18,6 +18,15 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0
 
+# A scenario named any-maker-*.json is played with --any-maker, the switch that lists
+# other makers' drives; without it such a PC has no drive to list.
+options_of() {
+    case "$(basename "$1")" in
+        any-maker-*) echo "--any-maker" ;;
+        *) echo "" ;;
+    esac
+}
+
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
@@ -25,7 +34,8 @@ fail() {
 
 for scenario in "$root"/scenarios/*.json; do
     [ -e "$scenario" ] || fail "no bundled scenarios"
-    "$sim" "$scenario" >"$tmp/out.json" 2>"$tmp/err"
+    # shellcheck disable=SC2046
+    "$sim" $(options_of "$scenario") "$scenario" >"$tmp/out.json" 2>"$tmp/err"
     status=$?
     if [ "$status" -ne 0 ]; then
         fail "$scenario: exit status $status: $(cat "$tmp/err")"
@@ -40,8 +50,8 @@ done
 session="tick select:1 tick select:0 eject tick about print select:1 print close"
 for scenario in "$root"/scenarios/*.json; do
     name=$(basename "$scenario" .json)
-    # shellcheck disable=SC2086
-    "$sim" "$scenario" $session >"$tmp/$name.json" 2>"$tmp/err" ||
+    # shellcheck disable=SC2086,SC2046
+    "$sim" $(options_of "$scenario") "$scenario" $session >"$tmp/$name.json" 2>"$tmp/err" ||
         { fail "$name: session failed: $(cat "$tmp/err")"; continue; }
     if [ "${TESSALY_UPDATE_GOLDENS:-0}" = 1 ]; then
         mkdir -p "$goldens"
@@ -61,7 +71,8 @@ done
 text_goldens="$root/tests/cli/golden-text"
 for scenario in "$root"/scenarios/*.json; do
     name=$(basename "$scenario" .json)
-    "$sim" --text "$scenario" >"$tmp/$name.txt" 2>"$tmp/err"
+    # shellcheck disable=SC2046
+    "$sim" $(options_of "$scenario") --text "$scenario" >"$tmp/$name.txt" 2>"$tmp/err"
     status=$?
     if [ "$status" -eq 1 ]; then
         [ -s "$tmp/$name.txt" ] && fail "$name --text: output without drives"
@@ -78,6 +89,15 @@ for scenario in "$root"/scenarios/*.json; do
         fail "$name --text: output differs from $text_goldens/$name.txt:"
         diff "$text_goldens/$name.txt" "$tmp/$name.txt" | head -20
     fi
+done
+
+# Without the switch, an any-maker PC lists nothing and says so.
+for scenario in "$root"/scenarios/any-maker-*.json; do
+    [ -e "$scenario" ] || continue
+    "$sim" --text "$scenario" >"$tmp/out" 2>"$tmp/err"
+    [ $? -eq 1 ] || fail "$(basename "$scenario") without --any-maker: want exit 1"
+    [ "$(cat "$tmp/err")" = "tessaly-sim: No Varnoth drives detected!" ] ||
+        fail "$(basename "$scenario") without --any-maker: got: $(cat "$tmp/err")"
 done
 
 # expect_error NAME FILE-CONTENT EXPECTED-TEXT [EVENT]

@@ -34,7 +34,8 @@ program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 shift
 machines=("$@")
 [ ${#machines[@]} -gt 0 ] ||
-    machines=(pressed-cd empty other-vendor two-drives tray desktop12 desktop18)
+    machines=(pressed-cd empty other-vendor any-maker-other-vendor dvd-image two-drives tray
+        desktop12 desktop18)
 
 cache=${TESSALY_QEMU_CACHE:-$root/build/qemu}
 mkdir -p "$cache/logs"
@@ -75,11 +76,15 @@ blocks=$(($(stat -c %s "$work/disc.iso") / 2048))
     die "the disc image has $blocks blocks, the scenarios assume $ISO_BLOCKS"
 # The hard disk of the desktops: empty, it needs no partition to get its node.
 truncate -s 8M "$work/disk.img"
+# The DVD machine's image: larger than a CD (DVD_BLOCKS in scenarios/make_scenarios.py), so
+# QEMU reports the DVD-ROM profile; sparse, it takes no room.
+truncate -s $((409600 * 2048)) "$work/dvd.img" || die "no DVD image"
 
 # medium iso|empty: the -drive argument of a CD drive's medium, named cdN.
 medium() {
     local arg="if=none,id=cd$n,media=cdrom"
     [ "$1" = iso ] && arg="$arg,file=$work/disc.iso,format=raw,readonly=on"
+    [ "$1" = dvd ] && arg="$arg,file=$work/dvd.img,format=raw,readonly=on"
     qemu_args+=(-drive "$arg")
 }
 
@@ -107,6 +112,8 @@ ide_hd() {
 simple_steps() {
     if [ "$1" = tray ]; then
         printf 'run eject tessaly --eject\nrun load tessaly --load\n'
+    elif [ "${1#any-maker-}" != "$1" ]; then
+        echo "run tessaly tessaly --any-maker"
     else
         echo "run tessaly tessaly"
     fi
@@ -137,8 +144,12 @@ machine() {
             drive scsi0.0 3 VARNOTH "CD-R   VW1210A" 1.04 empty
             want="1 1 0"
             ;;
-        other-vendor)
+        other-vendor | any-maker-other-vendor)
             drive scsi0.0 2 OTHERCO "DVD-ROM X16" 2.00 iso
+            want="1 1 0"
+            ;;
+        dvd-image)
+            drive scsi0.0 3 VARNOTH "DVDR   VD0708A" 1.10 dvd
             want="1 1 0"
             ;;
         two-drives)

@@ -24,6 +24,7 @@
 #include "common/printable_text.h"
 #include "device_check.h"
 #include "drives/drive_commands.h"
+#include "drives/drive_scope.h"
 #include "interruption.h"
 #include "machine.h"
 #include "platform/linux/linux_platform.h"
@@ -45,8 +46,9 @@ constexpr const char* kSysfsRoot = "/sys";
 
 // The one usage text of the command: --help prints it; the man page says the same.
 constexpr const char* kUsage =
-    "Usage: tessaly [--json | --watch | --eject | --load] [--drive N] [DEVICE ...]\n"
-    "       tessaly [--drive N] --report-pdf FILE [DEVICE ...]\n"
+    "Usage: tessaly [--json | --watch | --eject | --load] [--drive N] [--any-maker]\n"
+    "               [DEVICE ...]\n"
+    "       tessaly [--drive N] [--any-maker] --report-pdf FILE [DEVICE ...]\n"
     "       tessaly --help | --version\n"
     "Lists the Varnoth optical drives of this machine, each drive's fields and the\n"
     "information report of the first drive.\n"
@@ -60,6 +62,7 @@ constexpr const char* kUsage =
     "                     item N of the list, from 0 (default 0)\n"
     "  --report-pdf FILE  also write the information report as a one-page A4 PDF\n"
     "                     (not with the other modes; not in the static build)\n"
+    "  --any-maker        also list other makers' drives, read as unknown models\n"
     "  -h, --help         print this help and exit\n"
     "  --version          print the version and exit\n"
     "\n"
@@ -78,6 +81,7 @@ struct Options {
     bool eject = false;
     bool load = false;
     bool driveGiven = false;
+    bool anyMaker = false;
     int drive = 0;
     std::string pdf;
     std::vector<std::string> devices;
@@ -137,6 +141,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.eject = true;
         } else if (arg == "--load") {
             options.load = true;
+        } else if (arg == "--any-maker") {
+            options.anyMaker = true;
         } else if (arg == "--drive" || arg == "--report-pdf") {
             if (i + 1 >= argc) {
                 error = arg + " needs a value";
@@ -331,6 +337,7 @@ int main(int argc, char** argv) {
     }
     Diagnosis diagnosis{calls, devices, false, {}, 0};
 
+    SetAnyMakerDrives(options.anyMaker);
     auto machine = std::make_unique<cli::Machine>(calls, kSysfsRoot, devices,
                                                   platform::linux_os::ReadKernelRelease());
     diagnosis.Gather(*machine);

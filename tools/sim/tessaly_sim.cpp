@@ -23,6 +23,7 @@
 
 #include "app/headless_view.h"
 #include "app/main_dialog.h"
+#include "drives/drive_scope.h"
 #include "runner/report_pdf.h"
 #include "runner/session.h"
 #include "runner/text_output.h"
@@ -39,7 +40,7 @@ using tessaly::runner::Json;
 // The one usage text of the runner; its first line is also the message of a command
 // line without a scenario.
 constexpr const char* kUsage =
-    "usage: tessaly-sim [--text [--report-pdf FILE]] SCENARIO.json [EVENT ...]\n"
+    "usage: tessaly-sim [--any-maker] [--text [--report-pdf FILE]] SCENARIO.json [EVENT ...]\n"
     "       tessaly-sim --help | --version\n"
     "Plays a user's session with the program's main window on the virtual PC of a\n"
     "scenario and prints what the user would have seen after each step as JSON.\n"
@@ -47,6 +48,7 @@ constexpr const char* kUsage =
     "  --text             print the drive list, each drive's fields and the report's\n"
     "                     page as text, as the Linux command tessaly does (no events)\n"
     "  --report-pdf FILE  with --text: also write the report's page as a PDF\n"
+    "  --any-maker        list every MMC drive, of any maker, as an unknown model\n"
     "  -h, --help         print this help and exit\n"
     "  --version          print the version and exit\n"
     "\n"
@@ -96,6 +98,7 @@ int PrintText(HeadlessView& view, tessaly::app::MainDialog& dialog, tessaly::vpc
 int main(int argc, char** argv) {
     int first = 1;
     bool text = false;
+    bool anyMaker = false;
     std::string pdf;
     for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
         if (std::strcmp(argv[first], "--help") == 0 || std::strcmp(argv[first], "-h") == 0) {
@@ -108,6 +111,8 @@ int main(int argc, char** argv) {
         }
         if (std::strcmp(argv[first], "--text") == 0) {
             text = true;
+        } else if (std::strcmp(argv[first], "--any-maker") == 0) {
+            anyMaker = true;
         } else if (std::strcmp(argv[first], "--report-pdf") == 0 && first + 1 < argc) {
             pdf = argv[++first];
         } else {
@@ -134,6 +139,7 @@ int main(int argc, char** argv) {
 
     tessaly::vpc::VirtualPc pc(*scenario);
     tessaly::ScsiTransport transport(pc);
+    tessaly::SetAnyMakerDrives(anyMaker);
     const auto prompt = scenario->prompts.find("usb_warning");
     HeadlessView view(prompt == scenario->prompts.end() ||
                       prompt->second == tessaly::vpc::PromptAnswer::kOk);

@@ -23,6 +23,9 @@ Run from this directory after changing it: python3 make_scenarios.py
 import json
 
 ISO_BLOCKS = 175  # the disc image of tests/qemu/run-cases.sh, which checks its size
+# The image larger than a CD (800 MiB) of the DVD case: QEMU then reports the DVD-ROM
+# profile (GET CONFIGURATION) for it.
+DVD_BLOCKS = 409600
 
 
 def hexbytes(data):
@@ -60,13 +63,19 @@ MODE10_2A = padded((6 + len(PAGE_2A)).to_bytes(2, "big") + bytes(6) + PAGE_2A, 2
 DISC_INFO = padded(bytes([0x00, 0x20, 0x0E, 0x01, 0x01, 0x01, 0x01, 0x20]), 256)
 # READ CAPACITY: last block and block length.
 CAPACITY = (ISO_BLOCKS - 1).to_bytes(4, "big") + (2048).to_bytes(4, "big")
+
+
 # READ TOC format 0 in LBA form (the program asks without MSF): track 1 (data) at 0,
-# lead-out (AAh) after the image.
-TOC = padded(bytes([0x00, 0x12, 0x01, 0x01, 0x00, 0x14, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
-                    0x00, 0x16, 0xAA, 0x00]) + ISO_BLOCKS.to_bytes(4, "big"), 3000)
+# lead-out (AAh) after an image of that many blocks.
+def toc(blocks):
+    return padded(bytes([0x00, 0x12, 0x01, 0x01, 0x00, 0x14, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
+                         0x00, 0x16, 0xAA, 0x00]) + blocks.to_bytes(4, "big"), 3000)
 
 
-def drive(model, vendor, product, revision, pressed_cd):
+TOC = toc(ISO_BLOCKS)
+
+
+def drive(model, vendor, product, revision, pressed_cd, dvd_blocks=0):
     d = {}
     if model:
         d["model"] = model
@@ -74,6 +83,8 @@ def drive(model, vendor, product, revision, pressed_cd):
               "peripheral": 5, "tray": "closed"})
     if pressed_cd:
         d["disc"] = {"kind": "cd-rom", "capacity_lba": ISO_BLOCKS - 1}
+    if dvd_blocks:
+        d["disc"] = {"kind": "dvd-rom", "capacity_lba": dvd_blocks - 1}
     answers = {"12": inquiry(vendor, product, revision), "1a/2a": hexbytes(MODE6_2A),
                "5a/2a": hexbytes(MODE10_2A)}
     fail = {}
@@ -83,6 +94,14 @@ def drive(model, vendor, product, revision, pressed_cd):
     if pressed_cd:
         answers.update({"51": hexbytes(DISC_INFO), "25": hexbytes(CAPACITY),
                         "43/0": hexbytes(TOC), "43/2": hexbytes(TOC)})
+        fail["43/4"] = "05/24/00"
+    elif dvd_blocks:
+        # The same fabricated CD answers for the larger image; its profile, capacity and
+        # missing DVD structures (READ DISC STRUCTURE of a DVD-ROM has no ID) from the
+        # emulated drive.
+        capacity = (dvd_blocks - 1).to_bytes(4, "big") + (2048).to_bytes(4, "big")
+        answers.update({"51": hexbytes(DISC_INFO), "25": hexbytes(capacity),
+                        "43/0": hexbytes(toc(dvd_blocks)), "43/2": hexbytes(toc(dvd_blocks))})
         fail["43/4"] = "05/24/00"
     else:
         for op in ("00", "25", "43", "51"):
@@ -117,6 +136,11 @@ CASES = {
                                             "1.04", False))]),
     "other-vendor": scenario([device(2, "D", drive(None, "OTHERCO", "DVD-ROM X16", "2.00",
                                                    True))]),
+    # Named any-maker-*: the runner and the guest run the program with --any-maker.
+    "any-maker-other-vendor": scenario([device(2, "D", drive(None, "OTHERCO", "DVD-ROM X16",
+                                                             "2.00", True))]),
+    "dvd-image": scenario([device(3, "D", drive("DVDR   VD0708A", "VARNOTH", "DVDR   VD0708A",
+                                                "1.10", False, DVD_BLOCKS))]),
     "two-drives": scenario([
         device(1, "D", drive("CD-ROM VN40S", "VARNOTH", "CD-ROM VN40S", "1.10", True)),
         device(5, "E", drive("CD-R   VW2410A", "VARNOTH", "CD-R   VW2410A", "1.04", False))]),
