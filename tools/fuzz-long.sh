@@ -8,8 +8,9 @@
 #
 #   tools/fuzz-long.sh [SECONDS]
 #
-# Prints one Markdown table row per target: inputs run, inputs per second, edges reached,
-# and the corpus after the merge (inputs, kilobytes). A crash stops nothing: its input is
+# Prints one Markdown table row per target: inputs run, inputs per second (of the clock and
+# of the processor time the fuzzer had), edges reached, and the corpus after the merge
+# (inputs, kilobytes). A crash stops nothing: its input is
 # kept in build/fuzz-long/artifacts and the script exits non-zero at the end.
 # TESSALY_FUZZ_TARGETS="a_fuzz b_fuzz" limits the run to those targets.
 set -eu
@@ -44,7 +45,8 @@ for name in $targets; do
   echo "--- $name: $SECONDS_EACH s or $RUNS inputs, log $log" >&2
   # New inputs go to the first directory; the kept corpus is only read.
   status=0
-  "$fuzzer" -max_total_time="$SECONDS_EACH" -runs="$RUNS" -timeout=20 -print_final_stats=1 \
+  /usr/bin/time -f '%U %S' -o "$WORK/$name.cpu" \
+    "$fuzzer" -max_total_time="$SECONDS_EACH" -runs="$RUNS" -timeout=20 -print_final_stats=1 \
     -artifact_prefix="$WORK/artifacts/$name-" "$found" "$corpus" </dev/null >"$log" 2>&1 ||
     status=$?
   if [ "$status" != 0 ]; then
@@ -64,13 +66,19 @@ for name in $targets; do
   if [ -n "${runs:-}" ] && [ -n "${seconds:-}" ] && [ "$seconds" -gt 0 ]; then
     rate=$((runs / seconds))
   fi
-  rows="$rows$(printf '| %s | %s | %s | %s | %s inputs, %s kB |' "$name" "${runs:-?}" "$rate" \
-    "${edges:-?}" "$files" "$kbytes")
+  # The processor time the fuzzer had (user and system), for a machine other work shares.
+  cpu=$(awk 'END { printf "%d", ($1 + $2) * 100 }' "$WORK/$name.cpu" 2>/dev/null || true)
+  cpurate='?'
+  if [ -n "${runs:-}" ] && [ -n "$cpu" ] && [ "$cpu" -gt 0 ]; then
+    cpurate=$((runs * 100 / cpu))
+  fi
+  rows="$rows$(printf '| %s | %s | %s | %s | %s | %s inputs, %s kB |' "$name" "${runs:-?}" \
+    "$rate" "$cpurate" "${edges:-?}" "$files" "$kbytes")
 "
 done
 
-echo "| Target | Inputs | Per second | Edges | Corpus |"
-echo "|---|---|---|---|---|"
+echo "| Target | Inputs | Per second | Per CPU second | Edges | Corpus |"
+echo "|---|---|---|---|---|---|"
 printf '%s' "$rows"
 if [ -n "$failed" ]; then
   echo "crashed:$failed (inputs in $WORK/artifacts)" >&2
