@@ -1,11 +1,13 @@
 // What the fuzz targets of drive answers share: the Windows 98 PC with one drive that
-// the answers are read on, and the input cut into those answers.
+// the answers are read on, the input cut into those answers, and what an input left.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "kept_pc.h"
 #include "vpc/scenario.h"
 
 namespace tessaly::fuzz {
@@ -29,13 +31,14 @@ inline vpc::Scenario OneDrivePc(vpc::BusKind bus, const vpc::DeviceSpec& device)
 
 // Cuts the input at FFh bytes into the answers of the commands `keys` names, in order;
 // an empty piece, or one beyond the keys, leaves its command to the emulated drive.
-inline void SetAnswerPieces(const std::uint8_t* data, std::size_t size, const char* const* keys,
-                            std::size_t keyCount, vpc::DriveSpec& drive) {
+inline Answers AnswerPieces(const std::uint8_t* data, std::size_t size, const char* const* keys,
+                            std::size_t keyCount) {
+    Answers answers;
     std::size_t key = 0;
     std::vector<std::uint8_t> piece;
     auto flush = [&] {
         if (key < keyCount && !piece.empty())
-            drive.answers[keys[key]] = piece;
+            answers[keys[key]] = piece;
         piece.clear();
         ++key;
     };
@@ -46,6 +49,16 @@ inline void SetAnswerPieces(const std::uint8_t* data, std::size_t size, const ch
             piece.push_back(data[i]);
     }
     flush();
+    return answers;
 }
+
+// What one input left, for comparing runs: the commands that reached the drives and the
+// texts and values read.
+struct Outcome {
+    std::vector<std::string> commands;
+    std::vector<std::string> texts;
+
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
 
 }  // namespace tessaly::fuzz

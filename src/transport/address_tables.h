@@ -65,6 +65,13 @@ class AddressTables {
             entry.handleSlot = -1;
         }
     }
+    // Forgets the sense of every address.
+    void ForgetSense() {
+        for (auto& sense : lastSense_)
+            sense.fill(0);
+        for (auto& [address, entry] : entries_)
+            entry.lastSense.fill(0);
+    }
     // Clears every USB and IEEE 1394 flag.
     void ResetAttachment() {
         usbAttached_.fill(0);

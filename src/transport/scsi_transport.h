@@ -51,6 +51,8 @@ class ScsiTransport {
     SenseBytes GetLastSense(std::uint8_t adapter, std::uint8_t target) const {
         return GetLastSense(DriveAddress(adapter, target));
     }
+    // Forgets the sense of every address, as a transport just started knows none.
+    void ForgetSense() { tables_.ForgetSense(); }
     // NT 6 and later, Linux: the system error that kept the last command from its drive, when
     // that command went to this address and the drive's device did not open; else 0.
     std::uint32_t GetOpenFailure(const DriveAddress& address) const;

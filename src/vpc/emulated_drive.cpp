@@ -57,13 +57,20 @@ void PutPadded(std::uint8_t* out, std::string_view text, std::size_t width) {
 
 }  // namespace
 
-EmulatedDrive::EmulatedDrive(DriveSpec spec)
-    : spec_(std::move(spec)),
-      traits_(TraitsOf(spec_)),
-      sense_(MakeSenseBlock(sense::kNoSense)),
-      tray_(spec_.tray) {
-    if (spec_.disc && tray_ == TrayState::kClosed)
-        becomingReadyLeft_ = spec_.disc->readyAfter;
+EmulatedDrive::EmulatedDrive(DriveSpec spec) : spec_(std::move(spec)), traits_(TraitsOf(spec_)) {
+    PowerOn();
+}
+
+void EmulatedDrive::Restart(std::map<std::string, std::vector<std::uint8_t>> answers) {
+    std::lock_guard lock(mutex_);
+    spec_.answers = std::move(answers);
+    PowerOn();
+}
+
+void EmulatedDrive::PowerOn() {
+    sense_ = MakeSenseBlock(sense::kNoSense);
+    tray_ = spec_.tray;
+    becomingReadyLeft_ = spec_.disc && tray_ == TrayState::kClosed ? spec_.disc->readyAfter : 0;
 }
 
 const std::array<EmulatedDrive::Handler, 256>& EmulatedDrive::HandlerTable() {

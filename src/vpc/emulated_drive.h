@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -55,6 +56,10 @@ class EmulatedDrive {
     std::array<std::uint8_t, kStandardInquiryLength> IdentifyData() const;
 
     const DriveSpec& Spec() const { return spec_; }
+    // Puts the drive back in the state it was built in (no sense kept, tray and the
+    // "becoming ready" count as its spec gives them) with `answers` injected in place of
+    // its spec's: one drive serves many runs as if each had a new one.
+    void Restart(std::map<std::string, std::vector<std::uint8_t>> answers);
     bool TrayOpen() const;
     // Opens or closes the tray as the user's hand would: "open" or "closed" (false
     // for anything else). Closing it on a disc starts the "becoming ready" count.
@@ -91,13 +96,16 @@ class EmulatedDrive {
     // becoming ready), or nullopt when the disc is ready; the caller holds the mutex.
     std::optional<SenseCode> MediumProblem() const;
 
+    // The state of a drive just switched on; the caller holds the mutex (or builds it).
+    void PowerOn();
+
     // Tray movements; the caller holds the mutex.
     void OpenTray();
     void CloseTray();
 
     std::array<std::uint8_t, kInquiryAnswerLength> StandardInquiry() const;
 
-    const DriveSpec spec_;
+    DriveSpec spec_;  // only its injected answers change, by Restart
     const DriveTraits traits_;
     mutable std::mutex mutex_;
     SenseBlock sense_;

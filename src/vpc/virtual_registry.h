@@ -44,6 +44,7 @@ class VirtualRegistry {
         std::uint32_t access = 0;
     };
     const std::vector<OpenRecord>& Opens() const { return opens_; }
+    void ClearOpens() { opens_.clear(); }
     std::size_t OpenKeyCount() const { return handles_.size(); }
 
   private:

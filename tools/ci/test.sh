@@ -226,6 +226,39 @@ cross_tests() {
     --no-tests=error -j "$JOBS" --timeout 300
 }
 
+# One fuzzer for FUZZ_SECONDS from a copy of its kept corpus; its report goes to
+# $BUILD/fuzz/<name>.report, its status to <name>.status.
+fuzz_one() {
+  f=$1
+  name=$(basename "$f")
+  corpus="$TMP/corpus-$name"
+  report="$BUILD/fuzz/$name.report"
+  rm -rf "$corpus"
+  mkdir -p "$corpus"
+  seeds=0
+  if [ -d "$ROOT/fuzz/corpus/$name" ]; then
+    # Seeds are only read: libFuzzer writes new inputs into this copy.
+    cp -R "$ROOT/fuzz/corpus/$name/." "$corpus/"
+    seeds=$(find "$corpus" -type f | wc -l)
+  fi
+  log="$BUILD/fuzz/$name.log"
+  printf -- '--- %s (%d s, %d seed inputs)\n' "$name" "$FUZZ_SECONDS" "$seeds" >"$report"
+  if timeout $((FUZZ_SECONDS + 120)) "$f" -max_total_time="$FUZZ_SECONDS" -timeout=20 \
+       -print_final_stats=1 -artifact_prefix="$BUILD/fuzz/artifacts/$name-" \
+       "$corpus" </dev/null >"$log" 2>&1; then
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done )' "$log" >>"$report" || true
+    echo "    corpus after run: $(find "$corpus" -type f | wc -l) inputs" >>"$report"
+    echo 0 >"$BUILD/fuzz/$name.status"
+  else
+    {
+      echo "*** $name FAILED; end of $log:"
+      tail -n 80 "$log"
+      find "$BUILD/fuzz/artifacts" -name "$name-*" | sed "s/^/    artifact: /"
+    } >>"$report"
+    echo 1 >"$BUILD/fuzz/$name.status"
+  fi
+}
+
 fuzz() {
   CXX=clang++ cmake -S . -B "$BUILD/fuzz" -G Ninja -DTESSALY_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
@@ -233,30 +266,22 @@ fuzz() {
   fuzzers=$(find "$BUILD/fuzz" -maxdepth 1 -type f -perm -u+x -name '*_fuzz' | sort)
   failed=
   mkdir -p "$BUILD/fuzz/artifacts"
+  rm -f "$BUILD"/fuzz/*.status "$BUILD"/fuzz/*.report
+  # Each fuzzer is one process on one core: as many run at once as there are cores.
+  running=0
+  for f in $fuzzers; do
+    fuzz_one "$f" &
+    running=$((running + 1))
+    if [ "$running" -ge "$JOBS" ]; then
+      wait
+      running=0
+    fi
+  done
+  wait
   for f in $fuzzers; do
     name=$(basename "$f")
-    corpus="$TMP/corpus-$name"
-    rm -rf "$corpus"
-    mkdir -p "$corpus"
-    seeds=0
-    if [ -d "$ROOT/fuzz/corpus/$name" ]; then
-      # Seeds are only read: libFuzzer writes new inputs into this copy.
-      cp -R "$ROOT/fuzz/corpus/$name/." "$corpus/"
-      seeds=$(find "$corpus" -type f | wc -l)
-    fi
-    log="$BUILD/fuzz/$name.log"
-    printf -- '--- %s (%d s, %d seed inputs)\n' "$name" "$FUZZ_SECONDS" "$seeds"
-    if timeout $((FUZZ_SECONDS + 120)) "$f" -max_total_time="$FUZZ_SECONDS" -timeout=20 \
-         -print_final_stats=1 -artifact_prefix="$BUILD/fuzz/artifacts/$name-" \
-         "$corpus" </dev/null >"$log" 2>&1; then
-      grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done )' "$log" || true
-      echo "    corpus after run: $(find "$corpus" -type f | wc -l) inputs"
-    else
-      echo "*** $name FAILED; end of $log:"
-      tail -n 80 "$log"
-      find "$BUILD/fuzz/artifacts" -name "$name-*" | sed "s/^/    artifact: /"
-      failed="$failed $name"
-    fi
+    cat "$BUILD/fuzz/$name.report" || true
+    [ "$(cat "$BUILD/fuzz/$name.status" 2>/dev/null)" = 0 ] || failed="$failed $name"
   done
   [ -n "$fuzzers" ] || echo "no fuzz targets (fuzz/*_fuzz.cpp)"
   if [ -n "$failed" ]; then
