@@ -59,7 +59,8 @@ class DriveAnswersRun {
             CheckText(text, sizeof text);
             note(text);
         }
-        note(std::to_string(JumperSettingsValue(transport, drive)));
+        const auto jumpers = JumperSettingsValue(transport, drive);
+        note(jumpers ? std::to_string(*jumpers) : "no jumpers");
         for (std::uint8_t page : {0x05, 0x2A, 0x30, 0x31}) {
             for (std::uint8_t length : {0, 4, 12, 16, 34, 64, 255}) {
                 std::vector<std::uint8_t> answer(length);
